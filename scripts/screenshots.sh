@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Screenshots of the intro page and of every panel and sub-page, taken under a private Xvfb
+# server, for the README and for looking the layout over.
+#
+#   scripts/screenshots.sh [path/to/quorvane-config] [output folder]
+#
+# Defaults: build/ci/app/quorvane-config and docs/screenshots. Needs Xvfb, xdotool and
+# ImageMagick's import. The program runs in an empty temporary folder, so it shows the default
+# settings and leaves nothing behind.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+program=${1:-$root/build/ci/app/quorvane-config}
+out=${2:-$root/docs/screenshots}
+# shellcheck source=xvfb-common.sh
+. "$root/scripts/xvfb-common.sh"
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  stop_xvfb
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+cp "$program" "$work/quorvane-config"
+mkdir -p "$out"
+start_xvfb
+"$work/quorvane-config" &
+pid=$!
+win=$(find_window 15)
+eval "$(xdotool getwindowgeometry --shell "$win")"
+
+shot() {
+  # Away from the window, so that no tooltip or hover highlight gets into the picture.
+  xdotool mousemove 1010 760
+  sleep 0.4
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/$1.png"
+  echo "$out/$1.png"
+}
+
+# Page-flip labels stand at 5280, 3600 on their pages.
+shot 01-intro
+click_nav "$win" 120
+shot 02-emulation
+click_twips "$win" 5280 3600 780 195
+shot 03-emulation-paths
+click_nav "$win" 720
+shot 04-video
+click_twips "$win" 5280 3600 810 195
+shot 05-video-tv-mode
+click_nav "$win" 1320
+shot 06-sound
+click_nav "$win" 1920
+shot 07-gamepad
+click_nav "$win" 2520
+shot 08-keyboard
+click_nav "$win" 3120
+shot 09-cdrom
+
+# The close image (5910, 10 in the title bar) ends the run without saving.
+click_twips "$win" 5910 10 240 240 15 15
+for _ in $(seq 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+  echo "the program did not end after the close image" >&2
+  exit 1
+fi
+wait "$pid" || true
+pid=

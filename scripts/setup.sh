@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what building and testing the editor needs on Debian or Ubuntu, through apt-get.
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  googletest libgtest-dev
+  xvfb xdotool x11-utils imagemagick time
+  fonts-dejavu-core fonts-liberation
+)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+# Qt's SVG module is packaged under two names depending on the release.
+svg_package=qt6-svg-dev
+if ! apt-cache show qt6-svg-dev >/dev/null 2>&1; then svg_package=libqt6svg6-dev; fi
+
+missing=()
+for p in "${packages[@]}" "$svg_package"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  # The package list may have been stale when the SVG module's name was looked up.
+  if [ "$svg_package" = libqt6svg6-dev ] && apt-cache show qt6-svg-dev >/dev/null 2>&1; then
+    missing=("${missing[@]/libqt6svg6-dev/qt6-svg-dev}")
+  fi
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+fi
+
+# The fuzz target needs clang's libFuzzer; without it the fuzzer is skipped, nothing else.
+if ! dpkg-query -W -f='${Status}' libclang-rt-dev 2>/dev/null | grep -q 'install ok installed'; then
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+    clang libclang-rt-dev || echo "clang's libFuzzer is not available here: the fuzz target is skipped"
+fi

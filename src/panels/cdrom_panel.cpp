@@ -1,0 +1,59 @@
+// Panel 5: [cdrom], on pic_cdrom.
+
+#include "panels/bindings.h"
+#include "panels/layout.h"
+#include "panels/panel_units.h"
+#include "panels/panels.h"
+
+namespace quorvane {
+
+namespace {
+
+using codec::kSwitch;
+using codec::Text;
+using layout::LabelStyle;
+
+constexpr Binding kBindings[] = {
+    {59, {"com_cdrom_first"}, Text{}},
+    // Built one letter per pick by the drive list, but a "D:" typed into the file is kept too.
+    {60, {"txt_cdrom_letter"}, Text{}},
+    {61, {"txt_cdrom_time"}, Text{}},
+    {62, {"ch_global", 8}, kSwitch},
+    {63, {"txt_cdrom_size"}, Text{}},
+};
+
+}  // namespace
+
+std::span<const Binding> cdrom_bindings() { return kBindings; }
+
+void collect_cdrom(Form& form, SettingsTable& table) { collect_bindings(form, kBindings, table); }
+
+void dr_cdrom_letter_Change(Form& form) {
+  panel_units::append_drive_letter(form.at("dr_cdrom_letter"), form.at("txt_cdrom_letter"));
+}
+
+namespace panel_units {
+
+void build_cdrom_controls(Form& form) {
+  layout::Page p(form, "pic_cdrom");
+  p.label(84, "CD - ROM", {120, 0, 1035, 240}, LabelStyle::Heading);
+  p.rule(1);
+
+  p.label(62, "CD - ROM drive", {120, 480, 1350, 195});
+  p.combo("com_cdrom_first", {360, 720, 1095, 315}, "0", layout::numbers(0, 9));
+  p.label(63, "CD - ROM drive letter", {120, 1200, 1845, 195});
+  p.drive_list("dr_cdrom_letter", {360, 1440, 1575, 315});
+  p.text_box("txt_cdrom_letter", {360, 1800, 1575, 285}, "CDEF");
+  p.label(64, "SCSI driver timeout", {120, 2280, 1650, 195});
+  p.text_box("txt_cdrom_time", {360, 2520, 1575, 285}, "0");
+  p.label(65, "CD - ROM cache", {120, 3000, 1455, 195});
+  p.global_switch(8, 360, 3240, false);
+
+  p.label(66, "CD - ROM cache size", {2280, 480, 1845, 195});
+  p.text_box("txt_cdrom_size", {2400, 720, 1095, 285}, "512");
+  p.label(67, "KB", {3495, 760, 255, 195});
+}
+
+}  // namespace panel_units
+
+}  // namespace quorvane

@@ -1,0 +1,34 @@
+#include "panels/codecs.h"
+
+namespace quorvane::codec {
+
+std::string Coded::fill(std::string_view value) const {
+  for (const CodePair& code : codes) {
+    if (code.value == value) return std::string(code.text);
+  }
+  return {};
+}
+
+Collected Coded::collect(std::string_view text) const {
+  for (const CodePair& code : codes) {
+    if (code.text == text) return std::string(code.value);
+  }
+  if (unknown_text == UnknownText::KeepRow) return std::nullopt;
+  return std::string();
+}
+
+std::optional<std::size_t> OptionGroup::fill(std::string_view value) const {
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    if (members[i].value == value) return i;
+  }
+  if (unknown_selects && *unknown_selects >= members.size()) return std::nullopt;
+  return unknown_selects;
+}
+
+Collected OptionGroup::collect(std::optional<std::size_t> selected) const {
+  if (selected && *selected < members.size()) return std::string(members[*selected].value);
+  if (none_selected_stores) return std::string(*none_selected_stores);
+  return std::nullopt;
+}
+
+}  // namespace quorvane::codec

@@ -1,0 +1,120 @@
+// Panel 0: [emulation], [load], [misc] and [path], on pic_panel and its second page pic_panel_b.
+
+#include "panels/bindings.h"
+#include "panels/layout.h"
+#include "panels/panel_units.h"
+#include "panels/panels.h"
+
+namespace quorvane {
+
+namespace {
+
+using codec::Coded;
+using codec::CodePair;
+using codec::kSwitch;
+using codec::Text;
+using codec::UnknownText;
+using layout::LabelStyle;
+
+// 60 Hz is the emulator's own rate when the key is empty, so it is stored as nothing at all.
+constexpr CodePair kFrameDelay[] = {{"", "60 Hz"}, {"16393", "61 Hz"}, {"16949", "59 Hz"}};
+// The emulator reads 0 as the old format and 1 as the new one, as the file's comment says.
+constexpr CodePair kBackupRam[] = {{"0", "Old format"}, {"1", "New format"}};
+
+constexpr Binding kBindings[] = {
+    {1, {"ch_global", 10}, kSwitch},
+    // Any other delay (a hand-tuned "16667", say) shows an empty combo and is kept unless the
+    // user picks one of the three rates.
+    {2, {"com_panel_hz"}, Coded{kFrameDelay, UnknownText::KeepRow}},
+    {51, {"txt_panel_list"}, Text{}},
+    {52, {"ch_global", 11}, kSwitch},
+    {54, {"com_papel_statefile"}, Text{}},
+    {55, {"ch_global", 13}, kSwitch},
+    {56, {"com_panel_backup"}, Coded{kBackupRam, UnknownText::StoreEmpty}},
+    {57, {"ch_global", 12}, kSwitch},
+    {65, {"txt_panel_b_card1"}, Text{}},
+    {66, {"txt_panel_b_card2"}, Text{}},
+    {67, {"txt_panel_b_card3"}, Text{}},
+    {68, {"txt_panel_b_card4"}, Text{}},
+    {69, {"txt_panel_b_config"}, Text{}},
+    {70, {"txt_panel_b_screen"}, Text{}},
+    {71, {"txt_panel_b_saved"}, Text{}},
+};
+
+void build_first_page(Form& form) {
+  layout::Page p(form, "pic_panel");
+  p.label(53, "Emulation and Path settings", {120, 0, 2880, 240}, LabelStyle::Heading);
+  p.rule(3);
+
+  p.label(40, "Soft reset", {120, 480, 840, 195});
+  p.label(41, "(Run + Select)", {360, 675, 1245, 195});
+  p.global_switch(10, 240, 960, true);
+  p.label(42, "Frame delay", {120, 1320, 1035, 195});
+  p.combo("com_panel_hz", {240, 1560, 1215, 315}, "60 Hz", {"61 Hz", "60 Hz", "59 Hz"});
+  p.label(43, "Load Menu Settings", {120, 2040, 1710, 195});
+  p.label(44, "Drive list", {240, 2280, 765, 195});
+  p.drive_list("Dri_panel_list", {240, 2520, 1575, 315});
+  p.text_box("txt_panel_list", {240, 2880, 1575, 285}, "CDEF");
+  p.label(45, "ROM list titles", {240, 3360, 1200, 195});
+  p.global_switch(11, 360, 3600, false);
+
+  p.label(46, "Misc. Settings", {2280, 480, 1215, 195});
+  p.label(47, "Number of state file", {2400, 720, 1680, 195});
+  p.combo("com_papel_statefile", {2520, 960, 1215, 315}, "4", {"4", "8"});
+  p.label(48, "State file compression", {2400, 1440, 1890, 195});
+  p.global_switch(13, 2520, 1680, true);
+  p.label(49, "Backup ram format", {2400, 2040, 1605, 195});
+  p.combo("com_panel_backup", {2520, 2280, 1215, 315}, "New format", {"New format", "Old format"});
+  p.label(50, "Debug log file", {2400, 2760, 1200, 195});
+  p.global_switch(12, 2520, 3000, true);
+
+  p.label(51, "Next >>>", {5280, 3600, 780, 195}, LabelStyle::PageFlip);
+}
+
+void build_second_page(Form& form) {
+  layout::Page p(form, "pic_panel_b");
+  p.label(85, "Path settings", {120, 0, 1350, 240}, LabelStyle::Heading);
+  p.rule(2);
+
+  p.label(54, "System card Paths", {120, 480, 1590, 195});
+  p.label(55, "System card 1", {360, 720, 1215, 195});
+  p.text_box("txt_panel_b_card1", {480, 960, 2055, 285});
+  p.label(56, "System card 2", {360, 1320, 1215, 195});
+  p.text_box("txt_panel_b_card2", {480, 1560, 2055, 285});
+  p.label(57, "System card 3", {360, 1920, 1215, 195});
+  p.text_box("txt_panel_b_card3", {480, 2160, 2055, 285});
+  p.label(58, "System card 4", {360, 2520, 1215, 195});
+  p.text_box("txt_panel_b_card4", {480, 2760, 2055, 285});
+  p.label(59, "Config path", {120, 3120, 990, 195});
+  p.text_box("txt_panel_b_config", {480, 3360, 2055, 285});
+
+  p.label(60, "Screenshot path", {3120, 480, 1410, 195});
+  p.text_box("txt_panel_b_screen", {3240, 720, 2055, 285});
+  p.label(61, "Saved game path", {3120, 1080, 1500, 195});
+  p.text_box("txt_panel_b_saved", {3240, 1320, 2055, 285});
+
+  p.label(52, "<<< Back", {5280, 3600, 825, 195}, LabelStyle::PageFlip);
+}
+
+}  // namespace
+
+std::span<const Binding> emulation_bindings() { return kBindings; }
+
+void collect_emulation(Form& form, SettingsTable& table) {
+  collect_bindings(form, kBindings, table);
+}
+
+void Dri_panel_list_Change(Form& form) {
+  panel_units::append_drive_letter(form.at("Dri_panel_list"), form.at("txt_panel_list"));
+}
+
+namespace panel_units {
+
+void build_emulation_controls(Form& form) {
+  build_first_page(form);
+  build_second_page(form);
+}
+
+}  // namespace panel_units
+
+}  // namespace quorvane

@@ -1,0 +1,47 @@
+// Panel 3: [gamepad], on Pic_pad.
+
+#include "panels/bindings.h"
+#include "panels/layout.h"
+#include "panels/panel_units.h"
+#include "panels/panels.h"
+
+namespace quorvane {
+
+namespace {
+
+using codec::kSwitch;
+using codec::Text;
+using layout::LabelStyle;
+
+constexpr Binding kBindings[] = {
+    {39, {"ch_global", 9}, kSwitch},
+    {40, {"com_pad_speed"}, Text{}},
+    // The list offers "80%" and the like; a level picked from it is stored with its sign, while a
+    // bare "70" read from the file is shown and kept as it is.
+    {41, {"com_pad_control"}, Text{}},
+};
+
+}  // namespace
+
+std::span<const Binding> gamepad_bindings() { return kBindings; }
+
+void collect_gamepad(Form& form, SettingsTable& table) { collect_bindings(form, kBindings, table); }
+
+namespace panel_units {
+
+void build_gamepad_controls(Form& form) {
+  layout::Page p(form, "Pic_pad");
+  p.label(86, "GamePad", {120, 0, 1050, 240}, LabelStyle::Heading);
+  p.rule(4);
+
+  p.label(37, "GamePad", {120, 480, 825, 195});
+  p.global_switch(9, 240, 720, true);
+  p.label(38, "Auto Fire Speed", {120, 1080, 1380, 195});
+  p.combo("com_pad_speed", {240, 1320, 1215, 315}, "2", layout::numbers(1, 10));
+  p.label(39, "Auto Calibration Control", {120, 1800, 2025, 195});
+  p.combo("com_pad_control", {240, 2040, 1215, 315}, "70%", {"50%", "60%", "70%", "80%", "90%"});
+}
+
+}  // namespace panel_units
+
+}  // namespace quorvane

@@ -1,0 +1,74 @@
+// Panel 2: [sound], on pic_sound.
+
+#include "panels/bindings.h"
+#include "panels/layout.h"
+#include "panels/panel_units.h"
+#include "panels/panels.h"
+
+namespace quorvane {
+
+namespace {
+
+using codec::kSwitch;
+using codec::Text;
+using layout::LabelStyle;
+
+constexpr Binding kBindings[] = {
+    {4, {"ch_global", 14}, kSwitch},
+    {5, {"com_sound_fre"}, Text{}},
+    {6, {"ch_global", 15}, kSwitch},
+    {7, {"ch_global", 16}, kSwitch},
+    {8, {"ch_global", 17}, kSwitch},
+    {9, {"com_sound_ilevel"}, Text{}},
+    // No range checks: the ranges the labels name are for the emulator to enforce.
+    {10, {"txt_sound_delay"}, Text{}},
+    {11, {"txt_sound_cd"}, Text{}},
+    {12, {"txt_sound_mvol"}, Text{}},
+    {13, {"txt_sound_fxvol"}, Text{}},
+    {14, {"txt_sound_cdvol"}, Text{}},
+};
+
+}  // namespace
+
+std::span<const Binding> sound_bindings() { return kBindings; }
+
+void collect_sound(Form& form, SettingsTable& table) { collect_bindings(form, kBindings, table); }
+
+namespace panel_units {
+
+void build_sound_controls(Form& form) {
+  layout::Page p(form, "pic_sound");
+  p.label(83, "Sound", {120, 0, 675, 240}, LabelStyle::Heading);
+  p.rule(0);
+
+  p.label(68, "Sound", {120, 360, 555, 195});
+  p.global_switch(14, 240, 600, true);
+  p.label(69, "Frequency", {120, 960, 900, 195});
+  p.combo("com_sound_fre", {240, 1200, 1095, 315}, "44100",
+          {"8000", "11025", "22050", "44100", "48000"});
+  p.label(70, "16 bit", {120, 1680, 495, 195});
+  p.global_switch(15, 240, 1920, true);
+  p.label(71, "Stereo", {120, 2280, 570, 195});
+  p.global_switch(16, 240, 2520, true);
+  p.label(72, "Interpolation", {120, 2880, 1080, 195});
+  p.global_switch(17, 240, 3120, false);
+
+  p.label(73, "Interpolation level", {2040, 360, 1545, 195});
+  p.combo("com_sound_ilevel", {2160, 600, 1095, 315}, "1", layout::numbers(1, 15));
+  p.label(74, "Delay (2 - 30)", {2040, 960, 1170, 195});
+  p.text_box("txt_sound_delay", {2160, 1200, 1095, 285});
+  p.label(75, "CD ROM audio", {2040, 1560, 1275, 195});
+  p.label(76, "input line (0-First;1-Second)", {2040, 1740, 2370, 195});
+  p.text_box("txt_sound_cd", {2160, 1950, 1095, 285});
+  p.label(77, "Master Volume (0 - 100)", {2040, 2325, 2040, 195});
+  p.text_box("txt_sound_mvol", {2160, 2520, 1095, 285});
+  p.label(78, "FX Volume (0 - 100)", {2040, 2880, 1695, 195});
+  p.text_box("txt_sound_fxvol", {2160, 3120, 1095, 285});
+
+  p.label(79, "CD Volume (0 - 100)", {4320, 360, 1725, 195});
+  p.text_box("txt_sound_cdvol", {4440, 600, 1095, 285});
+}
+
+}  // namespace panel_units
+
+}  // namespace quorvane

@@ -1,0 +1,185 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+// The kinds of control the window is made of. The logic reads and writes their properties; the
+// Qt view draws them and forwards the user's actions back through the same properties.
+enum class Kind {
+  CheckBox,
+  OptionButton,
+  ComboBox,
+  TextBox,
+  DriveList,
+  Label,
+  PictureBox,
+  Image,
+  Line,
+  Timer,
+};
+
+// Position and size in twips (15 twips make one pixel at 96 dpi), relative to the container.
+struct Twips {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+struct FontSpec {
+  std::string family = "MS Sans Serif";
+  double points = 8.25;
+  bool bold = true;
+};
+
+enum class Align { Left, Center };
+
+// 0xRRGGBB
+using Rgb = unsigned int;
+inline constexpr Rgb kPanelBackground = 0xEFECDC;
+
+class Control;
+using Handler = std::function<void(Control&)>;
+
+// One control of the window. A single type carries every kind's properties so that the view and
+// the logic can treat the tree uniformly; each kind uses its own subset:
+//   check box      value() 0/1 (assigning a different value raises click), caption
+//   option button  option_value() (choosing one clears its siblings in the same container), caption
+//   combo box      text(), list() (suggested items)
+//   text box       text()
+//   drive list     drive() (the chosen drive's text, beginning with its letter); change on a pick
+//   label          caption (fixed), click
+//   picture box    a container; hiding it hides everything inside it
+//   image          picture (resource name), click
+//   timer          enabled(), interval_ms
+class Control {
+ public:
+  Control(Kind kind, std::string name, int index, Control* parent, Twips rect);
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  Kind kind() const { return kind_; }
+  const std::string& name() const { return name_; }
+  // Index within a control array; -1 for a control that is not part of one.
+  int index() const { return index_; }
+  // "ch_global(3)" or "pic_video": for messages and tests.
+  std::string display_name() const;
+  Control* parent() const { return parent_; }
+  const std::vector<Control*>& children() const { return children_; }
+
+  const Twips& rect() const { return rect_; }
+
+  // Own visibility, as set by the logic; a control is on screen only when it and every
+  // container above it are visible (see shown()).
+  bool visible() const { return visible_; }
+  void set_visible(bool visible) { visible_ = visible; }
+  bool shown() const;
+
+  // Check box: 0 or 1. Assigning the other value raises exactly one click; assigning the value
+  // it already has raises nothing.
+  int value() const { return value_; }
+  void set_value(int value);
+
+  // Option button.
+  bool option_value() const { return option_value_; }
+  void set_option_value(bool value);
+
+  // Caption of a label, check box or option button.
+  const std::string& caption() const { return caption_; }
+  void set_caption(std::string caption) { caption_ = std::move(caption); }
+
+  // Text of a combo box or text box, as Windows-1252 bytes.
+  const std::string& text() const { return text_; }
+  void set_text(std::string text) { text_ = std::move(text); }
+
+  // Suggested items of a combo box.
+  const std::vector<std::string>& list() const { return list_; }
+  void set_list(std::vector<std::string> items) { list_ = std::move(items); }
+
+  // Drive list: the chosen drive's text. pick_drive is the user's choice and raises change
+  // when it differs from the current drive.
+  const std::string& drive() const { return drive_; }
+  void pick_drive(std::string drive);
+  // The drive shown before the user picks one; raises nothing.
+  void set_drive(std::string drive) { drive_ = std::move(drive); }
+
+  // Timer.
+  bool enabled() const { return enabled_; }
+  void set_enabled(bool enabled) { enabled_ = enabled; }
+  int interval_ms() const { return interval_ms_; }
+  void set_interval_ms(int ms) { interval_ms_ = ms; }
+
+  // The user clicked the control (image, label) or the timer ticked: raises click.
+  void click();
+
+  void on_click(Handler handler) { on_click_ = std::move(handler); }
+  void on_change(Handler handler) { on_change_ = std::move(handler); }
+
+  // Presentation, fixed when the window is built.
+  std::string tooltip;
+  std::string picture;  // resource name of an image's or picture box's artwork
+  bool hand_pointer = false;
+  bool border = false;  // single-line border (picture boxes)
+  FontSpec font;
+  Align align = Align::Left;
+  Rgb background = kPanelBackground;
+
+ private:
+  friend class Form;
+
+  Kind kind_;
+  std::string name_;
+  int index_;
+  Control* parent_;
+  std::vector<Control*> children_;
+  Twips rect_;
+  bool visible_ = true;
+  int value_ = 0;
+  bool option_value_ = false;
+  bool enabled_ = false;
+  int interval_ms_ = 0;
+  std::string caption_;
+  std::string text_;
+  std::string drive_;
+  std::vector<std::string> list_;
+  Handler on_click_;
+  Handler on_change_;
+};
+
+// The window's whole control tree. Owns every control; the root is the window itself, a
+// picture box named "Form1".
+class Form {
+ public:
+  Form();
+
+  Control& root() { return *controls_.front(); }
+  const Control& root() const { return *controls_.front(); }
+
+  // Adds a control to `parent`. Names (with index for arrays) are unique; adding a duplicate is a
+  // programming error and throws std::logic_error.
+  Control& add(Kind kind, std::string name, Control& parent, Twips rect, int index = -1);
+
+  // The control of that name (and index, for an array); nullptr when there is none.
+  Control* find(std::string_view name, int index = -1);
+  const Control* find(std::string_view name, int index = -1) const;
+  // As find(), but a missing control is a programming error: throws std::logic_error.
+  Control& at(std::string_view name, int index = -1);
+  const Control& at(std::string_view name, int index = -1) const;
+
+  // A container's children are drawn in order, later ones over earlier ones; this moves a control
+  // to the top of its container.
+  void bring_to_front(Control& control);
+
+  // Every control in creation order (containers before their contents), the root first.
+  const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+
+ private:
+  std::vector<std::unique_ptr<Control>> controls_;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,210 @@
+#include "shell/main_window.h"
+
+#include <array>
+#include <utility>
+
+#include "panels/panels.h"
+#include "shell/form_layout.h"
+
+namespace quorvane {
+namespace {
+
+// Hidden in this order whenever a panel is shown; both sub-pages are among them, so a panel
+// always comes back at its first page.
+constexpr std::array<const char*, 9> kPagesToHide{
+    "pic_cdrom", "Pic_key",      "Pic_pad",   "pic_panel", "pic_panel_b",
+    "pic_video", "pic_video_tv", "pic_sound", "pic_intro",
+};
+
+constexpr std::array<const char*, 7> kPanelByNumber{
+    "pic_panel", "pic_video", "pic_sound", "Pic_pad", "Pic_key", "pic_cdrom", "pic_intro",
+};
+
+struct NavTarget {
+  const char* image;
+  int panel;
+};
+constexpr std::array<NavTarget, 7> kNavTargets{{
+    {"imgpanel", 0},
+    {"picpantalla", 1},
+    {"imgsonido", 2},
+    {"imgcontrol", 3},
+    {"imgteclado", 4},
+    {"imgcd", 5},
+    {"imgabout", 6},
+}};
+
+constexpr int kGlobalSwitches = 18;
+constexpr int kLockSwitches = 3;
+
+// fade_level percent of full opacity as an alpha of 0..255, rounding halves to the even
+// neighbour: 90 % gives 230 and 70 % gives 178.
+int fade_alpha(int fade_level) {
+  const int scaled = fade_level * 255;
+  int alpha = scaled / 100;
+  const int rest = scaled % 100;
+  if (rest > 50 || (rest == 50 && alpha % 2 != 0)) ++alpha;
+  return alpha;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
+    : ws_(window_system), config_(std::move(program_folder)) {
+  build_form1(form_);
+  wire_handlers();
+}
+
+void MainWindow::wire_handlers() {
+  for (const NavTarget& nav : kNavTargets) {
+    const int panel = nav.panel;
+    form_.at(nav.image).on_click([this, panel](Control&) { show_panel(panel); });
+  }
+  form_.at("imgsave").on_click([this](Control&) { imgsave_Click(); });
+  form_.at("imgcerrar").on_click([this](Control&) { imgcerrar_Click(); });
+  form_.at("Tm1").on_click([this](Control&) { Tm1_Timer(); });
+
+  for (const auto& control : form_.controls()) {
+    if (control->name() == "lblvideo_1") {
+      control->on_click([this](Control& label) { lblvideo_1_Click(label.index()); });
+    }
+  }
+  for (int i = 0; i < kGlobalSwitches; ++i) {
+    form_.at("ch_global", i).on_click([this](Control& box) { ch_global_Click(box.index()); });
+  }
+  for (int i = 0; i < kLockSwitches; ++i) {
+    form_.at("ch_glolock", i).on_click([this](Control& box) { ch_glolock_Click(box.index()); });
+  }
+
+  form_.at("Dri_panel_list").on_change([this](Control&) { Dri_panel_list_Change(form_); });
+  form_.at("dr_cdrom_letter").on_change([this](Control&) { dr_cdrom_letter_Change(form_); });
+
+  form_.at("img_intro_a").on_click([this](Control&) { ws_.open_url(links::kEmulatorSite); });
+  form_.at("img_intro_b").on_click([this](Control&) { ws_.open_url(links::kDeveloperSite); });
+  form_.at("img_intro_c").on_click([this](Control&) { ws_.open_url(links::kCommunitySite); });
+}
+
+void MainWindow::Form_Load() {
+  const ReadOutcome outcome = config_.read_config(table_);
+  if (outcome.backup_error) {
+    ws_.show_message(MessageKind::Warning, kWindowTitle,
+                     std::string("The backup copy of the settings could not be made.\n\n") +
+                         outcome.backup_error->what() +
+                         "\n\nThe editor goes on; VOZ.INI itself is unchanged.");
+  }
+  fill_controls(form_, table_);
+  cur_panel_ = kNoPanel;
+}
+
+void MainWindow::Form_Unload() { ws_.end_program(); }
+
+void MainWindow::show_panel(int n) {
+  collect_panel(cur_panel_);
+  cur_panel_ = n;
+  for (const char* page : kPagesToHide) form_.at(page).set_visible(false);
+  if (n >= 0 && n < static_cast<int>(kPanelByNumber.size())) {
+    form_.at(kPanelByNumber[static_cast<std::size_t>(n)]).set_visible(true);
+  }
+  form_.at("imgsave").set_visible(true);
+}
+
+void MainWindow::collect_panel(int n) {
+  switch (n) {
+    case 0:
+      collect_emulation(form_, table_);
+      break;
+    case 1:
+      collect_video(form_, table_);
+      break;
+    case 2:
+      collect_sound(form_, table_);
+      break;
+    case 3:
+      collect_gamepad(form_, table_);
+      break;
+    case 4:
+      collect_keyboard(form_, table_);
+      break;
+    case 5:
+      collect_cdrom(form_, table_);
+      break;
+    default:  // the intro page, or no panel chosen yet
+      break;
+  }
+}
+
+void MainWindow::imgsave_Click() {
+  collect_panel(cur_panel_);
+  try {
+    config_.write_config(table_);
+  } catch (const FileError& error) {
+    // The old VOZ.INI is still whole and every edit is still in the window: tell the user why,
+    // and leave them the choice to fix the cause and save again, or to close.
+    ws_.show_message(MessageKind::Error, kWindowTitle,
+                     std::string("The settings could not be saved.\n\n") + error.what() +
+                         "\n\nVOZ.INI is unchanged and your changes are still in the window.");
+    return;
+  }
+  close_with_fade();
+}
+
+void MainWindow::imgcerrar_Click() { close_with_fade(); }
+
+void MainWindow::lblvideo_1_Click(int index) {
+  switch (index) {
+    case 20:
+      form_.at("pic_video_tv").set_visible(true);
+      break;
+    case 21:
+      form_.at("pic_video_tv").set_visible(false);
+      break;
+    case 51:
+      form_.at("pic_panel_b").set_visible(true);
+      break;
+    case 52:
+      form_.at("pic_panel_b").set_visible(false);
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::ch_global_Click(int index) {
+  Control& box = form_.at("ch_global", index);
+  box.set_caption(box.value() == 0 ? "Disable" : "Enable");
+}
+
+void MainWindow::ch_glolock_Click(int index) {
+  Control& box = form_.at("ch_glolock", index);
+  box.set_caption(box.value() == 0 ? "Unlock" : "Locked");
+}
+
+void MainWindow::close_with_fade() {
+  if (!ws_.supports_opacity()) {
+    ws_.close_window();
+    return;
+  }
+  // A second request while fading starts the fade again from full opacity.
+  fade_level_ = 100;
+  ws_.prepare_for_opacity();
+  form_.at("Tm1").set_enabled(true);
+}
+
+void MainWindow::Tm1_Timer() {
+  if (fade_level_ != 0) {
+    ws_.set_opacity(fade_alpha(fade_level_));
+    fade_level_ -= 10;
+  } else {
+    form_.at("Tm1").set_enabled(false);
+    ws_.set_opacity(fade_alpha(1));
+    ws_.close_window();
+    return;  // the close ends the program; nothing may run after it
+  }
+  ws_.process_pending_events();
+}
+
+void MainWindow::picbarraalta_MouseMove(int buttons) {
+  if (buttons == 1) ws_.start_window_move();
+}
+
+}  // namespace quorvane

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <string>
+
+#include "platform/window_system.h"
+#include "settings/config_file.h"
+#include "settings/settings_table.h"
+#include "shell/controls.h"
+
+namespace quorvane {
+
+// The addresses the three intro images open.
+namespace links {
+inline constexpr const char* kEmulatorSite = "https://quorvane.example/";         // img_intro_a
+inline constexpr const char* kDeveloperSite = "https://quorvane-team.example/";   // img_intro_b
+inline constexpr const char* kCommunitySite = "https://pc-engine-fans.example/";  // img_intro_c
+}  // namespace links
+
+inline constexpr int kNoPanel = 99;
+
+// Form1: the window's control tree, its settings, and every handler of the window. The Qt view
+// draws form() and forwards the user's actions to the controls (whose handlers land here) or,
+// for the title bar, to picbarraalta_MouseMove.
+class MainWindow {
+ public:
+  // program_folder: the folder of the program's own executable, where VOZ.INI lives.
+  MainWindow(std::string program_folder, WindowSystem& window_system);
+
+  Form& form() { return form_; }
+  const Form& form() const { return form_; }
+  SettingsTable& table() { return table_; }
+  const SettingsTable& table() const { return table_; }
+  ConfigFile& config() { return config_; }
+
+  int cur_panel() const { return cur_panel_; }
+  int fade_level() const { return fade_level_; }
+
+  // Start-up: reads VOZ.INI (creating it when missing), fills the controls. A failed backup copy
+  // is shown as a warning and start-up goes on; a VOZ.INI that can be neither read nor created
+  // throws FileError, and the caller reports it and ends without writing anything.
+  void Form_Load();
+  // The window has closed, for whatever reason: ends the program.
+  void Form_Unload();
+
+  void show_panel(int n);
+  void collect_panel(int n);
+
+  void imgsave_Click();
+  void imgcerrar_Click();
+  void lblvideo_1_Click(int index);
+  void ch_global_Click(int index);
+  void ch_glolock_Click(int index);
+
+  void close_with_fade();
+  void Tm1_Timer();
+  // buttons: 1 left, 2 right, 4 middle, added together.
+  void picbarraalta_MouseMove(int buttons);
+
+ private:
+  void wire_handlers();
+
+  WindowSystem& ws_;
+  Form form_;
+  SettingsTable table_;
+  ConfigFile config_;
+  int cur_panel_ = 0;
+  int fade_level_ = 0;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/window_system.h"
+
+namespace quorvane::testing {
+
+// Records what the window logic asks of the window system.
+class FakeWindowSystem : public WindowSystem {
+ public:
+  bool opacity_supported = true;
+  std::vector<int> opacities;
+  std::vector<std::string> urls;
+  std::vector<std::string> messages;
+  int prepared = 0;
+  int closed = 0;
+  int ended = 0;
+  int moves = 0;
+  int event_runs = 0;
+
+  bool supports_opacity() const override { return opacity_supported; }
+  void prepare_for_opacity() override { ++prepared; }
+  void set_opacity(int alpha) override { opacities.push_back(alpha); }
+  void process_pending_events() override { ++event_runs; }
+  void close_window() override { ++closed; }
+  void end_program() override { ++ended; }
+  void start_window_move() override { ++moves; }
+  void open_url(const std::string& url) override { urls.push_back(url); }
+  void show_message(MessageKind, const std::string&, const std::string& text) override {
+    messages.push_back(text);
+  }
+};
+
+}  // namespace quorvane::testing
