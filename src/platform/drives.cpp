@@ -1,0 +1,184 @@
+#include "platform/drives.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
+namespace quorvane {
+namespace fs = std::filesystem;
+
+namespace {
+
+char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool is_letter(char c) {
+  const char l = lower_ascii(c);
+  return l >= 'a' && l <= 'z';
+}
+
+#ifdef _WIN32
+
+const char* drive_type_name(UINT type) {
+  switch (type) {
+    case DRIVE_REMOVABLE:
+      return "Removable";
+    case DRIVE_FIXED:
+      return "Local Disk";
+    case DRIVE_REMOTE:
+      return "Network";
+    case DRIVE_CDROM:
+      return "CD-ROM";
+    case DRIVE_RAMDISK:
+      return "RAM Disk";
+    default:
+      return "Unknown";
+  }
+}
+
+std::vector<DriveEntry> system_drives() {
+  std::vector<DriveEntry> drives;
+  const DWORD mask = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if ((mask & (DWORD{1} << i)) == 0) continue;
+    DriveEntry entry;
+    entry.letter = static_cast<char>('a' + i);
+    entry.target = std::string(1, static_cast<char>('A' + i)) + ":\\";
+    entry.text = std::string(1, entry.letter) + ": [" +
+                 drive_type_name(GetDriveTypeA(entry.target.c_str())) + "]";
+    drives.push_back(std::move(entry));
+  }
+  return drives;
+}
+
+#else
+
+bool is_prefix(const fs::path& folder) {
+  std::error_code ec;
+  return !folder.empty() && fs::is_directory(folder / "dosdevices", ec);
+}
+
+// The prefix whose drive_c holds the folder; empty when there is none.
+fs::path prefix_around(const fs::path& folder) {
+  std::error_code ec;
+  fs::path path = fs::absolute(folder, ec);
+  if (ec) return {};
+  path = path.lexically_normal();
+  for (fs::path p = path; !p.empty(); p = p.parent_path()) {
+    if (p.filename() == "drive_c" && is_prefix(p.parent_path())) return p.parent_path();
+    if (p == p.parent_path()) break;
+  }
+  return {};
+}
+
+fs::path choose_prefix(const std::string& program_folder, const char* wineprefix_env,
+                       const std::string& home) {
+  if (fs::path around = prefix_around(program_folder); !around.empty()) return around;
+  if (wineprefix_env != nullptr && *wineprefix_env != '\0' && is_prefix(wineprefix_env)) {
+    return wineprefix_env;
+  }
+  if (!home.empty() && is_prefix(fs::path(home) / ".wine")) return fs::path(home) / ".wine";
+  return {};
+}
+
+std::vector<DriveEntry> prefix_drives(const fs::path& prefix) {
+  std::vector<DriveEntry> drives;
+  const fs::path dosdevices = prefix / "dosdevices";
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(dosdevices, ec)) {
+    // Only "c:" style names are drive letters; Wine keeps raw devices beside them as "d::".
+    const std::string name = entry.path().filename().string();
+    if (name.size() != 2 || name[1] != ':' || !is_letter(name[0])) continue;
+    std::error_code link_ec;
+    if (!entry.is_symlink(link_ec)) continue;
+    fs::path target = fs::read_symlink(entry.path(), link_ec);
+    if (link_ec) continue;
+    // c: usually leads to "../drive_c": show the folder it means, not the relative link.
+    if (target.is_relative()) target = (dosdevices / target).lexically_normal();
+    std::string shown = target.string();
+    if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+    DriveEntry drive;
+    drive.letter = lower_ascii(name[0]);
+    drive.target = shown;
+    // A plain ASCII arrow: the list goes through Windows-1252, which has no arrow character.
+    drive.text = std::string(1, drive.letter) + ": -> " + shown;
+    drives.push_back(std::move(drive));
+  }
+  return drives;
+}
+
+#endif
+
+// Whether `folder` is `root` or lies below it, comparing whole path elements.
+bool contains(const fs::path& root, const fs::path& folder) {
+  auto r = root.begin();
+  auto f = folder.begin();
+  for (; r != root.end(); ++r, ++f) {
+    if (r->empty()) continue;  // the empty element after a trailing separator
+    if (f == folder.end() || *r != *f) return false;
+  }
+  return true;
+}
+
+fs::path comparable(const std::string& path) {
+  std::error_code ec;
+  fs::path p = fs::weakly_canonical(fs::path(path), ec);
+  if (ec) p = fs::path(path).lexically_normal();
+#ifdef _WIN32
+  std::string s = p.string();
+  std::transform(s.begin(), s.end(), s.begin(), lower_ascii);
+  p = s;
+#endif
+  return p;
+}
+
+}  // namespace
+
+std::vector<DriveEntry> list_drives(const std::string& program_folder, const char* wineprefix_env,
+                                    const std::string& home) {
+#ifdef _WIN32
+  (void)program_folder;
+  (void)wineprefix_env;
+  (void)home;
+  return system_drives();
+#else
+  const fs::path prefix = choose_prefix(program_folder, wineprefix_env, home);
+  if (prefix.empty()) return {};
+  std::vector<DriveEntry> drives = prefix_drives(prefix);
+  std::sort(drives.begin(), drives.end(),
+            [](const DriveEntry& a, const DriveEntry& b) { return a.letter < b.letter; });
+  return drives;
+#endif
+}
+
+std::optional<std::size_t> drive_of_folder(const std::vector<DriveEntry>& drives,
+                                           const std::string& folder) {
+  const fs::path where = comparable(folder);
+  std::optional<std::size_t> best;
+  std::size_t best_depth = 0;
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    const fs::path root = comparable(drives[i].target);
+    if (!contains(root, where)) continue;
+    const auto depth = static_cast<std::size_t>(std::distance(root.begin(), root.end()));
+    if (!best || depth > best_depth) {
+      best = i;
+      best_depth = depth;
+    }
+  }
+  return best;
+}
+
+std::string no_drives_reason() {
+#ifdef _WIN32
+  return "No drive letters found";
+#else
+  return "No drive letters found: no Wine prefix around this folder, in $WINEPREFIX or in "
+         "~/.wine";
+#endif
+}
+
+}  // namespace quorvane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvane {
+
+// One drive the drive lists offer.
+struct DriveEntry {
+  char letter = 0;     // lower case, 'a' to 'z'
+  std::string target;  // where the letter leads: "C:\" on Windows, a folder under Wine
+  std::string text;    // what the list shows; begins with the letter, as the logic requires
+};
+
+// The drive letters the program can see, sorted by letter.
+//
+// On Windows these are the machine's drives. Elsewhere the program runs under Wine, so the
+// letters are those of a Wine prefix: the one whose drive_c holds `program_folder` (the usual
+// case: the editor sits in the emulator's folder inside the prefix), else `wineprefix_env` (the
+// value of $WINEPREFIX, or nullptr when unset), else `home`/.wine. The environment is passed in
+// rather than read here so that tests can point it anywhere. Texts are UTF-8.
+std::vector<DriveEntry> list_drives(const std::string& program_folder, const char* wineprefix_env,
+                                    const std::string& home);
+
+// The entry whose drive holds `folder`: the deepest target that contains it (under Wine, z: leads
+// to "/" and contains everything, but c: is the better answer for a folder in drive_c).
+std::optional<std::size_t> drive_of_folder(const std::vector<DriveEntry>& drives,
+                                           const std::string& folder);
+
+// Why the list is empty, for the tooltip of a disabled drive list.
+std::string no_drives_reason();
+
+}  // namespace quorvane

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace quorvane {
+
+// A failure on a file that reaches the user: it names the file and the system's reason.
+class FileError : public std::runtime_error {
+ public:
+  FileError(std::string action, std::string path, std::string reason)
+      : std::runtime_error(action + " \"" + path + "\": " + reason),
+        action_(std::move(action)),
+        path_(std::move(path)),
+        reason_(std::move(reason)) {}
+
+  // What was being done, e.g. "Cannot write".
+  const std::string& action() const { return action_; }
+  const std::string& path() const { return path_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::string action_;
+  std::string path_;
+  std::string reason_;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/file_error.h"
+
+namespace quorvane::files {
+
+// The native path separator ('\\' on Windows, '/' elsewhere).
+char separator();
+
+// Joins a folder and a file name with one separator; a folder that already ends in a separator
+// (a drive root such as "C:\") gets none added.
+std::string join(std::string_view folder, std::string_view name);
+
+// True when the file exists and can be opened for reading.
+bool can_open_for_reading(const std::string& path);
+
+// True when anything (a file, a folder, ...) stands at the path, symbolic links followed. A path
+// that cannot be examined counts as existing, so that callers never take it for a missing file.
+bool exists(const std::string& path);
+
+// The whole content of a file. Throws FileError("Cannot read", ...).
+std::string read_all(const std::string& path);
+
+// Replaces the file with `bytes` atomically: a temporary file in the same folder is written,
+// flushed to disk and renamed over the target. The target's permissions are kept; a symbolic
+// link is followed, so the file it points to is replaced and the link stays. On failure the
+// old file is untouched, the temporary file is removed, and FileError("Cannot write", ...) names
+// the target and the reason.
+void write_atomic(const std::string& path, std::string_view bytes);
+
+// Copies a file byte for byte, creating or replacing `to`. Throws FileError.
+void copy(const std::string& from, const std::string& to);
+
+}  // namespace quorvane::files

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+
+namespace quorvane {
+
+enum class MessageKind { Error, Warning };
+
+// What the window logic needs of the window system. The Qt front end implements it; tests use a
+// recording fake. Every call happens on the user-interface thread.
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  // Whether the window can take a whole-window opacity (the closing fade needs it).
+  virtual bool supports_opacity() const = 0;
+  // Prepares the window for opacity changes and repaints it at once.
+  virtual void prepare_for_opacity() = 0;
+  // Whole-window alpha, 0 (invisible) to 255 (opaque).
+  virtual void set_opacity(int alpha) = 0;
+  // Lets pending window events run from inside a handler.
+  virtual void process_pending_events() = 0;
+  // Closes the main window; the view then calls MainWindow::Form_Unload.
+  virtual void close_window() = 0;
+  // Ends the program at once: no question, no further event handled.
+  virtual void end_program() = 0;
+  // Starts an interactive move of the window that follows the pointer until the left button is
+  // released.
+  virtual void start_window_move() = 0;
+  // Opens a web address with the desktop's default handler; neither waits nor reports failure.
+  virtual void open_url(const std::string& url) = 0;
+  // A modal message box. Texts are UTF-8.
+  virtual void show_message(MessageKind kind, const std::string& title,
+                            const std::string& text) = 0;
+};
+
+}  // namespace quorvane

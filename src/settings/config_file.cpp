@@ -1,0 +1,183 @@
+#include "settings/config_file.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "platform/files.h"
+#include "settings/config_template.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::string_view kConfigName = "VOZ.INI";
+constexpr std::string_view kBackupName = "VOZ_backup.INI";
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim_blanks(std::string_view text) {
+  while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Names compare as the Windows INI functions compare them: without regard to case.
+bool same_name(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return ascii_lower(x) == ascii_lower(y);
+         });
+}
+
+// "[sound]" -> "sound", "frequency=" -> "frequency".
+std::string_view section_name(int row) {
+  std::string_view header = SettingsTable::key(row);
+  return header.substr(1, header.size() - 2);
+}
+
+std::string_view key_name(int row) {
+  std::string_view key = SettingsTable::key(row);
+  return key.substr(0, key.size() - 1);
+}
+
+// The header row of the named section, or -1 when the table has no such section.
+int find_section(std::string_view name) {
+  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+    if (SettingsTable::is_section_row(row) && same_name(section_name(row), name)) return row;
+  }
+  return -1;
+}
+
+// The setting row of `name` within the section that starts at `header`, or -1.
+int find_key(int header, std::string_view name) {
+  for (int row = header + 1; row < SettingsTable::kRowCount && !SettingsTable::is_section_row(row);
+       ++row) {
+    if (same_name(key_name(row), name)) return row;
+  }
+  return -1;
+}
+
+// Calls `line` for every line of `text`. CR LF, LF and a lone CR each end a line, so a file
+// saved by any editor reads the same; a last line without an end is still a line.
+template <typename LineFn>
+void for_each_line(std::string_view text, LineFn line) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      line(text.substr(start));
+      return;
+    }
+    line(text.substr(start, end - start));
+    start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+  }
+}
+
+std::string render(const std::array<std::string, SettingsTable::kRowCount>& lines) {
+  std::string text;
+  text.reserve(9000);
+  for (int i = 0; i < kTemplateWrittenItems; ++i) {
+    const std::string_view item = kConfigTemplate[static_cast<std::size_t>(i)];
+    const int row = template_row(item);
+    if (row >= 0) {
+      text += lines[static_cast<std::size_t>(row)];
+    } else if (item != "b") {
+      text += item;
+    }
+    text += kLineEnd;
+  }
+  return text;
+}
+
+std::array<std::string, SettingsTable::kRowCount> lines_for(const SettingsTable& table) {
+  std::array<std::string, SettingsTable::kRowCount> lines;
+  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+    std::string& line = lines[static_cast<std::size_t>(row)];
+    line = SettingsTable::key(row);
+    // A section row is its header whatever its value; a setting always carries its value, even
+    // one that reads "xxx" (a folder may well be called that).
+    if (!SettingsTable::is_section_row(row)) line += table.value(row);
+  }
+  return lines;
+}
+
+}  // namespace
+
+void parse_config_text(std::string_view text, SettingsTable& table) {
+  if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
+
+  int section = -1;  // header row of the section being read; -1 before any or in an unknown one
+  std::array<bool, SettingsTable::kRowCount> filled{};
+  for_each_line(text, [&](std::string_view line) {
+    if (line.empty() || line.front() == ';' || line.front() == '#' || line.front() == ' ') return;
+    if (line.front() == '[') {
+      // A header that lost its "]" still names its section; dropping the settings below it
+      // would throw them away at the next save.
+      const std::size_t close = line.find(']');
+      const std::size_t name_end = close == std::string_view::npos ? line.size() : close;
+      section = find_section(trim_blanks(line.substr(1, name_end - 1)));
+      return;
+    }
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos || section < 0) return;
+    const int row = find_key(section, trim_blanks(line.substr(0, equals)));
+    if (row < 0 || filled[static_cast<std::size_t>(row)]) return;
+    filled[static_cast<std::size_t>(row)] = true;
+    table.set_value(row, std::string(line.substr(equals + 1)));
+  });
+}
+
+std::string config_text_for(const SettingsTable& table) { return render(lines_for(table)); }
+
+ConfigFile::ConfigFile(std::string folder)
+    : folder_(std::move(folder)),
+      cfg_path_(files::join(folder_, kConfigName)),
+      backup_path_(files::join(folder_, kBackupName)) {}
+
+ReadOutcome ConfigFile::read_config(SettingsTable& table) {
+  ReadOutcome outcome;
+  // Only a file that is not there at all is replaced by the defaults: one that exists but cannot
+  // be read still holds the user's settings, and the error says why it could not be read.
+  if (!files::exists(cfg_path_)) {
+    write_config(table);
+    outcome.created_default = true;
+  }
+  parse_config_text(files::read_all(cfg_path_), table);
+
+  // Never refreshed: the backup keeps the file as it stood the first time the editor ran. Only a
+  // backup that cannot be read is no backup; a folder in its place makes the copy fail, and the
+  // caller warns about it.
+  if (!files::can_open_for_reading(backup_path_)) {
+    try {
+      files::copy(cfg_path_, backup_path_);
+    } catch (const FileError& error) {
+      outcome.backup_error = error;
+    }
+  }
+  return outcome;
+}
+
+void ConfigFile::write_config(const SettingsTable& table) {
+  // A line break inside a value would come back as lines of its own, and could forge any
+  // setting; refuse before anything is written.
+  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+    if (SettingsTable::is_section_row(row)) continue;
+    if (table.value(row).find_first_of("\r\n") != std::string::npos) {
+      throw FileError("Cannot write", cfg_path_,
+                      "the value of " + std::string(key_name(row)) + " in " +
+                          std::string(SettingsTable::section(row)) + " contains a line break");
+    }
+  }
+  build_config_lines(table);
+  build_config_text();
+  files::write_atomic(cfg_path_, cfg_text_);
+}
+
+void ConfigFile::build_config_lines(const SettingsTable& table) { cfg_lines_ = lines_for(table); }
+
+void ConfigFile::build_config_text() { cfg_text_ = render(cfg_lines_); }
+
+}  // namespace quorvane

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "platform/file_error.h"
+#include "settings/settings_table.h"
+
+namespace quorvane {
+
+// What read_config reports besides the values it read.
+struct ReadOutcome {
+  bool created_default = false;           // VOZ.INI was missing and was written from the defaults
+  std::optional<FileError> backup_error;  // the one-time backup copy failed; reading succeeded
+};
+
+// VOZ.INI and its one-time backup VOZ_backup.INI in the program's folder.
+class ConfigFile {
+ public:
+  // folder: the program's own folder, with or without a trailing separator (a drive root
+  // such as "C:\" already has one and gets none added).
+  explicit ConfigFile(std::string folder);
+
+  const std::string& cfg_path() const { return cfg_path_; }
+  const std::string& backup_path() const { return backup_path_; }
+
+  // Reads VOZ.INI into the table, writing it from the table first when it cannot be opened,
+  // then copies it to VOZ_backup.INI unless a backup already exists. Throws FileError when
+  // VOZ.INI can be neither read nor created; a failed backup copy is returned, not thrown.
+  ReadOutcome read_config(SettingsTable& table);
+
+  // Regenerates VOZ.INI from the table and replaces the file atomically: on any failure the old
+  // file is left byte for byte as it was. Throws FileError naming the path and the reason, or
+  // naming the key whose value holds a line break.
+  void write_config(const SettingsTable& table);
+
+  // The 72 output lines, one per row, without line ends.
+  void build_config_lines(const SettingsTable& table);
+  // Builds cfg_text from the template and cfg_lines.
+  void build_config_text();
+
+  const std::array<std::string, SettingsTable::kRowCount>& cfg_lines() const { return cfg_lines_; }
+  const std::string& cfg_text() const { return cfg_text_; }
+
+ private:
+  std::string folder_;
+  std::string cfg_path_;
+  std::string backup_path_;
+  std::array<std::string, SettingsTable::kRowCount> cfg_lines_;
+  std::string cfg_text_;
+};
+
+// The settings file text for a table: the whole output of write_config, as bytes.
+std::string config_text_for(const SettingsTable& table);
+
+// Parses settings file bytes into the table (matching rows by section and key). Rows the text
+// does not reach keep their values.
+void parse_config_text(std::string_view text, SettingsTable& table);
+
+}  // namespace quorvane

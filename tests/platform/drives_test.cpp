@@ -1,0 +1,125 @@
+#include "platform/drives.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace quorvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifndef _WIN32
+
+// A scratch folder in which tests build Wine prefixes from real folders and symbolic links.
+class Scratch {
+ public:
+  Scratch() {
+    static std::atomic<int> counter{0};
+    root_ = fs::temp_directory_path() /
+            ("quorvane-drives-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+    root_ = fs::canonical(root_);
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+
+  fs::path path(const std::string& relative) const { return root_ / relative; }
+
+  // A prefix with drive_c and the given "name -> target" links in dosdevices.
+  fs::path prefix(const std::string& relative,
+                  const std::vector<std::pair<std::string, std::string>>& links) const {
+    const fs::path p = path(relative);
+    fs::create_directories(p / "drive_c");
+    fs::create_directories(p / "dosdevices");
+    for (const auto& [name, target] : links) fs::create_symlink(target, p / "dosdevices" / name);
+    return p;
+  }
+
+ private:
+  fs::path root_;
+};
+
+std::vector<char> letters(const std::vector<DriveEntry>& drives) {
+  std::vector<char> out;
+  for (const DriveEntry& d : drives) out.push_back(d.letter);
+  return out;
+}
+
+TEST(ListDrives, UsesThePrefixAroundTheProgramSortedAndWithoutDeviceEntries) {
+  Scratch s;
+  const fs::path prefix = s.prefix("emu/.wine", {{"z:", "/"},
+                                                  {"c:", "../drive_c"},
+                                                  {"d::", "/dev/sr0"},
+                                                  {"com1", "/dev/ttyS0"},
+                                                  {"E:", "/media/cdrom-not-mounted"}});
+  const fs::path program = prefix / "drive_c" / "Games" / "Quorvane";
+  fs::create_directories(program);
+  // Another prefix in the environment must not win over the one the program sits in.
+  const fs::path other = s.prefix("other", {{"q:", "/tmp"}});
+
+  const auto drives = list_drives(program.string(), other.c_str(), s.path("home").string());
+
+  ASSERT_EQ(letters(drives), (std::vector<char>{'c', 'e', 'z'}));
+  EXPECT_EQ(drives[0].target, (prefix / "drive_c").string());
+  EXPECT_EQ(drives[0].text, "c: -> " + (prefix / "drive_c").string());
+  EXPECT_EQ(drives[1].target, "/media/cdrom-not-mounted") << "a dangling link is still a drive";
+  EXPECT_EQ(drives[1].text.front(), 'e');
+  EXPECT_EQ(drives[2].text, "z: -> /");
+}
+
+TEST(ListDrives, FallsBackToWineprefixThenToHomeDotWine) {
+  Scratch s;
+  const fs::path program = s.path("plain/folder");
+  fs::create_directories(program);
+  const fs::path env_prefix = s.prefix("env", {{"d:", "/mnt"}});
+  s.prefix("home/.wine", {{"c:", "../drive_c"}});
+  const std::string home = s.path("home").string();
+
+  EXPECT_EQ(letters(list_drives(program.string(), env_prefix.c_str(), home)),
+            std::vector<char>{'d'});
+  EXPECT_EQ(letters(list_drives(program.string(), nullptr, home)), std::vector<char>{'c'});
+  EXPECT_EQ(letters(list_drives(program.string(), "", home)), std::vector<char>{'c'});
+  // A $WINEPREFIX that is no prefix (no dosdevices) is passed over.
+  EXPECT_EQ(letters(list_drives(program.string(), s.path("plain").c_str(), home)),
+            std::vector<char>{'c'});
+}
+
+TEST(ListDrives, AFolderNamedDriveCWithoutDosdevicesBesideItIsNoPrefix) {
+  Scratch s;
+  const fs::path program = s.path("x/drive_c/emu");
+  fs::create_directories(program);
+  EXPECT_TRUE(list_drives(program.string(), nullptr, s.path("nohome").string()).empty());
+  EXPECT_FALSE(no_drives_reason().empty());
+}
+
+TEST(DriveOfFolder, PicksTheDeepestDriveThatHoldsTheFolder) {
+  Scratch s;
+  const fs::path prefix = s.prefix("p", {{"c:", "../drive_c"}, {"z:", "/"}});
+  const fs::path program = prefix / "drive_c" / "emu";
+  fs::create_directories(program);
+  const auto drives = list_drives(program.string(), nullptr, "");
+  ASSERT_EQ(letters(drives), (std::vector<char>{'c', 'z'}));
+
+  EXPECT_EQ(drive_of_folder(drives, program.string()), 0u);
+  EXPECT_EQ(drive_of_folder(drives, s.path("elsewhere").string()), 1u) << "z: holds all of /";
+  // "drive_c2" begins with the text of drive_c but does not lie in it.
+  fs::create_directories(prefix / "drive_c2");
+  const std::vector<DriveEntry> only_c{drives[0]};
+  EXPECT_FALSE(drive_of_folder(only_c, (prefix / "drive_c2").string()).has_value());
+}
+
+#endif
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,254 @@
+#include "settings/config_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/files.h"
+#include "settings/settings_table.h"
+#include "test_support.h"
+
+namespace quorvane {
+namespace {
+
+using testing::kRefused;
+using testing::kSucceeded;
+using testing::kWrongError;
+using testing::read_bytes;
+using testing::run_unprivileged;
+using testing::run_with_file_size_limit;
+using testing::set_mode;
+using testing::TempFolder;
+using testing::write_bytes;
+namespace fs = std::filesystem;
+
+const std::string& golden_default_file() {
+  static const std::string bytes = read_bytes(std::string(QUORVANE_TEST_DATA) + "/VOZ.default.INI");
+  return bytes;
+}
+
+// Every setting row gets a value of its own, so a value on the wrong row shows.
+SettingsTable distinct_table() {
+  SettingsTable table;
+  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+    if (!SettingsTable::is_section_row(row)) table.set_value(row, "v" + std::to_string(row) + " ");
+  }
+  table.set_value(8, "y");
+  table.set_value(34, "n");
+  table.set_value(65, "xxx");
+  table.set_value(69, "C:\\emu=\xB5");
+  table.set_value(2, "");
+  return table;
+}
+
+TEST(ConfigFile, PathsAreFormedInTheGivenFolder) {
+  const std::string sep(1, files::separator());
+  EXPECT_EQ(ConfigFile("dir").cfg_path(), "dir" + sep + "VOZ.INI");
+  EXPECT_EQ(ConfigFile("dir" + sep).cfg_path(), "dir" + sep + "VOZ.INI");
+  EXPECT_EQ(ConfigFile("dir").backup_path(), "dir" + sep + "VOZ_backup.INI");
+  // A drive root already ends in its separator.
+  EXPECT_EQ(ConfigFile("C:" + sep).cfg_path(), "C:" + sep + "VOZ.INI");
+}
+
+TEST(ConfigFile, MissingFileIsCreatedFromTheDefaultsAndBackedUp) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  SettingsTable table;
+  const ReadOutcome outcome = config.read_config(table);
+
+  EXPECT_TRUE(outcome.created_default);
+  EXPECT_FALSE(outcome.backup_error.has_value());
+  EXPECT_EQ(table, SettingsTable{});
+  EXPECT_EQ(read_bytes(config.cfg_path()), golden_default_file());
+  EXPECT_EQ(read_bytes(config.backup_path()), golden_default_file());
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI"}));
+}
+
+TEST(ConfigFile, WrittenFileReadsBackToTheSameValues) {
+  TempFolder folder;
+  const SettingsTable written = distinct_table();
+  ConfigFile(folder.str()).write_config(written);
+
+  SettingsTable read;
+  const ReadOutcome outcome = ConfigFile(folder.str()).read_config(read);
+  EXPECT_FALSE(outcome.created_default);
+  EXPECT_EQ(read, written);
+  EXPECT_EQ(read.value(8), "y");
+  EXPECT_EQ(read.value(34), "n");
+}
+
+TEST(ConfigFile, BackupIsMadeOnceAndNeverRefreshed) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  const std::string first = "\r\n[sound]\r\nsound=n\r\n";
+  write_bytes(config.cfg_path(), first);
+
+  SettingsTable table;
+  EXPECT_FALSE(config.read_config(table).backup_error.has_value());
+  EXPECT_EQ(table.value(4), "n");
+  EXPECT_EQ(read_bytes(config.backup_path()), first);
+
+  config.write_config(distinct_table());
+  SettingsTable again;
+  config.read_config(again);
+  EXPECT_EQ(again, distinct_table());
+  EXPECT_EQ(read_bytes(config.backup_path()), first);
+}
+
+TEST(ConfigFile, EmptyFileKeepsTheDefaultsAndIsWhatTheBackupCopies) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  write_bytes(config.cfg_path(), "");
+  SettingsTable table;
+  const ReadOutcome outcome = config.read_config(table);
+  EXPECT_FALSE(outcome.created_default);
+  EXPECT_EQ(table, SettingsTable{});
+  EXPECT_EQ(read_bytes(config.cfg_path()), "");
+  EXPECT_TRUE(fs::exists(config.backup_path()));
+  EXPECT_EQ(read_bytes(config.backup_path()), "");
+}
+
+TEST(ConfigFile, ValueWithALineBreakIsRefusedAndNothingIsWritten) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  write_bytes(config.cfg_path(), "old");
+  for (const char* forged : {"C:\\\r\n[sound]\r\nsound=n", "a\nb", "a\rb"}) {
+    SettingsTable table;
+    table.set_value(69, forged);
+    try {
+      config.write_config(table);
+      ADD_FAILURE() << "a value with a line break was written";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find("config"), std::string::npos) << error.what();
+      EXPECT_EQ(error.path(), config.cfg_path());
+    }
+    EXPECT_EQ(read_bytes(config.cfg_path()), "old");
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+  }
+}
+
+TEST(ConfigFile, FolderStandingWhereTheFileShouldBeFailsCleanly) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  fs::create_directory(config.cfg_path());
+  write_bytes(fs::path(config.cfg_path()) / "inside", "kept");
+
+  SettingsTable table;
+  try {
+    config.read_config(table);
+    ADD_FAILURE() << "read a folder as VOZ.INI";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.path(), config.cfg_path());
+    EXPECT_FALSE(error.reason().empty());
+  }
+  EXPECT_THROW(config.write_config(table), FileError);
+
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+  EXPECT_TRUE(fs::is_directory(config.cfg_path()));
+  EXPECT_EQ(read_bytes(fs::path(config.cfg_path()) / "inside"), "kept");
+}
+
+TEST(ConfigFile, FailedSavesLeaveTheOldFileAsItWas) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  const std::string old = golden_default_file() + "extra=1\r\n";
+  write_bytes(config.cfg_path(), old);
+  const auto refuses = [&] {
+    try {
+      config.write_config(distinct_table());
+      return int{kSucceeded};
+    } catch (const FileError& error) {
+      return error.path() == config.cfg_path() && !error.reason().empty() ? int{kRefused}
+                                                                          : int{kWrongError};
+    }
+  };
+
+  // A read-only folder: no temporary file can be made beside the old one.
+  set_mode(config.cfg_path(), fs::perms(0666));
+  set_mode(folder.path(), fs::perms(0555));
+  EXPECT_EQ(run_unprivileged(refuses), kRefused);
+  EXPECT_EQ(read_bytes(config.cfg_path()), old);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+
+  // A read-only file in a folder that is open to everyone: a rename could replace it, but the
+  // file says it must not change.
+  set_mode(folder.path(), fs::perms(0777));
+  set_mode(config.cfg_path(), fs::perms(0444));
+  EXPECT_EQ(run_unprivileged(refuses), kRefused);
+  EXPECT_EQ(read_bytes(config.cfg_path()), old);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+
+  // The same folder and a writable file: now the save goes through, so the refusals above came
+  // from the permissions and not from something else in the way.
+  set_mode(config.cfg_path(), fs::perms(0666));
+  EXPECT_EQ(run_unprivileged(refuses), kSucceeded);
+  EXPECT_EQ(read_bytes(config.cfg_path()), config_text_for(distinct_table()));
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+}
+
+TEST(ConfigFile, SaveCutShortByAFullDiskLeavesTheOldFileAndNoTemporaryFile) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  const std::string old = "\r\n[sound]\r\nsound=n\r\n";
+  write_bytes(config.cfg_path(), old);
+  const int result = run_with_file_size_limit(4096, [&] {
+    try {
+      config.write_config(SettingsTable{});
+      return int{kSucceeded};
+    } catch (const FileError& error) {
+      return error.path() == config.cfg_path() && !error.reason().empty() ? int{kRefused}
+                                                                          : int{kWrongError};
+    }
+  });
+  EXPECT_EQ(result, kRefused);
+  EXPECT_EQ(read_bytes(config.cfg_path()), old);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+}
+
+TEST(ConfigFile, StartInAFolderThatCannotBeWrittenReportsThePathAndCreatesNothing) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  set_mode(folder.path(), fs::perms(0555));
+  const int result = run_unprivileged([&] {
+    SettingsTable table;
+    try {
+      config.read_config(table);
+      return int{kSucceeded};
+    } catch (const FileError& error) {
+      return error.path() == config.cfg_path() && !error.reason().empty() ? int{kRefused}
+                                                                          : int{kWrongError};
+    }
+  });
+  EXPECT_EQ(result, kRefused);
+  EXPECT_TRUE(folder.entries().empty());
+}
+
+TEST(ConfigFile, FailedBackupIsReportedAndTheValuesAreStillRead) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  write_bytes(config.cfg_path(), "[sound]\nsound=n\n");
+  set_mode(folder.path(), fs::perms(0555));
+  const int result = run_unprivileged([&] {
+    SettingsTable table;
+    const ReadOutcome outcome = config.read_config(table);
+    const bool reported =
+        outcome.backup_error && outcome.backup_error->path() == config.backup_path();
+    return reported && table.value(4) == "n" ? int{kRefused} : int{kWrongError};
+  });
+  EXPECT_EQ(result, kRefused);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+
+  // A folder where the backup should be is no backup: the copy is tried, fails and is reported.
+  set_mode(folder.path(), fs::perms(0755));
+  fs::create_directory(config.backup_path());
+  SettingsTable table;
+  const ReadOutcome outcome = config.read_config(table);
+  ASSERT_TRUE(outcome.backup_error.has_value());
+  EXPECT_EQ(outcome.backup_error->path(), config.backup_path());
+  EXPECT_EQ(table.value(4), "n");
+  EXPECT_TRUE(fs::is_directory(config.backup_path()));
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI"}));
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,88 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <system_error>
+
+#include "test_support.h"
+
+using namespace std::string_literals;
+
+namespace quorvane {
+namespace {
+
+using testing::mode_of;
+using testing::read_bytes;
+using testing::set_mode;
+using testing::TempFolder;
+using testing::write_bytes;
+namespace fs = std::filesystem;
+
+TEST(Files, SavingThroughALinkReplacesItsTargetAndKeepsTheLink) {
+  TempFolder folder;
+  fs::create_directory(folder.path() / "data");
+  fs::create_directory(folder.path() / "emulator");
+  const fs::path target = folder.path() / "data" / "settings.ini";
+  const fs::path link = folder.path() / "emulator" / "VOZ.INI";
+  const fs::path chained = folder.path() / "emulator" / "chained.INI";
+  write_bytes(target, "old");
+  fs::create_symlink(fs::path("..") / "data" / "settings.ini", link);  // relative to its folder
+  fs::create_symlink(link, chained);                                   // absolute, to a link
+
+  files::write_atomic(link.string(), "new");
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+  EXPECT_EQ(read_bytes(target), "new");
+
+  files::write_atomic(chained.string(), "newer");
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(chained)));
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+  EXPECT_EQ(read_bytes(target), "newer");
+
+  EXPECT_EQ(TempFolder::entries_of(folder.path() / "data"),
+            std::vector<std::string>{"settings.ini"});
+  EXPECT_EQ(TempFolder::entries_of(folder.path() / "emulator"),
+            (std::vector<std::string>{"VOZ.INI", "chained.INI"}));
+}
+
+TEST(Files, SavingKeepsTheFilesPermissions) {
+  TempFolder folder;
+  const fs::path path = folder.path() / "VOZ.INI";
+  for (const fs::perms mode : {fs::perms(0640), fs::perms(0604), fs::perms(0600)}) {
+    write_bytes(path, "old");
+    set_mode(path, mode);
+    files::write_atomic(path.string(), "new");
+    EXPECT_EQ(mode_of(path), mode);
+    EXPECT_EQ(read_bytes(path), "new");
+  }
+}
+
+TEST(Files, SavingReplacesTheWholeFile) {
+  TempFolder folder;
+  const fs::path path = folder.path() / "VOZ.INI";
+  write_bytes(path, std::string(20000, 'x'));
+  const std::string bytes = "short\r\n\0with a zero byte"s;
+  files::write_atomic(path.string(), bytes);
+  EXPECT_EQ(read_bytes(path), bytes);
+  EXPECT_EQ(files::read_all(path.string()), bytes);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+}
+
+TEST(Files, ReadingReportsThePathAndReason) {
+  TempFolder folder;
+  const std::string missing = folder.file("VOZ.INI");
+  EXPECT_FALSE(files::exists(missing));
+  EXPECT_FALSE(files::can_open_for_reading(missing));
+  try {
+    files::read_all(missing);
+    ADD_FAILURE() << "read a missing file";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.path(), missing);
+    EXPECT_EQ(error.reason(), std::make_error_code(std::errc::no_such_file_or_directory).message());
+  }
+  EXPECT_TRUE(files::exists(folder.str()));
+  EXPECT_FALSE(files::can_open_for_reading(folder.str()));
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <ostream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/settings_table.h"
+
+namespace quorvane {
+
+// Lets GoogleTest show a table as its rows rather than as raw bytes.
+inline void PrintTo(const SettingsTable& table, std::ostream* out) {
+  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+    *out << "\n  " << row << " " << SettingsTable::key(row) << "\"" << table.value(row) << "\"";
+  }
+}
+
+}  // namespace quorvane
+
+namespace quorvane::testing {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder() {
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    const fs::path base = fs::temp_directory_path();
+    do {
+      path_ = base / ("quorvane-test-" + std::to_string(::getpid()) + "-" +
+                      std::to_string(++counter) + "-" + std::to_string(random()));
+    } while (!fs::create_directory(path_));
+    // Reachable by the unprivileged child of the permission tests, whatever the umask.
+    fs::permissions(path_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  ~TempFolder() {
+    // Tests make folders read-only; give them back before removing them.
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto it = fs::recursive_directory_iterator(path_, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+      if (it->is_directory() && !it->is_symlink()) {
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+      }
+    }
+    fs::remove_all(path_, ec);
+  }
+
+  const fs::path& path() const { return path_; }
+  std::string str() const { return path_.string(); }
+  std::string file(std::string_view name) const { return (path_ / name).string(); }
+
+  // The names in the folder, sorted; shows what a failed save left behind.
+  std::vector<std::string> entries() const { return entries_of(path_); }
+
+  static std::vector<std::string> entries_of(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  fs::path path_;
+};
+
+inline std::string read_bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void write_bytes(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline void set_mode(const fs::path& path, fs::perms mode) {
+  fs::permissions(path, mode, fs::perm_options::replace);
+}
+
+inline fs::perms mode_of(const fs::path& path) {
+  return fs::status(path).permissions() & fs::perms::mask;
+}
+
+// Outcomes an attempt reports from the unprivileged child.
+enum Outcome : int {
+  kRefused = 0,        // failed with the FileError the test expects
+  kSucceeded = 1,      // the write went through
+  kWrongError = 2,     // failed, but not as expected
+  kNotPrepared = 100,  // the child could not set itself up for the attempt
+};
+
+// Runs `attempt` in a child process, after `prepare` has changed what only that process should
+// feel, and returns the attempt's result (kNotPrepared when `prepare` fails).
+inline int run_in_child(const std::function<bool()>& prepare, const std::function<int()>& attempt) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    int result = kNotPrepared;
+    if (prepare()) {
+      try {
+        result = attempt();
+      } catch (...) {
+        result = kWrongError;
+      }
+    }
+    ::_exit(result);
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs `attempt` as an ordinary user. Root passes every permission check, and these tests are
+// about the checks, so as root the attempt runs in a child process that has become "nobody".
+inline int run_unprivileged(const std::function<int()>& attempt) {
+  if (::geteuid() != 0) return attempt();
+  return run_in_child(
+      [] { return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0; },
+      attempt);
+}
+
+// Runs `attempt` in a child process that cannot write more than `limit` bytes into any file, as
+// on a disk that fills up part way through a save.
+inline int run_with_file_size_limit(rlim_t limit, const std::function<int()>& attempt) {
+  return run_in_child(
+      [limit] {
+        const struct rlimit small { limit, limit };
+        return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+      },
+      attempt);
+}
+
+}  // namespace quorvane::testing
