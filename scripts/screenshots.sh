@@ -5,8 +5,8 @@
 #   scripts/screenshots.sh [path/to/quorvane-config] [output folder]
 #
 # Defaults: build/ci/app/quorvane-config and docs/screenshots. Needs Xvfb, xdotool and
-# ImageMagick's import. The program runs in an empty temporary folder, so it shows the default
-# settings and leaves nothing behind.
+# ImageMagick's import. The program runs in a temporary folder, so it shows the default settings
+# and leaves nothing behind.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,10 +24,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
-cp "$program" "$work/quorvane-config"
+# As it is usually installed on Linux: in the emulator's folder inside a Wine prefix, whose
+# drive letters then fill the drive lists.
+prefix="$work/.wine"
+app="$prefix/drive_c/Games/Quorvane"
+mkdir -p "$app" "$prefix/dosdevices"
+ln -s ../drive_c "$prefix/dosdevices/c:"
+ln -s /media/cdrom "$prefix/dosdevices/d:"
+ln -s / "$prefix/dosdevices/z:"
+cp "$program" "$app/quorvane-config"
 mkdir -p "$out"
 start_xvfb
-"$work/quorvane-config" &
+HOME=$work "$app/quorvane-config" &
 pid=$!
 win=$(find_window 15)
 eval "$(xdotool getwindowgeometry --shell "$win")"

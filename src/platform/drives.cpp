@@ -85,7 +85,19 @@ fs::path choose_prefix(const std::string& program_folder, const char* wineprefix
   return {};
 }
 
-std::vector<DriveEntry> prefix_drives(const fs::path& prefix) {
+// "/home/u/.wine/drive_c" as "~/.wine/drive_c": shorter in a narrow list, and the usual way
+// to write it.
+std::string shown_path(const std::string& path, const std::string& home) {
+  std::string h = home;
+  while (h.size() > 1 && h.back() == '/') h.pop_back();
+  if (h.size() > 1 && path.size() > h.size() && path.compare(0, h.size(), h) == 0 &&
+      path[h.size()] == '/') {
+    return "~" + path.substr(h.size());
+  }
+  return path;
+}
+
+std::vector<DriveEntry> prefix_drives(const fs::path& prefix, const std::string& home) {
   std::vector<DriveEntry> drives;
   const fs::path dosdevices = prefix / "dosdevices";
   std::error_code ec;
@@ -105,7 +117,7 @@ std::vector<DriveEntry> prefix_drives(const fs::path& prefix) {
     drive.letter = lower_ascii(name[0]);
     drive.target = shown;
     // A plain ASCII arrow: the list goes through Windows-1252, which has no arrow character.
-    drive.text = std::string(1, drive.letter) + ": -> " + shown;
+    drive.text = std::string(1, drive.letter) + ": -> " + shown_path(shown, home);
     drives.push_back(std::move(drive));
   }
   return drives;
@@ -148,7 +160,7 @@ std::vector<DriveEntry> list_drives(const std::string& program_folder, const cha
 #else
   const fs::path prefix = choose_prefix(program_folder, wineprefix_env, home);
   if (prefix.empty()) return {};
-  std::vector<DriveEntry> drives = prefix_drives(prefix);
+  std::vector<DriveEntry> drives = prefix_drives(prefix, home);
   std::sort(drives.begin(), drives.end(),
             [](const DriveEntry& a, const DriveEntry& b) { return a.letter < b.letter; });
   return drives;

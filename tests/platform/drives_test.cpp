@@ -1,13 +1,12 @@
 #include "platform/drives.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace quorvane {
 namespace {
@@ -59,10 +58,10 @@ std::vector<char> letters(const std::vector<DriveEntry>& drives) {
 TEST(ListDrives, UsesThePrefixAroundTheProgramSortedAndWithoutDeviceEntries) {
   Scratch s;
   const fs::path prefix = s.prefix("emu/.wine", {{"z:", "/"},
-                                                  {"c:", "../drive_c"},
-                                                  {"d::", "/dev/sr0"},
-                                                  {"com1", "/dev/ttyS0"},
-                                                  {"E:", "/media/cdrom-not-mounted"}});
+                                                 {"c:", "../drive_c"},
+                                                 {"d::", "/dev/sr0"},
+                                                 {"com1", "/dev/ttyS0"},
+                                                 {"E:", "/media/cdrom-not-mounted"}});
   const fs::path program = prefix / "drive_c" / "Games" / "Quorvane";
   fs::create_directories(program);
   // Another prefix in the environment must not win over the one the program sits in.
@@ -88,7 +87,10 @@ TEST(ListDrives, FallsBackToWineprefixThenToHomeDotWine) {
 
   EXPECT_EQ(letters(list_drives(program.string(), env_prefix.c_str(), home)),
             std::vector<char>{'d'});
-  EXPECT_EQ(letters(list_drives(program.string(), nullptr, home)), std::vector<char>{'c'});
+  const auto in_home = list_drives(program.string(), nullptr, home);
+  EXPECT_EQ(letters(in_home), std::vector<char>{'c'});
+  EXPECT_EQ(in_home[0].text, "c: -> ~/.wine/drive_c") << "paths in the home folder are short";
+  EXPECT_EQ(in_home[0].target, s.path("home/.wine/drive_c").string());
   EXPECT_EQ(letters(list_drives(program.string(), "", home)), std::vector<char>{'c'});
   // A $WINEPREFIX that is no prefix (no dosdevices) is passed over.
   EXPECT_EQ(letters(list_drives(program.string(), s.path("plain").c_str(), home)),

@@ -1,0 +1,575 @@
+#include "platform/qt/qt_view.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTimer>
+#include <QToolTip>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/qt/cp1252.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/qt_window_system.h"
+#include "platform/qt/widgets.h"
+#include "shell/form_layout.h"
+#include "shell/main_window.h"
+
+#ifdef QUORVANE_HAS_ART
+// Outside any namespace, as Q_INIT_RESOURCE requires. The artwork is linked in from a static
+// library, where nothing else would pull its registration into the program.
+static void init_art_resources() { Q_INIT_RESOURCE(art); }
+#else
+static void init_art_resources() {}
+#endif
+
+namespace quorvane {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kToolTipMs = 5000;
+
+int to_pixels(int twips) {
+  return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
+}
+
+QColor to_color(Rgb rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// Where a container's client area (inside its border) lies, in twips from the window's top-left
+// corner. Pixels are rounded from window-wide twips, so that controls that line up in twips line
+// up in pixels too, whatever containers they sit in.
+struct Placement {
+  int client_left = 0;
+  int client_top = 0;
+};
+
+QRect place(const Twips& r, const Placement& in) {
+  const int left = in.client_left + r.left;
+  const int top = in.client_top + r.top;
+  const int x = to_pixels(left) - to_pixels(in.client_left);
+  const int y = to_pixels(top) - to_pixels(in.client_top);
+  return QRect(x, y, to_pixels(left + r.width) - to_pixels(left),
+               to_pixels(top + r.height) - to_pixels(top));
+}
+
+// The widget drawing one control, with the typed pointer its kind needs.
+struct Binding {
+  Control* control = nullptr;
+  QWidget* widget = nullptr;
+  QCheckBox* check = nullptr;
+  QRadioButton* radio = nullptr;
+  QComboBox* combo = nullptr;  // editable combo box or drive list
+  QLineEdit* edit = nullptr;   // text box, or the edit field of a combo box
+  QLabel* label = nullptr;
+  widgets::Cp1252Validator* validator = nullptr;
+  QTimer* timer = nullptr;
+  QFont font;     // the control's font before fitting
+  int width = 0;  // the width the layout gives it
+  // A container whose contents are made the first time it is on screen.
+  bool contents_pending = false;
+  Placement inner;
+};
+
+QString describe(const Control& control, const char* event) {
+  return QStringLiteral("%1 %2").arg(QString::fromLatin1(event),
+                                     QString::fromStdString(control.display_name()));
+}
+
+}  // namespace
+
+struct QtView::Impl {
+  Impl(Form& f, QtWindowSystem& w, ViewEvents e) : form(f), ws(w), events(std::move(e)) {}
+
+  Form& form;
+  QtWindowSystem& ws;
+  ViewEvents events;
+  std::unique_ptr<widgets::FormWindow> window;
+  std::vector<Binding> bindings;
+  std::unordered_map<const Control*, std::size_t> by_control;
+  bool syncing = false;
+  bool failed = false;
+
+  void build();
+  void build_children(Control& container, QWidget* parent, const Placement& placement);
+  void build_contents(std::size_t container);
+  bool realize(const Control& control);
+  Binding make(Control& control, QWidget* parent, const QRect& rect);
+  void make_label(Binding& b, QWidget* parent, const QRect& rect);
+  void make_button(Binding& b, QAbstractButton* button, const QRect& rect);
+  void make_text(Binding& b, QLineEdit* edit);
+  void fit_caption(Binding& b);
+  void fit_items(Binding& b);
+
+  template <class F>
+  void dispatch(const QString& what, F&& f);
+  void fail(const QString& what, const QString& reason);
+  void refused(QWidget* field, const QString& chars);
+
+  void sync();
+  void sync_one(Binding& b);
+};
+
+void QtView::Impl::build() {
+  init_art_resources();
+  window = std::make_unique<widgets::FormWindow>();
+  Control& root = form.root();
+  window->setWindowTitle(
+      cp1252::decode(root.caption().empty() ? std::string(kWindowTitle) : root.caption()));
+  const QRect client = place(Twips{0, 0, root.rect().width, root.rect().height}, Placement{});
+  window->setFixedSize(client.size());
+  QPalette palette = window->palette();
+  palette.setColor(QPalette::Window, to_color(root.background));
+  window->setPalette(palette);
+  window->setAutoFillBackground(true);
+  window->on_close([this] {
+    if (events.unload) dispatch(QStringLiteral("Closing the window"), [this] { events.unload(); });
+  });
+  ws.attach(window.get());
+
+  Binding root_binding;
+  root_binding.control = &root;
+  root_binding.widget = window.get();
+  by_control.emplace(&root, bindings.size());
+  bindings.push_back(root_binding);
+  build_children(root, window.get(), Placement{});
+}
+
+void QtView::Impl::build_children(Control& container, QWidget* parent, const Placement& placement) {
+  // Children are created in the container's order, so later ones stack above earlier ones, as
+  // the model draws them.
+  for (Control* child : container.children()) {
+    const QRect rect = place(child->rect(), placement);
+    Binding b = make(*child, parent, rect);
+    const std::size_t at = bindings.size();
+    if (child->kind() == Kind::PictureBox && b.widget != nullptr) {
+      const int border = child->border ? kTwipsPerPixel : 0;
+      b.inner.client_left = placement.client_left + child->rect().left + border;
+      b.inner.client_top = placement.client_top + child->rect().top + border;
+      b.contents_pending = true;
+    }
+    by_control.emplace(child, at);
+    bindings.push_back(b);
+    // Pages not on screen get their contents when first shown: most of the window is hidden
+    // panels, and making their widgets up front would double the time to the first window.
+    if (bindings[at].contents_pending && child->shown()) build_contents(at);
+  }
+}
+
+void QtView::Impl::build_contents(std::size_t container) {
+  Binding& b = bindings[container];
+  if (!b.contents_pending) return;
+  b.contents_pending = false;
+  QWidget* client = static_cast<widgets::PictureBoxWidget*>(b.widget)->client();
+  const Placement inner = b.inner;  // `b` may move as bindings grow
+  build_children(*b.control, client, inner);
+}
+
+bool QtView::Impl::realize(const Control& control) {
+  if (by_control.count(&control) != 0) return true;
+  if (control.parent() == nullptr || !realize(*control.parent())) return false;
+  auto it = by_control.find(control.parent());
+  build_contents(it->second);
+  return by_control.count(&control) != 0;
+}
+
+Binding QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
+  Binding b;
+  b.control = &c;
+  b.font = fonts::font_for(c.font);
+  b.width = rect.width();
+  const QString what = QString::fromStdString(c.display_name());
+
+  switch (c.kind()) {
+    case Kind::PictureBox: {
+      auto* box = new widgets::PictureBoxWidget(parent, to_color(c.background), c.border,
+                                                QString::fromStdString(c.picture));
+      if (c.name() == "picbarraalta" && events.title_bar_mouse) {
+        box->on_mouse([this](int buttons) {
+          dispatch(QStringLiteral("Dragging the title bar"),
+                   [this, buttons] { events.title_bar_mouse(buttons); });
+        });
+      }
+      b.widget = box;
+      box->setGeometry(rect);
+      break;
+    }
+    case Kind::Image: {
+      auto* image = new widgets::ImageWidget(parent, QString::fromStdString(c.picture));
+      image->on_click([this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
+      b.widget = image;
+      image->setGeometry(rect);
+      break;
+    }
+    case Kind::Label:
+      make_label(b, parent, rect);
+      break;
+    case Kind::Line: {
+      // A rule with no height in the layout: the line and its light edge below it.
+      auto* rule = new widgets::RuleWidget(parent);
+      rule->setGeometry(rect.x(), rect.y(), std::max(rect.width(), 1), 2);
+      b.widget = rule;
+      break;
+    }
+    case Kind::CheckBox: {
+      auto* box = new QCheckBox(parent);
+      b.check = box;
+      make_button(b, box, rect);
+      QObject::connect(box, &QCheckBox::clicked, box, [this, &c](bool checked) {
+        dispatch(describe(c, "Clicking"), [&c, checked] { c.set_value(checked ? 1 : 0); });
+      });
+      break;
+    }
+    case Kind::OptionButton: {
+      auto* button = new QRadioButton(parent);
+      b.radio = button;
+      make_button(b, button, rect);
+      QObject::connect(button, &QRadioButton::clicked, button, [this, &c](bool checked) {
+        if (!checked) return;
+        dispatch(describe(c, "Choosing"), [&c] { c.set_option_value(true); });
+      });
+      break;
+    }
+    case Kind::ComboBox: {
+      auto* combo = new QComboBox(parent);
+      combo->setEditable(true);
+      // The field holds exactly what the user typed: the default completer would finish "6" as
+      // "61 Hz" and match case-insensitively, and Enter would add the text to the list.
+      combo->setCompleter(nullptr);
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      combo->setFont(b.font);
+      combo->setGeometry(rect);
+      b.widget = combo;
+      b.combo = combo;
+      make_text(b, combo->lineEdit());
+      break;
+    }
+    case Kind::TextBox: {
+      auto* edit = new QLineEdit(parent);
+      edit->setFont(b.font);
+      edit->setGeometry(rect);
+      b.widget = edit;
+      make_text(b, edit);
+      break;
+    }
+    case Kind::DriveList: {
+      auto* combo = new QComboBox(parent);
+      combo->setFont(b.font);
+      combo->setGeometry(rect);
+      b.widget = combo;
+      b.combo = combo;
+      QObject::connect(combo, &QComboBox::activated, combo, [this, &c, combo](int index) {
+        const std::string drive = cp1252::encode(combo->itemText(index));
+        dispatch(describe(c, "Choosing a drive in"), [&c, drive] { c.pick_drive(drive); });
+      });
+      break;
+    }
+    case Kind::Timer: {
+      auto* timer = new QTimer(window.get());
+      timer->setTimerType(Qt::PreciseTimer);
+      QObject::connect(timer, &QTimer::timeout, timer,
+                       [this, &c] { dispatch(describe(c, "The timer"), [&c] { c.click(); }); });
+      b.timer = timer;
+      break;
+    }
+  }
+
+  if (b.widget != nullptr) {
+    b.widget->setObjectName(what);
+    if (!c.tooltip.empty()) b.widget->setToolTip(cp1252::decode(c.tooltip));
+    if (c.hand_pointer) b.widget->setCursor(Qt::PointingHandCursor);
+  }
+  return b;
+}
+
+void QtView::Impl::make_label(Binding& b, QWidget* parent, const QRect& rect) {
+  Control& c = *b.control;
+  auto* label = new widgets::LabelWidget(parent);
+  // Captions such as "<<< Back" must never be taken for markup.
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(false);
+  label->setAlignment((c.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+  label->setFont(b.font);
+  label->setGeometry(rect);
+  label->on_click([this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
+  b.widget = label;
+  b.label = label;
+}
+
+void QtView::Impl::make_button(Binding& b, QAbstractButton* button, const QRect& rect) {
+  button->setGeometry(rect);
+  // Buttons fill with the Button colour by default; these stand on the page in its colour.
+  button->setBackgroundRole(QPalette::Window);
+  button->setAutoFillBackground(true);
+  QPalette palette = button->palette();
+  palette.setColor(QPalette::Window, to_color(b.control->background));
+  button->setPalette(palette);
+  button->setFont(b.font);
+  b.widget = button;
+}
+
+void QtView::Impl::make_text(Binding& b, QLineEdit* edit) {
+  b.edit = edit;
+  // Values have no length limit; Qt's default of 32767 characters would cut a long one.
+  edit->setMaxLength(std::numeric_limits<int>::max());
+  auto* validator = new widgets::Cp1252Validator(edit);
+  validator->on_refused([this, edit](const QString& chars) { refused(edit, chars); });
+  edit->setValidator(validator);
+  b.validator = validator;
+  Control& c = *b.control;
+  QObject::connect(edit, &QLineEdit::textChanged, edit, [this, &c](const QString& text) {
+    if (syncing) return;
+    const std::string bytes = cp1252::encode(text);
+    dispatch(describe(c, "Typing into"), [&c, bytes] { c.set_text(bytes); });
+  });
+}
+
+void QtView::Impl::refused(QWidget* field, const QString& chars) {
+  QStringList quoted;
+  for (qsizetype i = 0; i < chars.size(); ++i) {
+    QString one(chars[i]);
+    if (chars[i].isHighSurrogate() && i + 1 < chars.size()) one.append(chars[++i]);
+    quoted << QStringLiteral("\u201C%1\u201D").arg(one);
+  }
+  const QString text = QStringLiteral("%1 cannot be stored in VOZ.INI (Windows-1252)")
+                           .arg(quoted.join(QStringLiteral(", ")));
+  QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), text, field, QRect(),
+                     kToolTipMs);
+}
+
+void QtView::Impl::fit_items(Binding& b) {
+  // Values are not captions, but the classic drop-down is narrow: let its longest suggestion
+  // show whole in the edit field rather than lose its end under the arrow.
+  QComboBox* combo = b.combo;
+  QString longest = cp1252::decode(b.control->text());
+  for (const std::string& item : b.control->list()) {
+    QString text = cp1252::decode(item);
+    if (QFontMetricsF(b.font).horizontalAdvance(text) >
+        QFontMetricsF(b.font).horizontalAdvance(longest)) {
+      longest = text;
+    }
+  }
+  QStyleOptionComboBox option;
+  option.initFrom(combo);
+  option.editable = combo->isEditable();
+  option.rect = QRect(0, 0, b.width, combo->height());
+  const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                     QStyle::SC_ComboBoxEditField, combo);
+  // The edit field's own text margins.
+  constexpr int kTextMargins = 6;
+  combo->setFont(fonts::fit_width(b.font, longest, kTextMargins, field.width()));
+}
+
+void QtView::Impl::fit_caption(Binding& b) {
+  QAbstractButton* button = b.check != nullptr ? static_cast<QAbstractButton*>(b.check)
+                                               : static_cast<QAbstractButton*>(b.radio);
+  if (button != nullptr) {
+    // The style knows best what the indicator, its spacing and the caption take together.
+    button->setFont(fonts::fit(
+        b.font,
+        [button](const QFont& f) {
+          button->setFont(f);
+          return button->sizeHint().width();
+        },
+        b.width));
+    return;
+  }
+  if (b.label == nullptr) return;
+  const QString text = b.label->text();
+  // Fonts are measured only for a caption there is (an empty one would load a font for
+  // nothing).
+  if (text.isEmpty()) return;
+  QFont font = fonts::fit_width(b.font, text, 0, b.width);
+  b.label->setFont(font);
+  QRect g = b.label->geometry();
+  // The layout's label boxes are one classic font line high; a taller stand-in font must not
+  // lose its descenders to that.
+  const QFontMetricsF metrics(font);
+  g.setHeight(std::max(g.height(), static_cast<int>(std::ceil(metrics.height()))));
+  // A caption that still does not fit may spill to the right of its box (labels are
+  // transparent) rather than lose its end, as far as its container allows.
+  const int needed = static_cast<int>(std::ceil(metrics.horizontalAdvance(text)));
+  if (needed > g.width() && b.control->align == Align::Left && b.label->parentWidget()) {
+    g.setWidth(std::min(needed, b.label->parentWidget()->width() - g.x()));
+  }
+  b.label->setGeometry(g);
+}
+
+template <class F>
+void QtView::Impl::dispatch(const QString& what, F&& f) {
+  if (ws.ended() || syncing || failed) return;
+  try {
+    f();
+  } catch (const std::exception& e) {
+    fail(what, QString::fromUtf8(e.what()));
+    return;
+  } catch (...) {
+    fail(what, QStringLiteral("an unknown error"));
+    return;
+  }
+  if (!ws.ended()) sync();
+}
+
+void QtView::Impl::fail(const QString& what, const QString& reason) {
+  // The message box runs its own event loop; nothing may reach the logic meanwhile.
+  failed = true;
+  const QString text =
+      QStringLiteral("%1 failed, and the program has to end.\n\n%2").arg(what, reason);
+  ws.show_message(MessageKind::Error, kWindowTitle, text.toStdString());
+  ws.end_program_with(1);
+}
+
+void QtView::Impl::sync() {
+  syncing = true;
+  for (std::size_t i = 0; i < bindings.size(); ++i) {
+    if (bindings[i].contents_pending && bindings[i].control->shown()) build_contents(i);
+  }
+  for (Binding& b : bindings) sync_one(b);
+  syncing = false;
+}
+
+void QtView::Impl::sync_one(Binding& b) {
+  const Control& c = *b.control;
+  if (b.timer != nullptr) {
+    if (b.timer->interval() != c.interval_ms()) b.timer->setInterval(c.interval_ms());
+    if (c.enabled() && !b.timer->isActive()) b.timer->start();
+    if (!c.enabled() && b.timer->isActive()) b.timer->stop();
+    return;
+  }
+  QWidget* w = b.widget;
+  if (w == nullptr) return;
+  if (w != window.get() && w->isHidden() == c.visible()) w->setVisible(c.visible());
+
+  if (b.check != nullptr) {
+    const QSignalBlocker block(b.check);
+    const bool checked = c.value() != 0;
+    if (b.check->isChecked() != checked) b.check->setChecked(checked);
+    const QString caption = cp1252::decode(c.caption());
+    if (b.check->text() != caption) {
+      b.check->setText(caption);
+      fit_caption(b);
+    }
+  } else if (b.radio != nullptr) {
+    const QSignalBlocker block(b.radio);
+    if (b.radio->isChecked() != c.option_value()) {
+      // An exclusive button cannot be unchecked on its own; the model may leave a group with
+      // no choice (a value the panel does not know).
+      b.radio->setAutoExclusive(false);
+      b.radio->setChecked(c.option_value());
+      b.radio->setAutoExclusive(true);
+    }
+    const QString caption = cp1252::decode(c.caption());
+    if (b.radio->text() != caption) {
+      b.radio->setText(caption);
+      fit_caption(b);
+    }
+  } else if (b.label != nullptr) {
+    const QString caption = cp1252::decode(c.caption());
+    if (b.label->text() != caption) {
+      b.label->setText(caption);
+      fit_caption(b);
+    }
+  } else if (b.combo != nullptr) {
+    const QSignalBlocker block(b.combo);
+    const QSignalBlocker block_edit(b.edit);
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(c.list().size()));
+    for (const std::string& item : c.list()) items << cp1252::decode(item);
+    bool same = b.combo->count() == items.size();
+    for (int i = 0; same && i < items.size(); ++i) same = b.combo->itemText(i) == items[i];
+    if (!same) {
+      if (b.validator != nullptr) b.validator->set_passive(true);
+      b.combo->clear();
+      b.combo->addItems(items);
+      if (b.validator != nullptr) b.validator->set_passive(false);
+      if (b.edit != nullptr) {
+        fit_items(b);
+      } else if (!items.isEmpty()) {
+        // Drive texts carry whole paths: the closed list cuts them at its edge, but the open
+        // list is as wide as they need.
+        QAbstractItemView* list = b.combo->view();
+        list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                              list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
+      }
+    }
+    if (b.edit != nullptr) {
+      const QString text = cp1252::decode(c.text());
+      if (b.edit->text() != text) {
+        b.validator->set_passive(true);
+        b.edit->setText(text);
+        b.validator->set_passive(false);
+      }
+    } else {
+      const int index = b.combo->findText(cp1252::decode(c.drive()), Qt::MatchExactly);
+      if (b.combo->currentIndex() != index) b.combo->setCurrentIndex(index);
+      const bool any = !c.list().empty();
+      if (b.combo->isEnabled() != any) b.combo->setEnabled(any);
+      const QString tip = cp1252::decode(c.tooltip);
+      if (b.combo->toolTip() != tip) b.combo->setToolTip(tip);
+    }
+  } else if (b.edit != nullptr) {
+    const QSignalBlocker block(b.edit);
+    const QString text = cp1252::decode(c.text());
+    if (b.edit->text() != text) {
+      b.validator->set_passive(true);
+      b.edit->setText(text);
+      b.validator->set_passive(false);
+    }
+  }
+}
+
+QtView::QtView(Form& form, QtWindowSystem& window_system, ViewEvents events)
+    : impl_(std::make_unique<Impl>(form, window_system, std::move(events))) {
+  impl_->build();
+  impl_->sync();
+}
+
+QtView::QtView(MainWindow& main_window, QtWindowSystem& window_system)
+    : QtView(main_window.form(), window_system,
+             ViewEvents{
+                 [&main_window] { main_window.Form_Unload(); },
+                 [&main_window](int buttons) { main_window.picbarraalta_MouseMove(buttons); }}) {}
+
+QtView::~QtView() {
+  if (impl_->ws.window() == impl_->window.get()) impl_->ws.attach(nullptr);
+}
+
+QWidget* QtView::window() const { return impl_->window.get(); }
+
+QWidget* QtView::widget(const Control& control) const {
+  // Asking for a widget on a page not yet shown makes that page's widgets.
+  const std::size_t before = impl_->bindings.size();
+  if (!impl_->realize(control)) return nullptr;
+  if (impl_->bindings.size() != before) impl_->sync();
+  auto it = impl_->by_control.find(&control);
+  return it == impl_->by_control.end() ? nullptr : impl_->bindings[it->second].widget;
+}
+
+QWidget* QtView::widget(std::string_view name, int index) const {
+  const Control* c = impl_->form.find(name, index);
+  return c == nullptr ? nullptr : widget(*c);
+}
+
+void QtView::sync() { impl_->sync(); }
+
+void QtView::show() {
+  QWidget* w = impl_->window.get();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame(QPoint(0, 0), w->size());
+    frame.moveCenter(screen->availableGeometry().center());
+    w->move(frame.topLeft());
+  }
+  w->show();
+}
+
+}  // namespace quorvane

@@ -1,0 +1,98 @@
+#include "platform/qt/qt_window_system.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QWindow>
+
+namespace quorvane {
+
+QtWindowSystem::QtWindowSystem() = default;
+
+QtWindowSystem::~QtWindowSystem() {
+  if (moving_ && qApp != nullptr) qApp->removeEventFilter(this);
+}
+
+bool QtWindowSystem::supports_opacity() const {
+  const QString platform = QGuiApplication::platformName();
+  return platform == QLatin1String("windows") || platform == QLatin1String("cocoa") ||
+         platform == QLatin1String("xcb");
+}
+
+void QtWindowSystem::prepare_for_opacity() {
+  if (window_ != nullptr) window_->repaint();
+}
+
+void QtWindowSystem::set_opacity(int alpha) {
+  if (window_ != nullptr) window_->setWindowOpacity(alpha / 255.0);
+}
+
+void QtWindowSystem::process_pending_events() { QCoreApplication::processEvents(); }
+
+void QtWindowSystem::close_window() {
+  if (window_ != nullptr) window_->close();
+}
+
+void QtWindowSystem::end_program() { end_program_with(0); }
+
+void QtWindowSystem::end_program_with(int exit_code) {
+  if (ended_) return;
+  ended_ = true;
+  if (moving_) {
+    moving_ = false;
+    qApp->removeEventFilter(this);
+  }
+  if (window_ != nullptr) window_->hide();
+  QCoreApplication::exit(exit_code);
+}
+
+void QtWindowSystem::start_window_move() {
+  if (window_ == nullptr || moving_) return;
+  QWindow* handle = window_->windowHandle();
+  if (handle != nullptr && handle->startSystemMove()) return;
+  // No window manager to hand the move to (a bare X server, say): follow the pointer ourselves.
+  // The press that started this is still held, so the title bar keeps the mouse until release.
+  moving_ = true;
+  grab_offset_ = QCursor::pos() - window_->pos();
+  qApp->installEventFilter(this);
+}
+
+bool QtWindowSystem::eventFilter(QObject*, QEvent* event) {
+  if (!moving_) return false;
+  if (event->type() == QEvent::MouseMove) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if ((mouse->buttons() & Qt::LeftButton) && window_ != nullptr) {
+      window_->move(mouse->globalPosition().toPoint() - grab_offset_);
+      return true;
+    }
+  }
+  if (event->type() == QEvent::MouseButtonRelease ||
+      (event->type() == QEvent::MouseMove &&
+       !(static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton))) {
+    moving_ = false;
+    qApp->removeEventFilter(this);
+  }
+  return false;
+}
+
+void QtWindowSystem::open_url(const std::string& url) {
+  // The desktop's handler starts on its own; a failure is not ours to report.
+  (void)QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+void QtWindowSystem::show_message(MessageKind kind, const std::string& title,
+                                  const std::string& text) {
+  QWidget* parent = window_ != nullptr && window_->isVisible() ? window_.data() : nullptr;
+  const QString t = QString::fromStdString(title);
+  const QString x = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  if (kind == MessageKind::Error) {
+    QMessageBox::critical(parent, t, x);
+  } else {
+    QMessageBox::warning(parent, t, x);
+  }
+}
+
+}  // namespace quorvane

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QLabel>
+#include <QPixmap>
+#include <QValidator>
+#include <QWidget>
+#include <functional>
+
+namespace quorvane::widgets {
+
+// The artwork `name` (":/art/<name>.svg") drawn at `size` logical pixels for a screen of
+// `device_pixel_ratio`, so it stays sharp on high-DPI screens. A null pixmap when the artwork
+// does not exist: the control then shows its background only.
+QPixmap render_art(const QString& name, QSize size, qreal device_pixel_ratio);
+
+// Draws the artwork of a picture box or image, re-rendering only when the size or the screen
+// changes.
+class ArtCache {
+ public:
+  explicit ArtCache(QString name) : name_(std::move(name)) {}
+  void draw(QWidget& widget, QPainter& painter, const QRect& area);
+
+ private:
+  QString name_;
+  QPixmap pixmap_;
+  QSize size_;
+  qreal dpr_ = 0;
+};
+
+// A picture box: a plain area in its background colour, with an optional single-line border
+// and artwork. Children are laid out inside the border.
+class PictureBoxWidget : public QWidget {
+ public:
+  PictureBoxWidget(QWidget* parent, QColor background, bool border, QString picture);
+
+  // Where the children go: inside the border, which they may not draw over.
+  QWidget* client() const { return client_; }
+  // Mouse presses and moves with their button mask (1 left, 2 right, 4 middle).
+  void on_mouse(std::function<void(int)> handler) { on_mouse_ = std::move(handler); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  QColor background_;
+  bool border_;
+  QWidget* client_;
+  ArtCache art_;
+  std::function<void(int)> on_mouse_;
+};
+
+// An image: artwork that can be clicked. A click is a press and a release over the image, as
+// with a button, so sliding off before releasing cancels it.
+class ImageWidget : public QWidget {
+ public:
+  ImageWidget(QWidget* parent, QString picture);
+  void on_click(std::function<void()> handler) { on_click_ = std::move(handler); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  ArtCache art_;
+  bool pressed_ = false;
+  std::function<void()> on_click_;
+};
+
+// A label that takes its own mouse presses (so a press on the title text does not reach the
+// title bar beneath it) and reports clicks.
+class LabelWidget : public QLabel {
+ public:
+  explicit LabelWidget(QWidget* parent);
+  void on_click(std::function<void()> handler) { on_click_ = std::move(handler); }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  bool pressed_ = false;
+  std::function<void()> on_click_;
+};
+
+// A horizontal rule cut into the page: a dark line with a light one under it.
+class RuleWidget : public QWidget {
+ public:
+  explicit RuleWidget(QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// The top-level window. Closing it, by the program or by the system, is reported once.
+class FormWindow : public QWidget {
+ public:
+  FormWindow();
+  void on_close(std::function<void()> handler) { on_close_ = std::move(handler); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  std::function<void()> on_close_;
+};
+
+// Keeps a field's text storable in VOZ.INI: line breaks (which a paste can bring) are dropped,
+// and characters that Windows-1252 has no byte for are taken out and reported, since they would
+// otherwise be written as a wrong byte.
+class Cp1252Validator : public QValidator {
+ public:
+  explicit Cp1252Validator(QObject* parent);
+  // Called with the characters that were taken out, after the edit.
+  void on_refused(std::function<void(const QString&)> handler) { on_refused_ = std::move(handler); }
+
+  // While the view writes the model's text into the field, nothing is filtered: the model is
+  // the truth, even for a value read from the file with a stray line break in it.
+  void set_passive(bool passive) { passive_ = passive; }
+
+  State validate(QString& input, int& pos) const override;
+
+ private:
+  std::function<void(const QString&)> on_refused_;
+  bool passive_ = false;
+};
+
+// Removes line breaks and unstorable characters from `text`, moving `pos` (a cursor position)
+// with the text; returns the unstorable characters removed, each once.
+QString clean_for_cp1252(QString& text, int& pos);
+
+}  // namespace quorvane::widgets

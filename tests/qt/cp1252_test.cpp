@@ -1,0 +1,32 @@
+#include "platform/qt/cp1252.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quorvane {
+namespace {
+
+TEST(Cp1252, EveryByteSurvivesTheTripThroughTheWidgets) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+  const QString text = cp1252::decode(all);
+  ASSERT_EQ(text.size(), 256);
+  EXPECT_EQ(cp1252::encode(text), all);
+  for (QChar c : text) EXPECT_TRUE(cp1252::storable(c)) << int{c.unicode()};
+}
+
+TEST(Cp1252, MapsTheWindowsRangeAndRefusesWhatItCannotHold) {
+  EXPECT_EQ(cp1252::decode("\x80\x9f\xe9"), QString::fromUtf8("\u20ac\u0178\u00e9"));
+  EXPECT_EQ(cp1252::encode(QString::fromUtf8("\u2026\u00fc")), "\x85\xfc");
+  EXPECT_FALSE(cp1252::storable(QChar(0x0100)));  // Latin A with macron
+  EXPECT_FALSE(cp1252::storable(QChar(0x2192)));  // an arrow
+  EXPECT_FALSE(cp1252::storable(QChar(0xD83D)));  // half of an emoji
+  // Qt's converter needs ICU, which the Linux builds have; elsewhere the table stands in.
+#ifdef __linux__
+  EXPECT_TRUE(cp1252::using_qt_codec());
+#endif
+}
+
+}  // namespace
+}  // namespace quorvane
