@@ -16,3 +16,30 @@ ctest --preset ci -j "$jobs"
 cmake --preset ci-sanitize
 cmake --build --preset ci-sanitize -j "$jobs"
 ctest --preset ci-sanitize -j "$jobs"
+
+# A bounded fuzz run of the settings reader and writer (about a minute), where clang's libFuzzer
+# is available. The seed corpus stays as it is; what the run finds goes to a scratch folder.
+fuzz_probe=$(mktemp -d)
+if command -v clang++ >/dev/null 2>&1 &&
+  printf '%s\n' '#include <cstddef>' '#include <cstdint>' \
+    'extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t*, std::size_t) { return 0; }' |
+  clang++ -fsanitize=fuzzer -x c++ - -o "$fuzz_probe/probe" >/dev/null 2>&1; then
+  rm -rf "$fuzz_probe"
+  cmake --preset fuzz
+  cmake --build --preset fuzz -j "$jobs"
+  fuzz_work=build/fuzz/run
+  rm -rf "$fuzz_work"
+  mkdir -p "$fuzz_work/corpus" "$fuzz_work/artifacts"
+  echo "Fuzzing the settings reader and writer for 60 s"
+  if ! build/fuzz/fuzz/fuzz_config -max_total_time=60 -timeout=10 -rss_limit_mb=2048 \
+    -dict=fuzz/voz.dict -print_final_stats=1 -artifact_prefix="$fuzz_work/artifacts/" \
+    "$fuzz_work/corpus" fuzz/corpus >"$fuzz_work/log" 2>&1; then
+    tail -n 60 "$fuzz_work/log"
+    echo "The fuzzer found a fault; the input is in $fuzz_work/artifacts/" >&2
+    exit 1
+  fi
+  grep -E '^(#[0-9]+[[:space:]]+DONE|Done [0-9]+ runs|stat::)' "$fuzz_work/log"
+else
+  rm -rf "$fuzz_probe"
+  echo "Skipping the fuzz run: clang++ with libFuzzer (packages clang and libclang-rt-dev) is not available"
+fi

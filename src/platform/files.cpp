@@ -339,21 +339,31 @@ void sync_folder(const fs::path& folder) {
   if (dir.valid()) ::fsync(dir.get());
 }
 
+// Only a regular file is read. A named pipe would block the open until some writer came along,
+// and a link to a device such as /dev/zero would be read for ever, so either would hang start-up;
+// O_NONBLOCK lets the open return so that fstat can tell.
+int open_for_reading(const std::string& path) {
+  return open_retrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
 }  // namespace
 
 bool can_open_for_reading(const std::string& path) {
-  Fd file(open_retrying(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd file(open_for_reading(path));
   if (!file.valid()) return false;
   struct stat status {};
-  return ::fstat(file.get(), &status) == 0 && !S_ISDIR(status.st_mode);
+  return ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 std::string read_all(const std::string& path) {
-  Fd file(open_retrying(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd file(open_for_reading(path));
   if (!file.valid()) fail(kCannotRead, path, errno);
   struct stat status {};
   if (::fstat(file.get(), &status) != 0) fail(kCannotRead, path, errno);
   if (S_ISDIR(status.st_mode)) throw FileError(kCannotRead, path, is_a_directory());
+  if (!S_ISREG(status.st_mode)) throw FileError(kCannotRead, path, "Not a regular file");
+  // Back to ordinary blocking reads for the file itself.
+  if (::fcntl(file.get(), F_SETFL, 0) != 0) fail(kCannotRead, path, errno);
 
   std::string bytes;
   char buffer[10000];

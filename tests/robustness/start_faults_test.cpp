@@ -1,0 +1,170 @@
+// Start-up against a folder that does not cooperate. When VOZ.INI cannot be read (or, missing,
+// cannot be created), Form_Load throws a FileError naming VOZ.INI and the reason, and nothing in
+// the folder changes: above all, an unreadable VOZ.INI is never replaced by the defaults. When
+// only the backup copy fails, one warning names VOZ_backup.INI and the reason, and start-up goes
+// on with the values read.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "platform/file_error.h"
+#include "shell/fake_window_system.h"
+#include "shell/main_window.h"
+#include "support.h"
+
+namespace quorvane::robustness {
+namespace {
+
+using quorvane::testing::FakeWindowSystem;
+
+constexpr const char* kUserFile = "\r\n[sound]\r\nfrequency=22050\r\n";
+
+// What Form_Load did, in one line.
+std::string start_and_describe(const ScratchFolder& folder) {
+  FakeWindowSystem ws;
+  MainWindow window(folder.str(), ws);
+  try {
+    window.Form_Load();
+  } catch (const FileError& error) {
+    return "failed: " + error.path() + ": " + error.reason() + " (" +
+           std::to_string(ws.messages.size()) + " messages)";
+  }
+  std::string report = "started with frequency " + window.form().at("com_sound_fre").text() +
+                       ", cur_panel " + std::to_string(window.cur_panel());
+  for (const std::string& message : ws.messages) report += "; message: " + message;
+  return report;
+}
+
+struct StartFault {
+  const char* name;
+  std::function<void(const ScratchFolder&)> prepare;
+  As as;
+  rlim_t file_size_limit;
+  bool fails;        // Form_Load throws; otherwise it warns about the backup and goes on
+  const char* file;  // the file the error or warning names
+  int code;          // the reason it gives; 0 for "not a regular file", which has no code
+};
+
+std::string reason_text(int code) { return code == 0 ? "Not a regular file" : reason_for(code); }
+
+std::vector<StartFault> start_faults() {
+  const auto user_file = [](const ScratchFolder& f) { write_bytes(f / "VOZ.INI", kUserFile); };
+  return {
+      {"VOZ.INI unreadable",
+       [=](const ScratchFolder& f) {
+         user_file(f);
+         set_mode(f / "VOZ.INI", 0);
+       },
+       As::Nobody, RLIM_INFINITY, true, "VOZ.INI", EACCES},
+      // The user could replace this one: reading must still fail rather than take the defaults.
+      {"VOZ.INI write-only in the user's own folder",
+       [=](const ScratchFolder& f) {
+         user_file(f);
+         give_to_nobody(f.path());
+         give_to_nobody(f / "VOZ.INI");
+         set_mode(f / "VOZ.INI", 0200);
+       },
+       As::Nobody, RLIM_INFINITY, true, "VOZ.INI", EACCES},
+      {"VOZ.INI a folder",
+       [](const ScratchFolder& f) {
+         fs::create_directory(f / "VOZ.INI");
+         write_bytes(f / "VOZ.INI" / "inside.txt", "kept");
+       },
+       As::Root, RLIM_INFINITY, true, "VOZ.INI", EISDIR},
+      // Neither may hang start-up: one would wait for a writer, the other never ends.
+      {"VOZ.INI a named pipe",
+       [](const ScratchFolder& f) { ::mkfifo((f / "VOZ.INI").c_str(), 0644); }, As::Root,
+       RLIM_INFINITY, true, "VOZ.INI", 0},
+      {"VOZ.INI a link to an endless device",
+       [](const ScratchFolder& f) { fs::create_symlink("/dev/zero", f / "VOZ.INI"); }, As::Root,
+       RLIM_INFINITY, true, "VOZ.INI", 0},
+      {"read-only folder without VOZ.INI",
+       [](const ScratchFolder& f) {
+         give_to_nobody(f.path());
+         set_mode(f.path(), 0555);
+       },
+       As::Nobody, RLIM_INFINITY, true, "VOZ.INI", EACCES},
+      {"disk full while writing the missing VOZ.INI", [](const ScratchFolder&) {}, As::Root, 4096,
+       true, "VOZ.INI", EFBIG},
+      {"read-only folder: no room for the backup",
+       [=](const ScratchFolder& f) {
+         user_file(f);
+         give_to_nobody(f.path());
+         set_mode(f.path(), 0555);
+       },
+       As::Nobody, RLIM_INFINITY, false, "VOZ_backup.INI", EACCES},
+      {"a folder standing where the backup goes",
+       [=](const ScratchFolder& f) {
+         user_file(f);
+         fs::create_directory(f / "VOZ_backup.INI");
+       },
+       As::Root, RLIM_INFINITY, false, "VOZ_backup.INI", EISDIR},
+      {"an old backup that can be neither read nor replaced",
+       [=](const ScratchFolder& f) {
+         user_file(f);
+         write_bytes(f / "VOZ_backup.INI", "old backup");
+         set_mode(f / "VOZ_backup.INI", 0);
+       },
+       As::Nobody, RLIM_INFINITY, false, "VOZ_backup.INI", EACCES},
+      {"disk full while copying the backup",
+       [](const ScratchFolder& f) {
+         write_bytes(f / "VOZ.INI", std::string(kUserFile) + std::string(8000, ';') + "\r\n");
+       },
+       As::Root, 4096, false, "VOZ_backup.INI", EFBIG},
+  };
+}
+
+TEST(StartFaults, EachGivesItsMessageAndWritesNothing) {
+  int tried = 0;
+  for (const StartFault& fault : start_faults()) {
+    SCOPED_TRACE(fault.name);
+    ScratchFolder folder;
+    fault.prepare(folder);
+    const auto before = snapshot(folder.path());
+    const std::string report = run_in_child(
+        fault.as, [&] { return start_and_describe(folder); }, fault.file_size_limit);
+    const std::string named = (folder / fault.file).string();
+    if (fault.fails) {
+      // The caller shows the error; Form_Load itself shows nothing.
+      EXPECT_EQ(report, "failed: " + named + ": " + reason_text(fault.code) + " (0 messages)");
+    } else {
+      EXPECT_EQ(report.rfind("started with frequency 22050, cur_panel 99; message: ", 0), 0u)
+          << report;
+      EXPECT_EQ(report.find("; message: ", report.find("; message: ") + 1), std::string::npos)
+          << "more than one message: " << report;
+      EXPECT_NE(report.find(named), std::string::npos) << report;
+      EXPECT_NE(report.find(reason_text(fault.code)), std::string::npos) << report;
+    }
+    EXPECT_EQ(snapshot(folder.path()), before);
+    ++tried;
+  }
+  std::printf("[figures] start-up faults tried: %d\n", tried);
+}
+
+// Lifting each permission fault lets the same start go through: the refusals above came from
+// the permission, not from the child's set-up.
+TEST(StartFaults, AnOrdinaryUserStartsWhenThePermissionsAllowIt) {
+  ScratchFolder folder;
+  give_to_nobody(folder.path());
+  EXPECT_EQ(run_in_child(As::Nobody, [&] { return start_and_describe(folder); }),
+            "started with frequency 44100, cur_panel 99");
+  EXPECT_TRUE(fs::is_regular_file(folder / "VOZ.INI"));
+  EXPECT_EQ(read_bytes(folder / "VOZ_backup.INI"), read_bytes(folder / "VOZ.INI"));
+}
+
+// A named pipe where the backup goes is no backup: start-up does not wait on it but replaces it
+// with the copy, as it would a missing one.
+TEST(StartFaults, ANamedPipeWhereTheBackupGoesIsReplacedWithoutWaiting) {
+  ScratchFolder folder;
+  write_bytes(folder / "VOZ.INI", kUserFile);
+  ASSERT_EQ(::mkfifo((folder / "VOZ_backup.INI").c_str(), 0644), 0);
+  EXPECT_EQ(run_in_child(As::Root, [&] { return start_and_describe(folder); }),
+            "started with frequency 22050, cur_panel 99");
+  EXPECT_TRUE(fs::is_regular_file(folder / "VOZ_backup.INI"));
+  EXPECT_EQ(read_bytes(folder / "VOZ_backup.INI"), kUserFile);
+}
+
+}  // namespace
+}  // namespace quorvane::robustness
