@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian or Ubuntu machine and runs every test: the full build with warnings as
 # errors (core, Qt view and end-to-end tests), then the core's tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, then a one-minute fuzz run of the settings reader and writer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,13 +9,18 @@ scripts/setup.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
-cmake --preset ci
-cmake --build --preset ci -j "$jobs"
-ctest --preset ci -j "$jobs"
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
 
-cmake --preset ci-sanitize
-cmake --build --preset ci-sanitize -j "$jobs"
-ctest --preset ci-sanitize -j "$jobs"
+# run_suite <preset>: configure, build and test one preset, keeping CTest's summary.
+run_suite() {
+  cmake --preset "$1"
+  cmake --build --preset "$1" -j "$jobs"
+  ctest --preset "$1" -j "$jobs" 2>&1 | tee "$logs/$1.log"
+}
+
+run_suite ci
+run_suite ci-sanitize
 
 # A bounded fuzz run of the settings reader and writer (about a minute), where clang's libFuzzer
 # is available. The seed corpus stays as it is; what the run finds goes to a scratch folder.
@@ -43,3 +48,9 @@ else
   rm -rf "$fuzz_probe"
   echo "Skipping the fuzz run: clang++ with libFuzzer (packages clang and libclang-rt-dev) is not available"
 fi
+
+# One closing line over both test runs.
+awk '/tests passed, [0-9]+ tests failed out of/ {
+       failed += $4; total += $NF
+     }
+     END { printf "all suites: %d passed, %d failed\n", total - failed, failed }' "$logs"/*.log

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "qstring_printer.h"
+
 namespace quorvane {
 namespace {
 

@@ -4,46 +4,22 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
 #include <QToolTip>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "../shell/temp_folder.h"
-#include "platform/qt/qt_view.h"
-#include "platform/qt/qt_window_system.h"
-#include "shell/main_window.h"
+#include "view_fixture.h"
 
 namespace quorvane {
 namespace {
 
-using testing::TempFolder;
-
-// The real window system, except for what would leave the test: message boxes are recorded
-// instead of shown, and a drag is counted instead of handed to a window manager.
-class RecordingWindowSystem : public QtWindowSystem {
- public:
-  bool opacity = false;
-  std::vector<int> opacities;
-  std::vector<std::string> messages;
-  int moves = 0;
-
-  bool supports_opacity() const override { return opacity; }
-  void set_opacity(int alpha) override {
-    opacities.push_back(alpha);
-    QtWindowSystem::set_opacity(alpha);
-  }
-  void start_window_move() override { ++moves; }
-  void show_message(MessageKind, const std::string&, const std::string& text) override {
-    messages.push_back(text);
-  }
-};
+using testing::RecordingWindowSystem;
+using testing::ViewTest;
 
 // Sends a mouse press to whatever widget lies at `pos` of the window, as a real press would
 // reach it (and from there its parents, if it does not take it).
@@ -53,56 +29,6 @@ void press_at(QWidget* window, QPoint pos, Qt::MouseButton button) {
   QTest::mousePress(target, button, {}, target->mapFrom(window, pos));
   QTest::mouseRelease(target, button, {}, target->mapFrom(window, pos));
 }
-
-class ViewTest : public ::testing::Test {
- protected:
-  TempFolder folder;
-  RecordingWindowSystem ws;
-  MainWindow main{folder.str(), ws};
-  std::unique_ptr<QtView> view;
-
-  void SetUp() override {
-    main.Form_Load();
-    view = std::make_unique<QtView>(main, ws);
-    view->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
-  }
-
-  Control& at(const char* name, int index = -1) { return main.form().at(name, index); }
-  QWidget* widget(const char* name, int index = -1) { return view->widget(name, index); }
-  template <class W>
-  W* as(const char* name, int index = -1) {
-    auto* w = qobject_cast<W*>(widget(name, index));
-    EXPECT_NE(w, nullptr) << name << "(" << index << ")";
-    return w;
-  }
-  void click(const char* name, int index = -1) {
-    QTest::mouseClick(widget(name, index), Qt::LeftButton);
-  }
-  QLineEdit* field(const char* name, int index = -1) {
-    QWidget* w = widget(name, index);
-    if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->lineEdit();
-    return qobject_cast<QLineEdit*>(w);
-  }
-  // Types `text` as a keyboard would, one key per character (QTest::keyClicks knows Latin-1
-  // only).
-  static void type(QWidget* target, const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-      QString one(text[i]);
-      if (text[i].isHighSurrogate() && i + 1 < text.size()) one.append(text[++i]);
-      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, one);
-      QApplication::sendEvent(target, &press);
-      QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, one);
-      QApplication::sendEvent(target, &release);
-    }
-  }
-  void retype(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    type(edit, text);
-  }
-};
 
 TEST_F(ViewTest, WindowAndControlsStandWhereTheirTwipsSay) {
   QWidget* window = view->window();
