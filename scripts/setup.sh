@@ -41,3 +41,9 @@ if ! dpkg-query -W -f='${Status}' libclang-rt-dev 2>/dev/null | grep -q 'install
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
     clang libclang-rt-dev || echo "clang's libFuzzer is not available here: the fuzz target is skipped"
 fi
+
+# MinGW-w64 lets the tests check that the core's Windows code compiles; optional like libFuzzer.
+if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1; then
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+    g++-mingw-w64-x86-64-posix || echo "MinGW-w64 is not available here: the Windows build check is skipped"
+fi

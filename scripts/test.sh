@@ -22,6 +22,14 @@ run_suite() {
 run_suite ci
 run_suite ci-sanitize
 
+# The core's Windows code (files, drive letters) cross-compiled with warnings as errors.
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1; then
+  cmake --preset windows-core
+  cmake --build --preset windows-core -j "$jobs"
+else
+  echo "Skipping the Windows build check: MinGW-w64 (g++-mingw-w64-x86-64-posix) is not installed"
+fi
+
 # A bounded fuzz run of the settings reader and writer (about a minute), where clang's libFuzzer
 # is available. The seed corpus stays as it is; what the run finds goes to a scratch folder.
 fuzz_probe=$(mktemp -d)

@@ -16,11 +16,6 @@ namespace {
 
 char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool is_letter(char c) {
-  const char l = lower_ascii(c);
-  return l >= 'a' && l <= 'z';
-}
-
 #ifdef _WIN32
 
 const char* drive_type_name(UINT type) {
@@ -56,6 +51,11 @@ std::vector<DriveEntry> system_drives() {
 }
 
 #else
+
+bool is_letter(char c) {
+  const char l = lower_ascii(c);
+  return l >= 'a' && l <= 'z';
+}
 
 bool is_prefix(const fs::path& folder) {
   std::error_code ec;
