@@ -1,27 +1,33 @@
 # Shared by the screenshot script, the end-to-end test and the start-up benchmark: a private X
 # server and the window's coordinates. Source it; it defines functions only.
 
-# start_xvfb: starts Xvfb on a free display and exports DISPLAY. Sets XVFB_PID.
+# start_xvfb: starts Xvfb on a display of its own choosing and exports DISPLAY. Sets XVFB_PID.
+# Xvfb picks the free display itself (-displayfd), so servers started side by side never clash.
 start_xvfb() {
-  local n
-  for n in $(seq 90 190); do
-    [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
-    Xvfb ":${n}" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    local tries
-    for tries in $(seq 50); do
-      if xdpyinfo -display ":${n}" >/dev/null 2>&1 || [ -e "/tmp/.X11-unix/X${n}" ]; then
-        export DISPLAY=":${n}"
-        sleep 0.2
-        return 0
-      fi
-      kill -0 "$XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
+  local number_file tries n=
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for tries in $(seq 100); do
+    n=$(tr -dc '0-9' <"$number_file")
+    [ -n "$n" ] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  rm -f "$number_file"
+  if [ -z "$n" ]; then
     kill "$XVFB_PID" 2>/dev/null
     wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":${n}"
+  for tries in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
   done
-  echo "no free X display" >&2
+  echo "Xvfb on $DISPLAY does not answer" >&2
   return 1
 }
 
