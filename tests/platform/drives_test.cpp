@@ -1,12 +1,14 @@
 #include "platform/drives.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include "test_support.h"
+#endif
 
 namespace quorvane {
 namespace {
@@ -18,21 +20,6 @@ namespace fs = std::filesystem;
 // A scratch folder in which tests build Wine prefixes from real folders and symbolic links.
 class Scratch {
  public:
-  Scratch() {
-    static std::atomic<int> counter{0};
-    root_ = fs::temp_directory_path() /
-            ("quorvane-drives-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-    root_ = fs::canonical(root_);
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
-
   fs::path path(const std::string& relative) const { return root_ / relative; }
 
   // A prefix with drive_c and the given "name -> target" links in dosdevices.
@@ -46,7 +33,8 @@ class Scratch {
   }
 
  private:
-  fs::path root_;
+  testing::TempFolder folder_;
+  fs::path root_ = fs::canonical(folder_.path());
 };
 
 std::vector<char> letters(const std::vector<DriveEntry>& drives) {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "../shell/temp_folder.h"
+#include "test_support.h"
 #include "platform/qt/qt_view.h"
 #include "platform/qt/qt_window_system.h"
 #include "qstring_printer.h"

@@ -48,7 +48,7 @@ bool is_whole_file(const std::string& text) {
 TEST(OddFiles, StartQuicklyShowWhatTheyCanAndSaveAWholeFile) {
   for (const OddFile& odd : odd_files()) {
     SCOPED_TRACE(odd.name);
-    ScratchFolder folder;
+    TempFolder folder;
     write_bytes(folder / "VOZ.INI", odd.bytes);
     FakeWindowSystem ws;
     MainWindow window(folder.str(), ws);

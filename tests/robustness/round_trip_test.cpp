@@ -108,7 +108,7 @@ std::vector<int> differing_rows(const SettingsTable& a, const SettingsTable& b) 
 }
 
 TEST(RandomTables, ComeBackEqualFromTheirTextAndFromTheFile) {
-  ScratchFolder folder;
+  TempFolder folder;
   ConfigFile config(folder.str());
   int through_files = 0;
   for (int i = 0; i < kIterations; ++i) {

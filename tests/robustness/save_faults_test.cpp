@@ -25,11 +25,6 @@ namespace {
 
 using quorvane::testing::FakeWindowSystem;
 
-const std::string& default_file() {
-  static const std::string bytes = read_bytes(QUORVANE_TEST_DATA "/VOZ.default.INI");
-  return bytes;
-}
-
 // The user's edits: every setting changed to a long value, so the new file (about 21 kB) is far
 // larger than the old one and a write can be cut off at many points.
 void edit_everything(SettingsTable& table) {
@@ -57,7 +52,7 @@ std::string save_and_describe(MainWindow& window, FakeWindowSystem& ws) {
 
 class SaveFaults : public ::testing::Test {
  protected:
-  ScratchFolder folder;
+  TempFolder folder;
   FakeWindowSystem ws;
   MainWindow window{folder.str(), ws};
   fs::path voz = folder / "VOZ.INI";
@@ -178,7 +173,7 @@ std::string block_temp_names_and_save(MainWindow& window, FakeWindowSystem& ws,
 
 TEST_F(SaveFaults, FoldersStandingWhereTheTemporaryFileWouldGo) {
   start(false);
-  ScratchFolder probe_parent;
+  TempFolder probe_parent;
   const fs::path probe = probe_parent / "probe";
   const auto names = [&] {
     std::map<std::string, std::string> rest = snapshot(folder.path());
@@ -261,7 +256,7 @@ TEST_F(SaveFaults, NoSpaceLeftOnASmallFileSystem) {
 // ever, and is killed after 0 to 20 ms, hundreds of times. After every kill VOZ.INI must be one
 // of the two files whole, never a mix, a truncation or missing.
 TEST(KilledSaves, LeaveEitherTheOldOrTheNewFileWhole) {
-  ScratchFolder folder;
+  TempFolder folder;
   ConfigFile config(folder.str());
   SettingsTable small;
   SettingsTable large;

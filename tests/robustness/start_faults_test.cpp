@@ -22,7 +22,7 @@ using quorvane::testing::FakeWindowSystem;
 constexpr const char* kUserFile = "\r\n[sound]\r\nfrequency=22050\r\n";
 
 // What Form_Load did, in one line.
-std::string start_and_describe(const ScratchFolder& folder) {
+std::string start_and_describe(const TempFolder& folder) {
   FakeWindowSystem ws;
   MainWindow window(folder.str(), ws);
   try {
@@ -39,7 +39,7 @@ std::string start_and_describe(const ScratchFolder& folder) {
 
 struct StartFault {
   const char* name;
-  std::function<void(const ScratchFolder&)> prepare;
+  std::function<void(const TempFolder&)> prepare;
   As as;
   rlim_t file_size_limit;
   bool fails;        // Form_Load throws; otherwise it warns about the backup and goes on
@@ -50,17 +50,17 @@ struct StartFault {
 std::string reason_text(int code) { return code == 0 ? "Not a regular file" : reason_for(code); }
 
 std::vector<StartFault> start_faults() {
-  const auto user_file = [](const ScratchFolder& f) { write_bytes(f / "VOZ.INI", kUserFile); };
+  const auto user_file = [](const TempFolder& f) { write_bytes(f / "VOZ.INI", kUserFile); };
   return {
       {"VOZ.INI unreadable",
-       [=](const ScratchFolder& f) {
+       [=](const TempFolder& f) {
          user_file(f);
          set_mode(f / "VOZ.INI", 0);
        },
        As::Nobody, RLIM_INFINITY, true, "VOZ.INI", EACCES},
       // The user could replace this one: reading must still fail rather than take the defaults.
       {"VOZ.INI write-only in the user's own folder",
-       [=](const ScratchFolder& f) {
+       [=](const TempFolder& f) {
          user_file(f);
          give_to_nobody(f.path());
          give_to_nobody(f / "VOZ.INI");
@@ -68,48 +68,47 @@ std::vector<StartFault> start_faults() {
        },
        As::Nobody, RLIM_INFINITY, true, "VOZ.INI", EACCES},
       {"VOZ.INI a folder",
-       [](const ScratchFolder& f) {
+       [](const TempFolder& f) {
          fs::create_directory(f / "VOZ.INI");
          write_bytes(f / "VOZ.INI" / "inside.txt", "kept");
        },
        As::Root, RLIM_INFINITY, true, "VOZ.INI", EISDIR},
       // Neither may hang start-up: one would wait for a writer, the other never ends.
-      {"VOZ.INI a named pipe",
-       [](const ScratchFolder& f) { ::mkfifo((f / "VOZ.INI").c_str(), 0644); }, As::Root,
-       RLIM_INFINITY, true, "VOZ.INI", 0},
+      {"VOZ.INI a named pipe", [](const TempFolder& f) { ::mkfifo((f / "VOZ.INI").c_str(), 0644); },
+       As::Root, RLIM_INFINITY, true, "VOZ.INI", 0},
       {"VOZ.INI a link to an endless device",
-       [](const ScratchFolder& f) { fs::create_symlink("/dev/zero", f / "VOZ.INI"); }, As::Root,
+       [](const TempFolder& f) { fs::create_symlink("/dev/zero", f / "VOZ.INI"); }, As::Root,
        RLIM_INFINITY, true, "VOZ.INI", 0},
       {"read-only folder without VOZ.INI",
-       [](const ScratchFolder& f) {
+       [](const TempFolder& f) {
          give_to_nobody(f.path());
          set_mode(f.path(), 0555);
        },
        As::Nobody, RLIM_INFINITY, true, "VOZ.INI", EACCES},
-      {"disk full while writing the missing VOZ.INI", [](const ScratchFolder&) {}, As::Root, 4096,
+      {"disk full while writing the missing VOZ.INI", [](const TempFolder&) {}, As::Root, 4096,
        true, "VOZ.INI", EFBIG},
       {"read-only folder: no room for the backup",
-       [=](const ScratchFolder& f) {
+       [=](const TempFolder& f) {
          user_file(f);
          give_to_nobody(f.path());
          set_mode(f.path(), 0555);
        },
        As::Nobody, RLIM_INFINITY, false, "VOZ_backup.INI", EACCES},
       {"a folder standing where the backup goes",
-       [=](const ScratchFolder& f) {
+       [=](const TempFolder& f) {
          user_file(f);
          fs::create_directory(f / "VOZ_backup.INI");
        },
        As::Root, RLIM_INFINITY, false, "VOZ_backup.INI", EISDIR},
       {"an old backup that can be neither read nor replaced",
-       [=](const ScratchFolder& f) {
+       [=](const TempFolder& f) {
          user_file(f);
          write_bytes(f / "VOZ_backup.INI", "old backup");
          set_mode(f / "VOZ_backup.INI", 0);
        },
        As::Nobody, RLIM_INFINITY, false, "VOZ_backup.INI", EACCES},
       {"disk full while copying the backup",
-       [](const ScratchFolder& f) {
+       [](const TempFolder& f) {
          write_bytes(f / "VOZ.INI", std::string(kUserFile) + std::string(8000, ';') + "\r\n");
        },
        As::Root, 4096, false, "VOZ_backup.INI", EFBIG},
@@ -120,7 +119,7 @@ TEST(StartFaults, EachGivesItsMessageAndWritesNothing) {
   int tried = 0;
   for (const StartFault& fault : start_faults()) {
     SCOPED_TRACE(fault.name);
-    ScratchFolder folder;
+    TempFolder folder;
     fault.prepare(folder);
     const auto before = snapshot(folder.path());
     const std::string report = run_in_child(
@@ -146,7 +145,7 @@ TEST(StartFaults, EachGivesItsMessageAndWritesNothing) {
 // Lifting each permission fault lets the same start go through: the refusals above came from
 // the permission, not from the child's set-up.
 TEST(StartFaults, AnOrdinaryUserStartsWhenThePermissionsAllowIt) {
-  ScratchFolder folder;
+  TempFolder folder;
   give_to_nobody(folder.path());
   EXPECT_EQ(run_in_child(As::Nobody, [&] { return start_and_describe(folder); }),
             "started with frequency 44100, cur_panel 99");
@@ -157,7 +156,7 @@ TEST(StartFaults, AnOrdinaryUserStartsWhenThePermissionsAllowIt) {
 // A named pipe where the backup goes is no backup: start-up does not wait on it but replaces it
 // with the copy, as it would a missing one.
 TEST(StartFaults, ANamedPipeWhereTheBackupGoesIsReplacedWithoutWaiting) {
-  ScratchFolder folder;
+  TempFolder folder;
   write_bytes(folder / "VOZ.INI", kUserFile);
   ASSERT_EQ(::mkfifo((folder / "VOZ_backup.INI").c_str(), 0644), 0);
   EXPECT_EQ(run_in_child(As::Root, [&] { return start_and_describe(folder); }),

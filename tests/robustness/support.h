@@ -1,55 +1,36 @@
 #pragma once
 
-// Fault injection for the robustness tests: scratch folders, snapshots of what a folder holds,
-// and children that run a step as an ordinary user or with a file-size limit, reporting back
-// what happened as text.
+// Fault injection for the robustness tests: snapshots of what a folder holds, and children that
+// run a step as an ordinary user or with a file-size limit, reporting back what happened as
+// text. Folders, files and the children's set-up come from the shared test_support.h.
 
-#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <csignal>
-#include <cstring>
+#include <exception>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
-#include <random>
 #include <string>
-#include <string_view>
 #include <system_error>
+
+#include "test_support.h"
 
 namespace quorvane::robustness {
 
 namespace fs = std::filesystem;
-
-// The user and group "nobody": permission checks apply to it, unlike to root.
-inline constexpr uid_t kNobody = 65534;
-
-// A folder reads as a marker, so that "the file is unchanged" checks also hold for a folder that
-// stands where a file should be.
-inline std::string read_bytes(const fs::path& path) {
-  if (fs::is_directory(path)) return "(a folder)";
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void write_bytes(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using quorvane::testing::default_file;
+using quorvane::testing::kNobody;
+using quorvane::testing::read_bytes;
+using quorvane::testing::set_mode;
+using quorvane::testing::TempFolder;
+using quorvane::testing::write_bytes;
 
 inline std::string reason_for(int code) { return std::system_category().message(code); }
-
-inline void set_mode(const fs::path& path, unsigned mode) {
-  fs::permissions(path, static_cast<fs::perms>(mode), fs::perm_options::replace);
-}
 
 // Hands the path to the user that As::Nobody steps run as: "nobody" when the tests run as root,
 // otherwise the current user, who owns it already.
@@ -59,39 +40,6 @@ inline void give_to_nobody(const fs::path& path) {
     throw std::system_error(errno, std::system_category(), path.string());
   }
 }
-
-// A fresh folder that every user can reach, removed with everything in it.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::random_device random;
-    do {
-      path_ = fs::temp_directory_path() / ("quorvane-robustness-" + std::to_string(::getpid()) +
-                                           "-" + std::to_string(random()));
-    } while (!fs::create_directory(path_));
-    set_mode(path_, 0755);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    for (auto it = fs::recursive_directory_iterator(path_, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-      if (it->is_directory() && !it->is_symlink()) {
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-      }
-    }
-    fs::remove_all(path_, ec);
-  }
-
-  const fs::path& path() const { return path_; }
-  std::string str() const { return path_.string(); }
-  fs::path operator/(std::string_view name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
 
 // Everything a folder holds, one level deep: each entry's kind, mode and, for files, bytes.
 // Two equal snapshots mean nothing was created, removed, replaced or changed.
@@ -134,11 +82,9 @@ inline std::string run_in_child(As as, const std::function<std::string()>& step,
     ::close(pipe_fds[0]);
     ::alarm(kWatchdogSeconds);
     std::string report;
-    const struct rlimit cap { limit, limit };
-    if (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &cap) != 0) {
+    if (!testing::limit_file_size(limit)) {
       report = "child not prepared: file size limit";
-    } else if (as == As::Nobody && ::geteuid() == 0 &&
-               (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+    } else if (as == As::Nobody && ::geteuid() == 0 && !testing::become_nobody()) {
       report = "child not prepared: cannot become nobody";
     } else {
       try {

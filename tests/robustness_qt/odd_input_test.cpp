@@ -65,7 +65,7 @@ bool whole_file(const std::string& text) {
 
 class WindowInput : public ::testing::Test {
  protected:
-  ScratchFolder folder;
+  TempFolder folder;
   RecordingWindowSystem ws;
   MainWindow main{folder.str(), ws};
   std::unique_ptr<QtView> view;
@@ -251,7 +251,7 @@ double seconds_since(Clock::time_point start) {
 TEST(OddFilesInTheWindow, StartVisitEveryPanelAndSave) {
   for (const OddFile& odd : odd_files()) {
     SCOPED_TRACE(odd.name);
-    ScratchFolder folder;
+    TempFolder folder;
     write_bytes(folder / "VOZ.INI", odd.bytes);
     RecordingWindowSystem ws;
     MainWindow main(folder.str(), ws);

@@ -6,11 +6,13 @@
 
 #include "platform/files.h"
 #include "settings/settings_table.h"
+#include "settings_table_printer.h"
 #include "test_support.h"
 
 namespace quorvane {
 namespace {
 
+using testing::default_file;
 using testing::kRefused;
 using testing::kSucceeded;
 using testing::kWrongError;
@@ -21,11 +23,6 @@ using testing::set_mode;
 using testing::TempFolder;
 using testing::write_bytes;
 namespace fs = std::filesystem;
-
-const std::string& golden_default_file() {
-  static const std::string bytes = read_bytes(std::string(QUORVANE_TEST_DATA) + "/VOZ.default.INI");
-  return bytes;
-}
 
 // Every setting row gets a value of its own, so a value on the wrong row shows.
 SettingsTable distinct_table() {
@@ -59,8 +56,8 @@ TEST(ConfigFile, MissingFileIsCreatedFromTheDefaultsAndBackedUp) {
   EXPECT_TRUE(outcome.created_default);
   EXPECT_FALSE(outcome.backup_error.has_value());
   EXPECT_EQ(table, SettingsTable{});
-  EXPECT_EQ(read_bytes(config.cfg_path()), golden_default_file());
-  EXPECT_EQ(read_bytes(config.backup_path()), golden_default_file());
+  EXPECT_EQ(read_bytes(config.cfg_path()), default_file());
+  EXPECT_EQ(read_bytes(config.backup_path()), default_file());
   EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI"}));
 }
 
@@ -151,7 +148,7 @@ TEST(ConfigFile, FolderStandingWhereTheFileShouldBeFailsCleanly) {
 TEST(ConfigFile, FailedSavesLeaveTheOldFileAsItWas) {
   TempFolder folder;
   ConfigFile config(folder.str());
-  const std::string old = golden_default_file() + "extra=1\r\n";
+  const std::string old = default_file() + "extra=1\r\n";
   write_bytes(config.cfg_path(), old);
   const auto refuses = [&] {
     try {

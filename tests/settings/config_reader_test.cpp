@@ -7,7 +7,7 @@
 
 #include "settings/config_file.h"
 #include "settings/settings_table.h"
-#include "test_support.h"
+#include "settings_table_printer.h"
 
 namespace quorvane {
 namespace {

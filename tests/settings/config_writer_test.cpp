@@ -9,22 +9,17 @@
 namespace quorvane {
 namespace {
 
-using testing::read_bytes;
-
-const std::string& golden_default_file() {
-  static const std::string bytes = read_bytes(std::string(QUORVANE_TEST_DATA) + "/VOZ.default.INI");
-  return bytes;
-}
+using testing::default_file;
 
 TEST(ConfigWriter, DefaultTableGivesTheReferenceFileByteForByte) {
-  ASSERT_EQ(golden_default_file().size(), 8256u);
+  ASSERT_EQ(default_file().size(), 8256u);
   const std::string text = config_text_for(SettingsTable{});
-  EXPECT_EQ(text, golden_default_file());
+  EXPECT_EQ(text, default_file());
 
   ConfigFile file("unused");
   file.build_config_lines(SettingsTable{});
   file.build_config_text();
-  EXPECT_EQ(file.cfg_text(), golden_default_file());
+  EXPECT_EQ(file.cfg_text(), default_file());
   EXPECT_EQ(file.cfg_lines()[3], "[sound]");
   EXPECT_EQ(file.cfg_lines()[2], "frame_delay=");
   EXPECT_EQ(file.cfg_lines()[5], "frequency=44100");

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "settings_table_printer.h"
+
 namespace quorvane {
 namespace {
 

@@ -3,23 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <stdexcept>
 #include <string>
 
 #include "fake_window_system.h"
-#include "temp_folder.h"
+#include "test_support.h"
 
 namespace quorvane {
 namespace {
 
+using testing::default_file;
 using testing::FakeWindowSystem;
 using testing::TempFolder;
-
-std::string default_file() {
-  std::ifstream in(QUORVANE_TEST_DATA "/VOZ.default.INI", std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string with_line(std::string file, const std::string& from, const std::string& to) {
   const auto at = file.find("\r\n" + from + "\r\n");

@@ -1,8 +1,11 @@
 #pragma once
 
+// What the tests share: scratch folders, whole files read and written as bytes, the reference
+// VOZ.INI, and child processes that run a step as an ordinary user or with a file-size limit.
+// Test targets get QUORVANE_TEST_DATA, the folder of the reference files, from tests/CMakeLists.
+
 #include <grp.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,28 +17,49 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <ostream>
 #include <random>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
-
-#include "settings/settings_table.h"
-
-namespace quorvane {
-
-// Lets GoogleTest show a table as its rows rather than as raw bytes.
-inline void PrintTo(const SettingsTable& table, std::ostream* out) {
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
-    *out << "\n  " << row << " " << SettingsTable::key(row) << "\"" << table.value(row) << "\"";
-  }
-}
-
-}  // namespace quorvane
 
 namespace quorvane::testing {
 
 namespace fs = std::filesystem;
+
+// The user and group "nobody": permission checks apply to it, unlike to root.
+inline constexpr uid_t kNobody = 65534;
+
+// A folder reads as a marker, so that "the file is unchanged" checks also hold for a folder that
+// stands where a file should be.
+inline std::string read_bytes(const fs::path& path) {
+  if (fs::is_directory(path)) return "(a folder)";
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void write_bytes(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The file that start-up writes into an empty folder, byte for byte.
+inline const std::string& default_file() {
+  static const std::string bytes = read_bytes(QUORVANE_TEST_DATA "/VOZ.default.INI");
+  return bytes;
+}
+
+inline void set_mode(const fs::path& path, fs::perms mode) {
+  fs::permissions(path, mode, fs::perm_options::replace);
+}
+
+inline void set_mode(const fs::path& path, unsigned mode) {
+  set_mode(path, static_cast<fs::perms>(mode));
+}
+
+inline fs::perms mode_of(const fs::path& path) {
+  return fs::status(path).permissions() & fs::perms::mask;
+}
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
@@ -49,8 +73,7 @@ class TempFolder {
                       std::to_string(++counter) + "-" + std::to_string(random()));
     } while (!fs::create_directory(path_));
     // Reachable by the unprivileged child of the permission tests, whatever the umask.
-    fs::permissions(path_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                               fs::perms::others_read | fs::perms::others_exec);
+    set_mode(path_, 0755);
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -70,6 +93,12 @@ class TempFolder {
   const fs::path& path() const { return path_; }
   std::string str() const { return path_.string(); }
   std::string file(std::string_view name) const { return (path_ / name).string(); }
+  fs::path operator/(std::string_view name) const { return path_ / name; }
+
+  std::string read(std::string_view name) const { return read_bytes(path_ / name); }
+  void write(std::string_view name, std::string_view bytes) const {
+    write_bytes(path_ / name, bytes);
+  }
 
   // The names in the folder, sorted; shows what a failed save left behind.
   std::vector<std::string> entries() const { return entries_of(path_); }
@@ -87,22 +116,18 @@ class TempFolder {
   fs::path path_;
 };
 
-inline std::string read_bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// Set-up of a child process, each true when it took effect.
+
+// Drops root's privileges for good: from here on the process is "nobody".
+inline bool become_nobody() {
+  return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
 }
 
-inline void write_bytes(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline void set_mode(const fs::path& path, fs::perms mode) {
-  fs::permissions(path, mode, fs::perm_options::replace);
-}
-
-inline fs::perms mode_of(const fs::path& path) {
-  return fs::status(path).permissions() & fs::perms::mask;
+// Caps the size of any file the process writes, as on a disk that fills up: writes past the cap
+// fail with EFBIG instead of killing the process.
+inline bool limit_file_size(rlim_t limit) {
+  const struct rlimit cap { limit, limit };
+  return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &cap) == 0;
 }
 
 // Outcomes an attempt reports from the unprivileged child.
@@ -137,20 +162,13 @@ inline int run_in_child(const std::function<bool()>& prepare, const std::functio
 // about the checks, so as root the attempt runs in a child process that has become "nobody".
 inline int run_unprivileged(const std::function<int()>& attempt) {
   if (::geteuid() != 0) return attempt();
-  return run_in_child(
-      [] { return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0; },
-      attempt);
+  return run_in_child(become_nobody, attempt);
 }
 
 // Runs `attempt` in a child process that cannot write more than `limit` bytes into any file, as
 // on a disk that fills up part way through a save.
 inline int run_with_file_size_limit(rlim_t limit, const std::function<int()>& attempt) {
-  return run_in_child(
-      [limit] {
-        const struct rlimit small { limit, limit };
-        return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
-      },
-      attempt);
+  return run_in_child([limit] { return limit_file_size(limit); }, attempt);
 }
 
 }  // namespace quorvane::testing
