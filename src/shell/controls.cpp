@@ -45,8 +45,8 @@ void Control::click() {
 }
 
 Form::Form() {
-  controls_.push_back(std::make_unique<Control>(Kind::PictureBox, "Form1", -1, nullptr,
-                                                Twips{0, 0, 6195, 4980}));
+  controls_.push_back(
+      std::make_unique<Control>(Kind::PictureBox, "Form1", -1, nullptr, Twips{0, 0, 6195, 4980}));
 }
 
 Control& Form::add(Kind kind, std::string name, Control& parent, Twips rect, int index) {

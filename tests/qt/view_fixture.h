@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
 #include "platform/qt/qt_view.h"
 #include "platform/qt/qt_window_system.h"
 #include "qstring_printer.h"
 #include "shell/main_window.h"
+#include "test_support.h"
 
 namespace quorvane::testing {
 
