@@ -76,9 +76,14 @@ int main(int argc, char* argv[]) {
     report_start_failure("Start-up failed.\n\n" + std::string(error.what()));
     return 1;
   }
-  fill_drive_lists(main_window.form(), folder);
-
-  QtView view(main_window, window_system);
-  view.show();
-  return QApplication::exec();
+  try {
+    fill_drive_lists(main_window.form(), folder);
+    QtView view(main_window, window_system);
+    view.show();
+    return QApplication::exec();
+  } catch (const std::exception& error) {
+    // The view reports what escapes a handler itself; this is what escapes building it.
+    report_start_failure("Start-up failed.\n\n" + std::string(error.what()));
+    return 1;
+  }
 }

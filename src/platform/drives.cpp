@@ -101,7 +101,10 @@ std::vector<DriveEntry> prefix_drives(const fs::path& prefix, const std::string&
   std::vector<DriveEntry> drives;
   const fs::path dosdevices = prefix / "dosdevices";
   std::error_code ec;
-  for (const fs::directory_entry& entry : fs::directory_iterator(dosdevices, ec)) {
+  // Stepped with an error code: a folder that vanishes or turns unreadable mid-way ends the list
+  // instead of throwing out of start-up.
+  for (fs::directory_iterator it(dosdevices, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::directory_entry& entry = *it;
     // Only "c:" style names are drive letters; Wine keeps raw devices beside them as "d::".
     const std::string name = entry.path().filename().string();
     if (name.size() != 2 || name[1] != ':' || !is_letter(name[0])) continue;

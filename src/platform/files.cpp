@@ -12,6 +12,8 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -177,6 +179,30 @@ class TempFile {
   bool committed_ = false;
 };
 
+// The replacement takes over the old file's own access rules and attributes (its inherited rules
+// come from the folder, as the old file's did). Best effort, like the owner on POSIX: a file that
+// saved is worth more than a rule that could not be copied.
+void carry_over_security(const fs::path& from, const fs::path& to, DWORD attributes) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, &dacl, nullptr, &descriptor) == ERROR_SUCCESS) {
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    SECURITY_INFORMATION info = DACL_SECURITY_INFORMATION;
+    if (GetSecurityDescriptorControl(descriptor, &control, &revision)) {
+      info |= (control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                            : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    }
+    std::wstring target = to.wstring();
+    SetNamedSecurityInfoW(target.data(), SE_FILE_OBJECT, info, nullptr, nullptr, dacl, nullptr);
+    LocalFree(descriptor);
+  }
+  const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  SetFileAttributesW(to.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+}
+
 // Directories fail here by themselves: opening one needs FILE_FLAG_BACKUP_SEMANTICS.
 HANDLE open_for_reading(const std::string& path) {
   return CreateFileW(to_fs_path(path).c_str(), GENERIC_READ,
@@ -238,12 +264,15 @@ void write_atomic(const std::string& path, std::string_view bytes) {
     if (!WriteFile(temp.get(), next, chunk, &written, nullptr)) {
       fail(kCannotWrite, path, last_error());
     }
+    // A write that "succeeds" with nothing written would loop for ever.
+    if (written == 0) fail(kCannotWrite, path, ERROR_WRITE_FAULT);
     next += written;
     left -= written;
   }
   if (!FlushFileBuffers(temp.get()) || !temp.close()) {
     fail(kCannotWrite, path, last_error());
   }
+  if (attributes != INVALID_FILE_ATTRIBUTES) carry_over_security(target, temp.path(), attributes);
   if (!MoveFileExW(temp.path().c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     fail(kCannotWrite, path, last_error());

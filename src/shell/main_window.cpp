@@ -89,8 +89,7 @@ void MainWindow::Form_Load() {
   if (outcome.backup_error) {
     ws_.show_message(MessageKind::Warning, kWindowTitle,
                      std::string("The backup copy of the settings could not be made.\n\n") +
-                         outcome.backup_error->what() +
-                         "\n\nThe editor goes on; VOZ.INI itself is unchanged.");
+                         outcome.backup_error->what() + "\n\nThe editor goes on without it.");
   }
   fill_controls(form_, table_);
   cur_panel_ = kNoPanel;
@@ -139,7 +138,10 @@ void MainWindow::imgsave_Click() {
     config_.write_config(table_);
   } catch (const FileError& error) {
     // The old VOZ.INI is still whole and every edit is still in the window: tell the user why,
-    // and leave them the choice to fix the cause and save again, or to close.
+    // and leave them the choice to fix the cause and save again, or to close. A fade already
+    // under way (an earlier close or save) stops first, or it would close the window behind the
+    // message and take the edits with it.
+    stop_fade();
     ws_.show_message(MessageKind::Error, kWindowTitle,
                      std::string("The settings could not be saved.\n\n") + error.what() +
                          "\n\nVOZ.INI is unchanged and your changes are still in the window.");
@@ -188,6 +190,13 @@ void MainWindow::close_with_fade() {
   fade_level_ = 100;
   ws_.prepare_for_opacity();
   form_.at("Tm1").set_enabled(true);
+}
+
+void MainWindow::stop_fade() {
+  if (fade_level_ == 0 && !form_.at("Tm1").enabled()) return;
+  form_.at("Tm1").set_enabled(false);
+  fade_level_ = 0;
+  ws_.set_opacity(255);
 }
 
 void MainWindow::Tm1_Timer() {

@@ -58,6 +58,8 @@ class MainWindow {
 
  private:
   void wire_handlers();
+  // Back to the normal, opaque window with the timer off.
+  void stop_fade();
 
   WindowSystem& ws_;
   Form form_;

@@ -235,6 +235,15 @@ TEST_F(ViewTest, OnlyTheBareTitleBarWithTheLeftButtonMovesTheWindow) {
   press_at(window, QPoint(300, 10), Qt::LeftButton);
   EXPECT_EQ(ws.moves, 1);
 
+  // Dragging from the title text or the close image moves nothing either: their moves must not
+  // reach the title bar beneath them.
+  for (QWidget* top : {widget("Label1"), widget("imgcerrar")}) {
+    QMouseEvent drag(QEvent::MouseMove, QPointF(5, 5), top->mapToGlobal(QPointF(5, 5)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(top, &drag);
+  }
+  EXPECT_EQ(ws.moves, 1);
+
   // A press on the close image that is released off it neither moves nor closes.
   QWidget* close = widget("imgcerrar");
   QTest::mousePress(close, Qt::LeftButton);

@@ -183,6 +183,24 @@ TEST_F(MainWindowTest, AFailedSaveKeepsTheWindowTheEditsAndTheOldFile) {
   EXPECT_EQ(saved(), with_line(default_file(), "frequency=44100", "frequency=22050"));
 }
 
+TEST_F(MainWindowTest, AFailedSaveDuringAFadeStopsTheFadeAndKeepsTheWindow) {
+  window.Form_Load();
+  click("imgsonido");
+  at("com_sound_fre").set_text("22050");
+  click("imgcerrar");  // fading out without saving...
+  for (int tick = 0; tick < 3; ++tick) window.Tm1_Timer();
+  std::filesystem::remove(folder.path() / "VOZ.INI");
+  std::filesystem::create_directory(folder.path() / "VOZ.INI");
+  click("imgsave");  // ...then a save after all, which fails
+
+  ASSERT_EQ(ws.messages.size(), 1u);
+  EXPECT_FALSE(at("Tm1").enabled());
+  EXPECT_EQ(window.fade_level(), 0);
+  EXPECT_EQ(ws.opacities.back(), 255) << "the window is opaque again";
+  EXPECT_EQ(ws.closed, 0);
+  EXPECT_EQ(at("com_sound_fre").text(), "22050");
+}
+
 TEST_F(MainWindowTest, StartFailsWithoutWritingWhenVozIniCannotBeRead) {
   std::filesystem::create_directory(folder.path() / "VOZ.INI");
   EXPECT_THROW(window.Form_Load(), FileError);

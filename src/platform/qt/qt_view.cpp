@@ -410,14 +410,14 @@ void QtView::Impl::dispatch(const QString& what, F&& f) {
   if (ws.ended() || syncing || failed) return;
   try {
     f();
+    if (!ws.ended()) sync();
   } catch (const std::exception& e) {
+    syncing = false;
     fail(what, QString::fromUtf8(e.what()));
-    return;
   } catch (...) {
+    syncing = false;
     fail(what, QStringLiteral("an unknown error"));
-    return;
   }
-  if (!ws.ended()) sync();
 }
 
 void QtView::Impl::fail(const QString& what, const QString& reason) {

@@ -98,6 +98,10 @@ void ImageWidget::mousePressEvent(QMouseEvent* event) {
   event->accept();
 }
 
+// Moves over an image or a label stay with it: passed up to the title bar, they would drag the
+// window from its title text or its close image.
+void ImageWidget::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+
 void ImageWidget::mouseReleaseEvent(QMouseEvent* event) {
   const bool click =
       pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
@@ -112,6 +116,8 @@ void LabelWidget::mousePressEvent(QMouseEvent* event) {
   pressed_ = event->button() == Qt::LeftButton;
   event->accept();
 }
+
+void LabelWidget::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
 
 void LabelWidget::mouseReleaseEvent(QMouseEvent* event) {
   const bool click =
