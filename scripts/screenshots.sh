@@ -15,14 +15,7 @@ out=${2:-$root/docs/screenshots}
 # shellcheck source=xvfb-common.sh
 . "$root/scripts/xvfb-common.sh"
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
+begin_run
 
 # As it is usually installed on Linux: in the emulator's folder inside a Wine prefix, whose
 # drive letters then fill the drive lists.

@@ -39,6 +39,41 @@ stop_xvfb() {
   fi
 }
 
+# begin_run: a scratch folder in $work and a trap that, when the script exits, ends the program
+# whose pid is in $pid, stops the X server and removes the folder.
+begin_run() {
+  work=$(mktemp -d)
+  pid=
+  trap end_run EXIT
+}
+
+end_run() {
+  if [ -n "${pid:-}" ]; then
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  fi
+  stop_xvfb
+  rm -rf "$work"
+}
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# expect_clean_exit [seconds]: waits for the program in $pid to end (the closing fade takes about
+# 1.1 s) and fails unless it ended in time with status 0.
+expect_clean_exit() {
+  local tenths=$((${1:-10} * 10)) status=0
+  for _ in $(seq "$tenths"); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && fail "the program was still running ${1:-10} s after Save & Quit"
+  wait "$pid" || status=$?
+  pid=
+  [ "$status" -eq 0 ] || fail "the program exited with status $status"
+}
+
 # find_window [timeout seconds]: prints the id of the editor's visible window.
 find_window() {
   local timeout=${1:-10} id

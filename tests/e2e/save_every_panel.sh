@@ -25,18 +25,7 @@ for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+begin_run
 
 # A prefix as Wine lays it out: drive_c, and dosdevices/ with one link per drive letter.
 prefix="$work/prefix"
@@ -115,16 +104,7 @@ step keys Down Return                                     # d:
 alive "Save & Quit"
 click_nav "$win" 5040                                     # imgsave
 
-# The fade takes about 1.1 s.
-for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "the program was still running 10 s after Save & Quit"
-status=0
-wait "$pid" || status=$?
-pid=
-[ "$status" -eq 0 ] || fail "the program exited with status $status"
+expect_clean_exit 10
 
 cmp -s "$folder/VOZ_backup.INI" "$default_file" || fail "VOZ_backup.INI is not the default file"
 

@@ -16,18 +16,7 @@ for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+begin_run
 
 cp "$program" "$work/quorvane-config"
 start_xvfb
@@ -63,15 +52,7 @@ click_nav "$win" 5040                              # imgsave: "Save & Quit"
 # The fade takes about 1.1 s: the window is still there half-way, and gone well before 10 s.
 sleep 0.5
 kill -0 "$pid" 2>/dev/null || fail "the program ended at once instead of fading out"
-for _ in $(seq 95); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "the program was still running 10 s after Save & Quit"
-status=0
-wait "$pid" || status=$?
-pid=
-[ "$status" -eq 0 ] || fail "the program exited with status $status"
+expect_clean_exit 10
 
 cmp -s "$work/VOZ_backup.INI" "$default_file" || fail "VOZ_backup.INI is not the default file"
 
