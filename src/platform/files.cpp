@@ -16,6 +16,7 @@
 #include <aclapi.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,7 +93,43 @@ fs::path temp_path_for(const fs::path& target, unsigned long pid) {
   return folder_of(target) / name;
 }
 
+// The process that made a temporary file named ".<name>.tmp-<pid>-<n>" for `name`, or 0 when
+// the file name is not one of ours.
+unsigned long temp_owner(const std::string& file_name, const std::string& name) {
+  const std::string prefix = "." + name + ".tmp-";
+  if (file_name.size() <= prefix.size() || file_name.compare(0, prefix.size(), prefix) != 0) {
+    return 0;
+  }
+  const std::string rest = file_name.substr(prefix.size());
+  const std::size_t dash = rest.find('-');
+  const auto digits = [](const std::string& text) {
+    return !text.empty() && text.size() <= 10 &&
+           text.find_first_not_of("0123456789") == std::string::npos;
+  };
+  if (dash == std::string::npos || !digits(rest.substr(0, dash)) ||
+      !digits(rest.substr(dash + 1))) {
+    return 0;
+  }
+  return std::stoul(rest.substr(0, dash));
+}
+
+bool process_alive(unsigned long pid);
+
 }  // namespace
+
+void remove_stale_temporaries(const std::string& path) {
+  std::error_code ec;
+  const fs::path target = resolve_links(to_fs_path(path), ec);
+  if (ec) return;
+  const std::string name = target.filename().string();
+  for (fs::directory_iterator it(folder_of(target), ec), end; !ec && it != end; it.increment(ec)) {
+    const unsigned long owner = temp_owner(it->path().filename().string(), name);
+    if (owner == 0 || process_alive(owner)) continue;
+    std::error_code ignored;
+    if (it->is_symlink(ignored) || !it->is_regular_file(ignored)) continue;
+    fs::remove(it->path(), ignored);
+  }
+}
 
 char separator() {
 #ifdef _WIN32
@@ -203,6 +240,16 @@ void carry_over_security(const fs::path& from, const fs::path& to, DWORD attribu
   SetFileAttributesW(to.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
 }
 
+bool process_alive(unsigned long pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  // A process we may not look at is still a process.
+  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+}
+
 // Directories fail here by themselves: opening one needs FILE_FLAG_BACKUP_SEMANTICS.
 HANDLE open_for_reading(const std::string& path) {
   return CreateFileW(to_fs_path(path).c_str(), GENERIC_READ,
@@ -283,6 +330,11 @@ void write_atomic(const std::string& path, std::string_view bytes) {
 #else  // POSIX
 
 namespace {
+
+bool process_alive(unsigned long pid) {
+  // EPERM: it exists, it just is not ours to signal.
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
 
 int open_retrying(const char* path, int flags, mode_t mode = 0) {
   int fd;

@@ -31,6 +31,11 @@ std::string read_all(const std::string& path);
 // the target and the reason.
 void write_atomic(const std::string& path, std::string_view bytes);
 
+// Removes the temporary files that saves of `path` left behind when their process died part way
+// (a crash, a kill, a power cut). Those of a process that is still running are left alone, and
+// nothing else is touched. Best effort: it never fails.
+void remove_stale_temporaries(const std::string& path);
+
 // Copies a file byte for byte, creating or replacing `to`. Throws FileError.
 void copy(const std::string& from, const std::string& to);
 

@@ -139,6 +139,10 @@ ConfigFile::ConfigFile(std::string folder)
 
 ReadOutcome ConfigFile::read_config(SettingsTable& table) {
   ReadOutcome outcome;
+  // A save cut short by a crash or a power cut leaves its temporary file behind; the editor that
+  // made it is gone, so its leftovers go now.
+  files::remove_stale_temporaries(cfg_path_);
+  files::remove_stale_temporaries(backup_path_);
   // Only a file that is not there at all is replaced by the defaults: one that exists but cannot
   // be read still holds the user's settings, and the error says why it could not be read.
   if (!files::exists(cfg_path_)) {

@@ -318,10 +318,19 @@ TEST(KilledSaves, LeaveEitherTheOldOrTheNewFileWhole) {
   EXPECT_GT(small_seen, 0);
   EXPECT_GT(large_seen, 0);
   EXPECT_GT(mid_save, 0);
+
+  // The next start clears what the killed saves left behind, and reads the file they left.
+  SettingsTable read;
+  ConfigFile(folder.str()).read_config(read);
+  fs::remove(folder / "VOZ_backup.INI");
+  const std::size_t after_start = temp_files();
+  EXPECT_EQ(after_start, 0u);
+  EXPECT_TRUE(read == small || read == large);
   std::printf(
       "[figures] saves killed: %d; VOZ.INI afterwards the %zu-byte file %d times, the %zu-byte "
-      "file %d times, a mix 0 times; temporary files left by kills: %zu\n",
-      kills, small_text.size(), small_seen, large_text.size(), large_seen, temps);
+      "file %d times, a mix 0 times; temporary files left by kills: %zu, after the next start: "
+      "%zu\n",
+      kills, small_text.size(), small_seen, large_text.size(), large_seen, temps, after_start);
 }
 
 }  // namespace

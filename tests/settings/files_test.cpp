@@ -1,7 +1,10 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <set>
 #include <string>
 #include <system_error>
 
@@ -82,6 +85,41 @@ TEST(Files, ReadingReportsThePathAndReason) {
   }
   EXPECT_TRUE(files::exists(folder.str()));
   EXPECT_FALSE(files::can_open_for_reading(folder.str()));
+}
+
+// The pid of a process that has come and gone.
+pid_t dead_pid() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+TEST(Files, LeftoversOfDeadSavesGoAndNothingElseDoes) {
+  TempFolder folder;
+  const std::string dead = std::to_string(dead_pid());
+  const std::string alive = std::to_string(::getpid());
+  const std::set<std::string> kept = {
+      "VOZ.INI",
+      ".VOZ.INI.tmp-" + alive + "-1",           // a save under way in a running editor
+      ".VOZ.INI.tmp-" + dead + "-x",            // not a name we make
+      ".VOZ.INI.tmp--1",                        // no pid
+      "VOZ.INI.tmp-" + dead + "-1",             // no leading dot
+      ".OTHER.INI.tmp-" + dead + "-1",          // another file's
+      ".VOZ.INI.tmp-" + dead + "-2-notes.txt",  // the user's
+  };
+  for (const std::string& name : kept) write_bytes(folder.path() / name, "x");
+  write_bytes(folder.path() / (".VOZ.INI.tmp-" + dead + "-1"), "half a file");
+  write_bytes(folder.path() / (".VOZ.INI.tmp-" + dead + "-27"), "");
+  fs::create_directory(folder.path() / (".VOZ.INI.tmp-" + dead + "-3"));
+
+  files::remove_stale_temporaries(folder.file("VOZ.INI"));
+
+  std::set<std::string> left;
+  for (const std::string& name : folder.entries()) left.insert(name);
+  std::set<std::string> expected = kept;
+  expected.insert(".VOZ.INI.tmp-" + dead + "-3");  // a folder is never ours to remove
+  EXPECT_EQ(left, expected);
 }
 
 }  // namespace
