@@ -84,7 +84,7 @@ void PictureBoxWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 ImageWidget::ImageWidget(QWidget* parent, QString picture)
-    : QWidget(parent), art_(std::move(picture)) {
+    : Clickable<QWidget>(parent), art_(std::move(picture)) {
   setAttribute(Qt::WA_TranslucentBackground);
 }
 
@@ -93,39 +93,7 @@ void ImageWidget::paintEvent(QPaintEvent*) {
   art_.draw(*this, painter, rect());
 }
 
-void ImageWidget::mousePressEvent(QMouseEvent* event) {
-  pressed_ = event->button() == Qt::LeftButton;
-  event->accept();
-}
-
-// Moves over an image or a label stay with it: passed up to the title bar, they would drag the
-// window from its title text or its close image.
-void ImageWidget::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
-
-void ImageWidget::mouseReleaseEvent(QMouseEvent* event) {
-  const bool click =
-      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-  pressed_ = false;
-  event->accept();
-  if (click && on_click_) on_click_();
-}
-
-LabelWidget::LabelWidget(QWidget* parent) : QLabel(parent) {}
-
-void LabelWidget::mousePressEvent(QMouseEvent* event) {
-  pressed_ = event->button() == Qt::LeftButton;
-  event->accept();
-}
-
-void LabelWidget::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
-
-void LabelWidget::mouseReleaseEvent(QMouseEvent* event) {
-  const bool click =
-      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-  pressed_ = false;
-  event->accept();
-  if (click && on_click_) on_click_();
-}
+LabelWidget::LabelWidget(QWidget* parent) : Clickable<QLabel>(parent) {}
 
 RuleWidget::RuleWidget(QWidget* parent) : QWidget(parent) {}
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QValidator>
 #include <QWidget>
@@ -52,40 +53,50 @@ class PictureBoxWidget : public QWidget {
   std::function<void(int)> on_mouse_;
 };
 
-// An image: artwork that can be clicked. A click is a press and a release over the image, as
-// with a button, so sliding off before releasing cancels it.
-class ImageWidget : public QWidget {
+// A widget that reports clicks as a button does: a left press and a release over it, so sliding
+// off before releasing cancels the click. It keeps its own mouse presses and moves, so a press on
+// the title text or the close image does not reach the title bar beneath and drag the window.
+template <class Base>
+class Clickable : public Base {
  public:
-  ImageWidget(QWidget* parent, QString picture);
+  using Base::Base;
   void on_click(std::function<void()> handler) { on_click_ = std::move(handler); }
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override {
+    pressed_ = event->button() == Qt::LeftButton;
+    event->accept();
+  }
+  void mouseMoveEvent(QMouseEvent* event) override { event->accept(); }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       this->rect().contains(event->position().toPoint());
+    pressed_ = false;
+    event->accept();
+    if (click && on_click_) on_click_();
+  }
 
  private:
-  ArtCache art_;
   bool pressed_ = false;
   std::function<void()> on_click_;
 };
 
-// A label that takes its own mouse presses (so a press on the title text does not reach the
-// title bar beneath it) and reports clicks.
-class LabelWidget : public QLabel {
+// An image: artwork that can be clicked.
+class ImageWidget : public Clickable<QWidget> {
  public:
-  explicit LabelWidget(QWidget* parent);
-  void on_click(std::function<void()> handler) { on_click_ = std::move(handler); }
+  ImageWidget(QWidget* parent, QString picture);
 
  protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
-  bool pressed_ = false;
-  std::function<void()> on_click_;
+  ArtCache art_;
+};
+
+// A caption that can be clicked (the page flips).
+class LabelWidget : public Clickable<QLabel> {
+ public:
+  explicit LabelWidget(QWidget* parent);
 };
 
 // A horizontal rule cut into the page: a dark line with a light one under it.
