@@ -27,11 +27,16 @@ class WindowSystem {
   // Starts an interactive move of the window that follows the pointer until the left button is
   // released.
   virtual void start_window_move() = 0;
-  // Opens a web address with the desktop's default handler; neither waits nor reports failure.
-  virtual void open_url(const std::string& url) = 0;
+  // Opens a web address with the desktop's default handler without waiting for it. False when no
+  // handler could be started (no browser); the caller then tells the user the address.
+  virtual bool open_url(const std::string& url) = 0;
   // A modal message box. Texts are UTF-8.
   virtual void show_message(MessageKind kind, const std::string& title,
                             const std::string& text) = 0;
+  // A modal question with two buttons, `proceed` and `go_back`. Going back is the default button
+  // and what Escape or closing the box does. True only when the user chose `proceed`.
+  virtual bool ask(const std::string& title, const std::string& text, const std::string& proceed,
+                   const std::string& go_back) = 0;
 };
 
 }  // namespace quorvane

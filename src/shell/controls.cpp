@@ -44,6 +44,10 @@ void Control::click() {
   if (on_click_) on_click_(*this);
 }
 
+void Control::mouse_move(int buttons) {
+  if (on_mouse_move_) on_mouse_move_(*this, buttons);
+}
+
 Form::Form() {
   controls_.push_back(
       std::make_unique<Control>(Kind::PictureBox, "Form1", -1, nullptr, Twips{0, 0, 6195, 4980}));

@@ -45,6 +45,8 @@ inline constexpr Rgb kPanelBackground = 0xEFECDC;
 
 class Control;
 using Handler = std::function<void(Control&)>;
+// buttons: 1 left, 2 right, 4 middle, added together.
+using MouseHandler = std::function<void(Control&, int buttons)>;
 
 // One control of the window. A single type carries every kind's properties so that the view and
 // the logic can treat the tree uniformly; each kind uses its own subset:
@@ -117,8 +119,15 @@ class Control {
   // The user clicked the control (image, label) or the timer ticked: raises click.
   void click();
 
+  // The mouse was pressed or moved over the control itself (not over a control inside it), with
+  // these buttons held: raises mouse move.
+  void mouse_move(int buttons);
+
   void on_click(Handler handler) { on_click_ = std::move(handler); }
   void on_change(Handler handler) { on_change_ = std::move(handler); }
+  void on_mouse_move(MouseHandler handler) { on_mouse_move_ = std::move(handler); }
+  // Whether anything listens to mouse moves: a front end forwards them only then.
+  bool has_mouse_move() const { return static_cast<bool>(on_mouse_move_); }
 
   // Presentation, fixed when the window is built.
   std::string tooltip;
@@ -149,6 +158,7 @@ class Control {
   std::vector<std::string> list_;
   Handler on_click_;
   Handler on_change_;
+  MouseHandler on_mouse_move_;
 };
 
 // The window's whole control tree. Owns every control; the root is the window itself, a

@@ -63,6 +63,9 @@ void MainWindow::wire_handlers() {
   form_.at("imgsave").on_click([this](Control&) { imgsave_Click(); });
   form_.at("imgcerrar").on_click([this](Control&) { imgcerrar_Click(); });
   form_.at("Tm1").on_click([this](Control&) { Tm1_Timer(); });
+  form_.at("picbarraalta").on_mouse_move([this](Control&, int buttons) {
+    picbarraalta_MouseMove(buttons);
+  });
 
   for (const auto& control : form_.controls()) {
     if (control->name() == "lblvideo_1") {

@@ -38,6 +38,13 @@ class RecordingWindowSystem : public QtWindowSystem {
   void show_message(MessageKind, const std::string&, const std::string& text) override {
     messages.push_back(text);
   }
+  std::vector<std::string> questions;
+  bool answer = false;
+  bool ask(const std::string&, const std::string& text, const std::string&,
+           const std::string&) override {
+    questions.push_back(text);
+    return answer;
+  }
 };
 
 struct Panel {

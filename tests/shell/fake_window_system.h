@@ -11,6 +11,9 @@ namespace quorvane::testing {
 class FakeWindowSystem : public WindowSystem {
  public:
   bool opacity_supported = true;
+  bool url_opens = true;
+  bool answer = false;  // what ask() answers
+  std::vector<std::string> questions;
   std::vector<int> opacities;
   std::vector<std::string> urls;
   std::vector<std::string> messages;
@@ -27,9 +30,17 @@ class FakeWindowSystem : public WindowSystem {
   void close_window() override { ++closed; }
   void end_program() override { ++ended; }
   void start_window_move() override { ++moves; }
-  void open_url(const std::string& url) override { urls.push_back(url); }
+  bool open_url(const std::string& url) override {
+    urls.push_back(url);
+    return url_opens;
+  }
   void show_message(MessageKind, const std::string&, const std::string& text) override {
     messages.push_back(text);
+  }
+  bool ask(const std::string&, const std::string& text, const std::string&,
+           const std::string&) override {
+    questions.push_back(text);
+    return answer;
   }
 };
 

@@ -109,4 +109,12 @@ bool storable(QChar c) {
   return table_encode(c.unicode()) >= 0;
 }
 
+std::string from_utf8(std::string_view utf8) {
+  QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  for (QChar& c : text) {
+    if (!storable(c)) c = u'?';
+  }
+  return encode(text);
+}
+
 }  // namespace quorvane::cp1252

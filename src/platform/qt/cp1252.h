@@ -18,6 +18,10 @@ QString decode(std::string_view bytes);
 // callers that take user input filter such characters out first (see storable()).
 std::string encode(const QString& text);
 
+// A UTF-8 text (a path, a system message) as the model's bytes: what Windows-1252 cannot hold
+// becomes "?", which keeps the rest of the text readable.
+std::string from_utf8(std::string_view utf8);
+
 // Whether `c` has a byte of its own in Windows-1252.
 bool storable(QChar c);
 

@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/front_end.h"
 #include "platform/qt/cp1252.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_window_system.h"
@@ -37,30 +38,15 @@ static void init_art_resources() {}
 namespace quorvane {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
+using front_end::kTwipsPerPixel;
+using front_end::Placement;
 constexpr int kToolTipMs = 5000;
-
-int to_pixels(int twips) {
-  return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
-}
 
 QColor to_color(Rgb rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-// Where a container's client area (inside its border) lies, in twips from the window's top-left
-// corner. Pixels are rounded from window-wide twips, so that controls that line up in twips line
-// up in pixels too, whatever containers they sit in.
-struct Placement {
-  int client_left = 0;
-  int client_top = 0;
-};
-
-QRect place(const Twips& r, const Placement& in) {
-  const int left = in.client_left + r.left;
-  const int top = in.client_top + r.top;
-  const int x = to_pixels(left) - to_pixels(in.client_left);
-  const int y = to_pixels(top) - to_pixels(in.client_top);
-  return QRect(x, y, to_pixels(left + r.width) - to_pixels(left),
-               to_pixels(top + r.height) - to_pixels(top));
+QRect qt_rect(const Twips& r, const Placement& in) {
+  const front_end::PixelRect p = front_end::place(r, in);
+  return QRect(p.x, p.y, p.width, p.height);
 }
 
 // The widget drawing one control, with the typed pointer its kind needs.
@@ -82,8 +68,7 @@ struct Binding {
 };
 
 QString describe(const Control& control, const char* event) {
-  return QStringLiteral("%1 %2").arg(QString::fromLatin1(event),
-                                     QString::fromStdString(control.display_name()));
+  return QString::fromStdString(front_end::describe(control, event));
 }
 
 }  // namespace
@@ -126,7 +111,7 @@ void QtView::Impl::build() {
   Control& root = form.root();
   window->setWindowTitle(
       cp1252::decode(root.caption().empty() ? std::string(kWindowTitle) : root.caption()));
-  const QRect client = place(Twips{0, 0, root.rect().width, root.rect().height}, Placement{});
+  const QRect client = qt_rect(Twips{0, 0, root.rect().width, root.rect().height}, Placement{});
   window->setFixedSize(client.size());
   QPalette palette = window->palette();
   palette.setColor(QPalette::Window, to_color(root.background));
@@ -149,13 +134,11 @@ void QtView::Impl::build_children(Control& container, QWidget* parent, const Pla
   // Children are created in the container's order, so later ones stack above earlier ones, as
   // the model draws them.
   for (Control* child : container.children()) {
-    const QRect rect = place(child->rect(), placement);
+    const QRect rect = qt_rect(child->rect(), placement);
     Binding b = make(*child, parent, rect);
     const std::size_t at = bindings.size();
     if (child->kind() == Kind::PictureBox && b.widget != nullptr) {
-      const int border = child->border ? kTwipsPerPixel : 0;
-      b.inner.client_left = placement.client_left + child->rect().left + border;
-      b.inner.client_top = placement.client_top + child->rect().top + border;
+      b.inner = front_end::inside(*child, placement);
       b.contents_pending = true;
     }
     by_control.emplace(child, at);
@@ -194,10 +177,9 @@ Binding QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
     case Kind::PictureBox: {
       auto* box = new widgets::PictureBoxWidget(parent, to_color(c.background), c.border,
                                                 QString::fromStdString(c.picture));
-      if (c.name() == "picbarraalta" && events.title_bar_mouse) {
-        box->on_mouse([this](int buttons) {
-          dispatch(QStringLiteral("Dragging the title bar"),
-                   [this, buttons] { events.title_bar_mouse(buttons); });
+      if (c.has_mouse_move()) {
+        box->on_mouse([this, &c](int buttons) {
+          dispatch(describe(c, "Dragging"), [&c, buttons] { c.mouse_move(buttons); });
         });
       }
       b.widget = box;
@@ -423,9 +405,8 @@ void QtView::Impl::dispatch(const QString& what, F&& f) {
 void QtView::Impl::fail(const QString& what, const QString& reason) {
   // The message box runs its own event loop; nothing may reach the logic meanwhile.
   failed = true;
-  const QString text =
-      QStringLiteral("%1 failed, and the program has to end.\n\n%2").arg(what, reason);
-  ws.show_message(MessageKind::Error, kWindowTitle, text.toStdString());
+  ws.show_message(MessageKind::Error, kWindowTitle,
+                  front_end::handler_failure_text(what.toStdString(), reason.toStdString()));
   ws.end_program_with(1);
 }
 
@@ -536,9 +517,7 @@ QtView::QtView(Form& form, QtWindowSystem& window_system, ViewEvents events)
 
 QtView::QtView(MainWindow& main_window, QtWindowSystem& window_system)
     : QtView(main_window.form(), window_system,
-             ViewEvents{
-                 [&main_window] { main_window.Form_Unload(); },
-                 [&main_window](int buttons) { main_window.picbarraalta_MouseMove(buttons); }}) {}
+             ViewEvents{[&main_window] { main_window.Form_Unload(); }}) {}
 
 QtView::~QtView() {
   if (impl_->ws.window() == impl_->window.get()) impl_->ws.attach(nullptr);

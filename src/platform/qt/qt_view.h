@@ -14,8 +14,7 @@ class QtWindowSystem;
 
 // What the view reports that is not a control's own event.
 struct ViewEvents {
-  std::function<void()> unload;              // the window has closed, for whatever reason
-  std::function<void(int)> title_bar_mouse;  // mouse over the bare title bar, with its buttons
+  std::function<void()> unload;  // the window has closed, for whatever reason
 };
 
 // Draws a Form with Qt widgets and forwards what the user does to it.

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QUrl>
 #include <QWindow>
 
@@ -78,9 +79,8 @@ bool QtWindowSystem::eventFilter(QObject*, QEvent* event) {
   return false;
 }
 
-void QtWindowSystem::open_url(const std::string& url) {
-  // The desktop's handler starts on its own; a failure is not ours to report.
-  (void)QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+bool QtWindowSystem::open_url(const std::string& url) {
+  return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
 void QtWindowSystem::show_message(MessageKind kind, const std::string& title,
@@ -93,6 +93,24 @@ void QtWindowSystem::show_message(MessageKind kind, const std::string& title,
   } else {
     QMessageBox::warning(parent, t, x);
   }
+}
+
+}  // namespace quorvane
+
+namespace quorvane {
+
+bool QtWindowSystem::ask(const std::string& title, const std::string& text,
+                         const std::string& proceed, const std::string& go_back) {
+  QWidget* parent = window_ != nullptr && window_->isVisible() ? window_.data() : nullptr;
+  QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
+                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                  QMessageBox::NoButton, parent);
+  QPushButton* yes = box.addButton(QString::fromStdString(proceed), QMessageBox::AcceptRole);
+  QPushButton* no = box.addButton(QString::fromStdString(go_back), QMessageBox::RejectRole);
+  box.setDefaultButton(no);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
 }
 
 }  // namespace quorvane

@@ -38,8 +38,10 @@ class QtWindowSystem : public WindowSystem, private QObject {
   // The window manager's own move where it offers one; otherwise the window follows the pointer
   // here until the button is released.
   void start_window_move() override;
-  void open_url(const std::string& url) override;
+  bool open_url(const std::string& url) override;
   void show_message(MessageKind kind, const std::string& title, const std::string& text) override;
+  bool ask(const std::string& title, const std::string& text, const std::string& proceed,
+           const std::string& go_back) override;
 
   // Whether a move that follows the pointer by hand is under way.
   bool moving_by_hand() const { return moving_; }

@@ -1,0 +1,212 @@
+// Files on Windows: handles, FlushFileBuffers and MoveFileExW.
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "platform/files.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
+
+#include "platform/files_detail.h"
+
+namespace quorvane::files {
+
+using namespace detail;
+
+namespace detail {
+
+// Follows the chain of links one hop at a time, relative targets from the link's own folder.
+fs::path resolve_links(const fs::path& path, std::error_code& ec) {
+  fs::path current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code status_ec;
+    const fs::file_status status = fs::symlink_status(current, status_ec);
+    if (status_ec || !fs::is_symlink(status)) return current;
+    const fs::path target = fs::read_symlink(current, status_ec);
+    if (status_ec) return current;
+    current = target.is_absolute() ? target : current.parent_path() / target;
+  }
+  ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+  return current;
+}
+
+bool process_alive(unsigned long pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  // A process we may not look at is still a process.
+  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+}
+
+}  // namespace detail
+
+namespace {
+
+int last_error() { return static_cast<int>(GetLastError()); }
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+
+  ~Handle() {
+    if (valid()) CloseHandle(handle_);
+  }
+
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// The temporary file of one save: removed again unless the save got as far as the rename.
+class TempFile {
+ public:
+  TempFile() = default;
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  ~TempFile() {
+    close();
+    if (!path_.empty() && !committed_) DeleteFileW(path_.c_str());
+  }
+
+  // 0, or the system's error code; ERROR_FILE_EXISTS means "try another name".
+  int create(fs::path path) {
+    handle_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) return last_error();
+    path_ = std::move(path);
+    return 0;
+  }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  const fs::path& path() const { return path_; }
+  bool close() {
+    if (!valid()) return true;
+    const bool closed = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+  void commit() { committed_ = true; }
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  fs::path path_;
+  bool committed_ = false;
+};
+
+// The replacement takes over the old file's own access rules and attributes (its inherited rules
+// come from the folder, as the old file's did). Best effort, like the owner on POSIX: a file that
+// saved is worth more than a rule that could not be copied.
+void carry_over_security(const fs::path& from, const fs::path& to, DWORD attributes) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, &dacl, nullptr, &descriptor) == ERROR_SUCCESS) {
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    SECURITY_INFORMATION info = DACL_SECURITY_INFORMATION;
+    if (GetSecurityDescriptorControl(descriptor, &control, &revision)) {
+      info |= (control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                            : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    }
+    std::wstring target = to.wstring();
+    SetNamedSecurityInfoW(target.data(), SE_FILE_OBJECT, info, nullptr, nullptr, dacl, nullptr);
+    LocalFree(descriptor);
+  }
+  const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  SetFileAttributesW(to.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+}
+
+// Directories fail here by themselves: opening one needs FILE_FLAG_BACKUP_SEMANTICS.
+HANDLE open_for_reading(const std::string& path) {
+  return CreateFileW(to_fs_path(path).c_str(), GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+bool can_open_for_reading(const std::string& path) {
+  Handle file(open_for_reading(path));
+  return file.valid();
+}
+
+std::string read_all(const std::string& path) {
+  Handle file(open_for_reading(path));
+  if (!file.valid()) fail(kCannotRead, path, last_error());
+  std::string bytes;
+  char buffer[10000];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer, static_cast<DWORD>(sizeof buffer), &got, nullptr)) {
+      fail(kCannotRead, path, last_error());
+    }
+    if (got == 0) break;
+    bytes.append(buffer, got);
+  }
+  return bytes;
+}
+
+void write_atomic(const std::string& path, std::string_view bytes) {
+  std::error_code ec;
+  const fs::path target = resolve_links(to_fs_path(path), ec);
+  if (ec) throw FileError(kCannotWrite, path, ec.message());
+
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      throw FileError(kCannotWrite, path, is_a_directory());
+    }
+    // A read-only file is the user's way of saying "do not change this"; a rename would not ask.
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+      fail(kCannotWrite, path, ERROR_ACCESS_DENIED);
+    }
+  }
+
+  TempFile temp;
+  for (int attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
+    const int error = temp.create(temp_path_for(target, GetCurrentProcessId()));
+    if (error != 0 && error != ERROR_FILE_EXISTS) fail(kCannotWrite, path, error);
+  }
+  if (!temp.valid()) fail(kCannotWrite, path, ERROR_FILE_EXISTS);
+
+  const char* next = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(temp.get(), next, chunk, &written, nullptr)) {
+      fail(kCannotWrite, path, last_error());
+    }
+    // A write that "succeeds" with nothing written would loop for ever.
+    if (written == 0) fail(kCannotWrite, path, ERROR_WRITE_FAULT);
+    next += written;
+    left -= written;
+  }
+  if (!FlushFileBuffers(temp.get()) || !temp.close()) {
+    fail(kCannotWrite, path, last_error());
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES) carry_over_security(target, temp.path(), attributes);
+  if (!MoveFileExW(temp.path().c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    fail(kCannotWrite, path, last_error());
+  }
+  temp.commit();
+}
+
+}  // namespace quorvane::files

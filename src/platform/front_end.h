@@ -1,0 +1,70 @@
+#pragma once
+
+// What every front end (platform/qt/, platform/win32/) does for the control model, and the few
+// pieces of arithmetic and wording they share. A front end holds no state and decides nothing:
+//
+//  1. Build: one native widget per control, by kind (Form::controls() lists containers before
+//     their contents; a container's children are drawn in order, later ones above):
+//       CheckBox      a check box                OptionButton  a radio button, grouped by parent
+//       ComboBox      an editable combo box      TextBox       a one-line edit field
+//       DriveList     a drop-down list           Label         static text that reports clicks
+//       PictureBox    a plain container          Image         artwork that reports clicks
+//       Line          a horizontal rule          Timer         a timer on the UI thread
+//     Placed by place() below; fonts from Control::font, falling back to fonts whose captions
+//     still fit the layout; tooltips from Control::tooltip; the hand pointer where asked.
+//  2. Forward: every user action becomes exactly one call on the control, and nothing else:
+//       check box clicked -> set_value(0/1)      radio chosen -> set_option_value(true)
+//       text edited       -> set_text(bytes)     drive picked -> pick_drive(text)
+//       label/image click -> click()             timer tick   -> click()
+//       mouse pressed or moved over a control for which has_mouse_move() -> mouse_move(buttons)
+//       window closed (by anyone)               -> the unload callback (MainWindow::Form_Unload)
+//     Each runs through a dispatcher that ignores events while syncing or after the program has
+//     ended, and reports an exception with handler_failure_text() and ends the program.
+//  3. Sync: after each forwarded event, bring every widget in line with the model (visible,
+//     value, option value, caption, text, list, drive, tooltip, timer enabled and interval),
+//     with the widget's own notifications blocked and without touching a property that already
+//     matches, so a text cursor does not jump.
+//  4. Convert text at the edge only: the model holds Windows-1252 bytes; the widgets speak the
+//     toolkit's Unicode. Characters Windows-1252 cannot hold are refused in edit fields.
+
+#include <string>
+#include <string_view>
+
+#include "shell/controls.h"
+
+namespace quorvane::front_end {
+
+inline constexpr int kTwipsPerPixel = 15;  // at 96 dpi
+
+struct PixelRect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// Where a container's client area (inside its border) lies, in twips from the window's top-left
+// corner.
+struct Placement {
+  int client_left = 0;
+  int client_top = 0;
+};
+
+// Twips to pixels at `dpi` (96 at 100 %), rounded to the nearest pixel.
+int to_pixels(int twips, int dpi = 96);
+
+// A control's rectangle in pixels within its container. Pixels are rounded from window-wide
+// twips, so controls that line up in twips line up in pixels too, whatever containers they are
+// in.
+PixelRect place(const Twips& rect, const Placement& in, int dpi = 96);
+
+// The placement of the client area of `container` (a picture box at `rect` in `in`).
+Placement inside(const Control& container, const Placement& in);
+
+// "Clicking ch_global(3)", for the message of a failure.
+std::string describe(const Control& control, std::string_view event);
+
+// The message shown when something escapes a handler; the program ends after it.
+std::string handler_failure_text(std::string_view what, std::string_view reason);
+
+}  // namespace quorvane::front_end
