@@ -35,24 +35,19 @@ class ConfigFile {
   // naming the key whose value holds a line break.
   void write_config(const SettingsTable& table);
 
-  // The 72 output lines, one per row, without line ends.
-  void build_config_lines(const SettingsTable& table);
-  // Builds cfg_text from the template and cfg_lines.
-  void build_config_text();
-
-  const std::array<std::string, SettingsTable::kRowCount>& cfg_lines() const { return cfg_lines_; }
-  const std::string& cfg_text() const { return cfg_text_; }
-
  private:
   std::string folder_;
   std::string cfg_path_;
   std::string backup_path_;
-  std::array<std::string, SettingsTable::kRowCount> cfg_lines_;
-  std::string cfg_text_;
 };
 
-// The settings file text for a table: the whole output of write_config, as bytes.
-std::string config_text_for(const SettingsTable& table);
+// The line of each row, without line ends: a section row's header, a setting's key and value.
+using ConfigLines = std::array<std::string, kRowCount>;
+ConfigLines build_config_lines(const SettingsTable& table);
+
+// The settings file text for a table, from the template: the whole output of write_config, as
+// bytes.
+std::string build_config_text(const SettingsTable& table);
 
 // Parses settings file bytes into the table (matching rows by section and key). Rows the text
 // does not reach keep their values.

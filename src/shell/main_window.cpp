@@ -1,41 +1,13 @@
 #include "shell/main_window.h"
 
-#include <array>
 #include <utility>
 
-#include "panels/panels.h"
+#include "panels/layout.h"
+#include "panels/registry.h"
 #include "shell/form_layout.h"
 
 namespace quorvane {
 namespace {
-
-// Hidden in this order whenever a panel is shown; both sub-pages are among them, so a panel
-// always comes back at its first page.
-constexpr std::array<const char*, 9> kPagesToHide{
-    "pic_cdrom", "Pic_key",      "Pic_pad",   "pic_panel", "pic_panel_b",
-    "pic_video", "pic_video_tv", "pic_sound", "pic_intro",
-};
-
-constexpr std::array<const char*, 7> kPanelByNumber{
-    "pic_panel", "pic_video", "pic_sound", "Pic_pad", "Pic_key", "pic_cdrom", "pic_intro",
-};
-
-struct NavTarget {
-  const char* image;
-  int panel;
-};
-constexpr std::array<NavTarget, 7> kNavTargets{{
-    {"imgpanel", 0},
-    {"picpantalla", 1},
-    {"imgsonido", 2},
-    {"imgcontrol", 3},
-    {"imgteclado", 4},
-    {"imgcd", 5},
-    {"imgabout", 6},
-}};
-
-constexpr int kGlobalSwitches = 18;
-constexpr int kLockSwitches = 3;
 
 // fade_level percent of full opacity as an alpha of 0..255, rounding halves to the even
 // neighbour: 90 % gives 230 and 70 % gives 178.
@@ -56,9 +28,14 @@ MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
 }
 
 void MainWindow::wire_handlers() {
-  for (const NavTarget& nav : kNavTargets) {
-    const int panel = nav.panel;
-    form_.at(nav.image).on_click([this, panel](Control&) { show_panel(panel); });
+  for (const PanelEntry& panel : panel_registry()) {
+    const int number = panel.number;
+    form_.at(panel.nav.name).on_click([this, number](Control&) { show_panel(number); });
+    for (const DriveLink& link : panel.drive_links) {
+      form_.at(link.drive_list).on_change([this, link](Control&) {
+        drive_link_Change(form_, link);
+      });
+    }
   }
   form_.at("imgsave").on_click([this](Control&) { imgsave_Click(); });
   form_.at("imgcerrar").on_click([this](Control&) { imgcerrar_Click(); });
@@ -70,17 +47,12 @@ void MainWindow::wire_handlers() {
   for (const auto& control : form_.controls()) {
     if (control->name() == "lblvideo_1") {
       control->on_click([this](Control& label) { lblvideo_1_Click(label.index()); });
+    } else if (control->name() == layout::kGlobalSwitches) {
+      control->on_click([this](Control& box) { ch_global_Click(box.index()); });
+    } else if (control->name() == layout::kLockSwitches) {
+      control->on_click([this](Control& box) { ch_glolock_Click(box.index()); });
     }
   }
-  for (int i = 0; i < kGlobalSwitches; ++i) {
-    form_.at("ch_global", i).on_click([this](Control& box) { ch_global_Click(box.index()); });
-  }
-  for (int i = 0; i < kLockSwitches; ++i) {
-    form_.at("ch_glolock", i).on_click([this](Control& box) { ch_glolock_Click(box.index()); });
-  }
-
-  form_.at("Dri_panel_list").on_change([this](Control&) { Dri_panel_list_Change(form_); });
-  form_.at("dr_cdrom_letter").on_change([this](Control&) { dr_cdrom_letter_Change(form_); });
 
   form_.at("img_intro_a").on_click([this](Control&) { ws_.open_url(links::kEmulatorSite); });
   form_.at("img_intro_b").on_click([this](Control&) { ws_.open_url(links::kDeveloperSite); });
@@ -103,36 +75,18 @@ void MainWindow::Form_Unload() { ws_.end_program(); }
 void MainWindow::show_panel(int n) {
   collect_panel(cur_panel_);
   cur_panel_ = n;
-  for (const char* page : kPagesToHide) form_.at(page).set_visible(false);
-  if (n >= 0 && n < static_cast<int>(kPanelByNumber.size())) {
-    form_.at(kPanelByNumber[static_cast<std::size_t>(n)]).set_visible(true);
+  // Sub-pages are hidden too, so a panel always comes back at its first page.
+  for (const PanelEntry& panel : panel_registry()) {
+    form_.at(panel.page).set_visible(false);
+    if (!panel.sub_page.empty()) form_.at(panel.sub_page).set_visible(false);
   }
+  if (const PanelEntry* panel = find_panel(n)) form_.at(panel->page).set_visible(true);
   form_.at("imgsave").set_visible(true);
 }
 
 void MainWindow::collect_panel(int n) {
-  switch (n) {
-    case 0:
-      collect_emulation(form_, table_);
-      break;
-    case 1:
-      collect_video(form_, table_);
-      break;
-    case 2:
-      collect_sound(form_, table_);
-      break;
-    case 3:
-      collect_gamepad(form_, table_);
-      break;
-    case 4:
-      collect_keyboard(form_, table_);
-      break;
-    case 5:
-      collect_cdrom(form_, table_);
-      break;
-    default:  // the intro page, or no panel chosen yet
-      break;
-  }
+  // The intro page and "no panel chosen yet" have nothing to collect.
+  if (const PanelEntry* panel = find_panel(n)) collect_panel_rows(form_, *panel, table_);
 }
 
 void MainWindow::imgsave_Click() {
@@ -156,32 +110,21 @@ void MainWindow::imgsave_Click() {
 void MainWindow::imgcerrar_Click() { close_with_fade(); }
 
 void MainWindow::lblvideo_1_Click(int index) {
-  switch (index) {
-    case 20:
-      form_.at("pic_video_tv").set_visible(true);
-      break;
-    case 21:
-      form_.at("pic_video_tv").set_visible(false);
-      break;
-    case 51:
-      form_.at("pic_panel_b").set_visible(true);
-      break;
-    case 52:
-      form_.at("pic_panel_b").set_visible(false);
-      break;
-    default:
-      break;
+  for (const PanelEntry& panel : panel_registry()) {
+    for (const PageFlip& flip : panel.flips) {
+      if (flip.label == index) form_.at(panel.sub_page).set_visible(flip.shows_sub_page);
+    }
   }
 }
 
 void MainWindow::ch_global_Click(int index) {
-  Control& box = form_.at("ch_global", index);
-  box.set_caption(box.value() == 0 ? "Disable" : "Enable");
+  Control& box = form_.at(layout::kGlobalSwitches, index);
+  box.set_caption(std::string(codec::kSwitch.caption(box.value())));
 }
 
 void MainWindow::ch_glolock_Click(int index) {
-  Control& box = form_.at("ch_glolock", index);
-  box.set_caption(box.value() == 0 ? "Unlock" : "Locked");
+  Control& box = form_.at(layout::kLockSwitches, index);
+  box.set_caption(std::string(codec::kLockSwitch.caption(box.value())));
 }
 
 void MainWindow::close_with_fade() {

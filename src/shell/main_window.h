@@ -30,7 +30,6 @@ class MainWindow {
   const Form& form() const { return form_; }
   SettingsTable& table() { return table_; }
   const SettingsTable& table() const { return table_; }
-  ConfigFile& config() { return config_; }
 
   int cur_panel() const { return cur_panel_; }
   int fade_level() const { return fade_level_; }

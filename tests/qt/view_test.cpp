@@ -99,7 +99,7 @@ TEST_F(ViewTest, AHiddenPanelKeepsItsValuesAndShowsThemAgain) {
   EXPECT_FALSE(widget("pic_video")->isVisible());
   EXPECT_TRUE(widget("pic_sound")->isVisible());
   EXPECT_EQ(at("txt_video_full", 0).text(), "800,600");
-  EXPECT_EQ(main.table().value(24), "800,600") << "leaving the panel collects it";
+  EXPECT_EQ(main.table().value(row::res_256), "800,600") << "leaving the panel collects it";
 
   click("picpantalla");
   EXPECT_TRUE(widget("pic_video")->isVisible());

@@ -28,9 +28,9 @@ using quorvane::testing::FakeWindowSystem;
 // The user's edits: every setting changed to a long value, so the new file (about 21 kB) is far
 // larger than the old one and a write can be cut off at many points.
 void edit_everything(SettingsTable& table) {
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+  for (Row row : kAllRows) {
     if (SettingsTable::is_section_row(row)) continue;
-    table.set_value(row, std::string(200, static_cast<char>('a' + row % 26)));
+    table.set_value(row, std::string(200, static_cast<char>('a' + number(row) % 26)));
   }
 }
 
@@ -89,14 +89,14 @@ class SaveFaults : public ::testing::Test {
 
   void expect_saved(const std::string& report) {
     EXPECT_EQ(report, "saved");
-    EXPECT_EQ(read_bytes(voz), config_text_for(window.table()));
+    EXPECT_EQ(read_bytes(voz), build_config_text(window.table()));
   }
 };
 
 TEST_F(SaveFaults, FullDiskPartWayThroughTheWrite) {
   start(false);
   const auto before = snapshot(folder.path());
-  const rlim_t size = config_text_for(window.table()).size();
+  const rlim_t size = build_config_text(window.table()).size();
   // Nothing written at all, one byte, a page, and all but the last byte.
   int cut_short = 0;
   for (const rlim_t limit : {rlim_t{0}, rlim_t{1}, rlim_t{4096}, size - 1}) {
@@ -195,7 +195,7 @@ TEST_F(SaveFaults, FoldersStandingWhereTheTemporaryFileWouldGo) {
   const std::string few = run_in_child(
       As::Root, [&] { return block_temp_names_and_save(window, ws, folder.path(), probe, 5); });
   EXPECT_EQ(few, "saved");
-  EXPECT_EQ(read_bytes(voz), config_text_for(window.table()));
+  EXPECT_EQ(read_bytes(voz), build_config_text(window.table()));
   EXPECT_EQ(names().second, 5u);
 
   // Every name it would try taken: the save gives up with the old file in place.
@@ -219,7 +219,7 @@ TEST_F(SaveFaults, FoldersStandingWhereTheTemporaryFileWouldGo) {
 // that nothing outlives the test. Skipped where mounting is not allowed.
 TEST_F(SaveFaults, NoSpaceLeftOnASmallFileSystem) {
   start(false);
-  const std::string edited_text = config_text_for(window.table());
+  const std::string edited_text = build_config_text(window.table());
   const std::string report = run_in_child(As::Root, [&]() -> std::string {
     if (::unshare(CLONE_NEWNS) != 0 ||
         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -261,8 +261,8 @@ TEST(KilledSaves, LeaveEitherTheOldOrTheNewFileWhole) {
   SettingsTable small;
   SettingsTable large;
   edit_everything(large);
-  const std::string small_text = config_text_for(small);
-  const std::string large_text = config_text_for(large);
+  const std::string small_text = build_config_text(small);
+  const std::string large_text = build_config_text(large);
   const fs::path voz = folder / "VOZ.INI";
   write_bytes(voz, small_text);
   set_mode(voz, 0640);

@@ -27,14 +27,15 @@ namespace fs = std::filesystem;
 // Every setting row gets a value of its own, so a value on the wrong row shows.
 SettingsTable distinct_table() {
   SettingsTable table;
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
-    if (!SettingsTable::is_section_row(row)) table.set_value(row, "v" + std::to_string(row) + " ");
+  for (Row row : kAllRows) {
+    if (!SettingsTable::is_section_row(row))
+      table.set_value(row, "v" + std::to_string(number(row)) + " ");
   }
-  table.set_value(8, "y");
-  table.set_value(34, "n");
-  table.set_value(65, "xxx");
-  table.set_value(69, "C:\\emu=\xB5");
-  table.set_value(2, "");
+  table.set_value(row::sound_interpolation, "y");
+  table.set_value(row::tv_interpolation, "n");
+  table.set_value(row::system_card_1, "xxx");
+  table.set_value(row::config_path, "C:\\emu=\xB5");
+  table.set_value(row::frame_delay, "");
   return table;
 }
 
@@ -70,8 +71,8 @@ TEST(ConfigFile, WrittenFileReadsBackToTheSameValues) {
   const ReadOutcome outcome = ConfigFile(folder.str()).read_config(read);
   EXPECT_FALSE(outcome.created_default);
   EXPECT_EQ(read, written);
-  EXPECT_EQ(read.value(8), "y");
-  EXPECT_EQ(read.value(34), "n");
+  EXPECT_EQ(read.value(row::sound_interpolation), "y");
+  EXPECT_EQ(read.value(row::tv_interpolation), "n");
 }
 
 TEST(ConfigFile, BackupIsMadeOnceAndNeverRefreshed) {
@@ -82,7 +83,7 @@ TEST(ConfigFile, BackupIsMadeOnceAndNeverRefreshed) {
 
   SettingsTable table;
   EXPECT_FALSE(config.read_config(table).backup_error.has_value());
-  EXPECT_EQ(table.value(4), "n");
+  EXPECT_EQ(table.value(row::sound), "n");
   EXPECT_EQ(read_bytes(config.backup_path()), first);
 
   config.write_config(distinct_table());
@@ -111,7 +112,7 @@ TEST(ConfigFile, ValueWithALineBreakIsRefusedAndNothingIsWritten) {
   write_bytes(config.cfg_path(), "old");
   for (const char* forged : {"C:\\\r\n[sound]\r\nsound=n", "a\nb", "a\rb"}) {
     SettingsTable table;
-    table.set_value(69, forged);
+    table.set_value(row::config_path, forged);
     try {
       config.write_config(table);
       ADD_FAILURE() << "a value with a line break was written";
@@ -179,7 +180,7 @@ TEST(ConfigFile, FailedSavesLeaveTheOldFileAsItWas) {
   // from the permissions and not from something else in the way.
   set_mode(config.cfg_path(), fs::perms(0666));
   EXPECT_EQ(run_unprivileged(refuses), kSucceeded);
-  EXPECT_EQ(read_bytes(config.cfg_path()), config_text_for(distinct_table()));
+  EXPECT_EQ(read_bytes(config.cfg_path()), build_config_text(distinct_table()));
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
 }
 
@@ -230,7 +231,7 @@ TEST(ConfigFile, FailedBackupIsReportedAndTheValuesAreStillRead) {
     const ReadOutcome outcome = config.read_config(table);
     const bool reported =
         outcome.backup_error && outcome.backup_error->path() == config.backup_path();
-    return reported && table.value(4) == "n" ? int{kRefused} : int{kWrongError};
+    return reported && table.value(row::sound) == "n" ? int{kRefused} : int{kWrongError};
   });
   EXPECT_EQ(result, kRefused);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
@@ -242,7 +243,7 @@ TEST(ConfigFile, FailedBackupIsReportedAndTheValuesAreStillRead) {
   const ReadOutcome outcome = config.read_config(table);
   ASSERT_TRUE(outcome.backup_error.has_value());
   EXPECT_EQ(outcome.backup_error->path(), config.backup_path());
-  EXPECT_EQ(table.value(4), "n");
+  EXPECT_EQ(table.value(row::sound), "n");
   EXPECT_TRUE(fs::is_directory(config.backup_path()));
   EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI"}));
 }

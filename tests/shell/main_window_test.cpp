@@ -117,13 +117,13 @@ TEST_F(MainWindowTest, APanelReachesTheTableOnlyWhenLeftAndBothPagesAreCollected
   at("lblvideo_1", 51).click();
   at("txt_panel_b_card1").set_text("C:\\cards\\syscard3.pce");
   at("lblvideo_1", 52).click();
-  EXPECT_EQ(window.table().value(1), "y") << "a page flip collects nothing";
-  EXPECT_EQ(window.table().value(65), "");
+  EXPECT_EQ(window.table().value(row::soft_reset), "y") << "a page flip collects nothing";
+  EXPECT_EQ(window.table().value(row::system_card_1), "");
 
   at("lblvideo_1", 51).click();
   click("imgsonido");  // leave while the second page shows
-  EXPECT_EQ(window.table().value(1), "n");
-  EXPECT_EQ(window.table().value(65), "C:\\cards\\syscard3.pce");
+  EXPECT_EQ(window.table().value(row::soft_reset), "n");
+  EXPECT_EQ(window.table().value(row::system_card_1), "C:\\cards\\syscard3.pce");
 }
 
 TEST_F(MainWindowTest, SaveCollectsThePanelOnShowWritesAndStartsTheFade) {
@@ -215,7 +215,7 @@ TEST_F(MainWindowTest, AFailedBackupWarnsOnceAndStartGoesOn) {
   window.Form_Load();
   ASSERT_EQ(ws.messages.size(), 1u);
   EXPECT_NE(ws.messages[0].find("VOZ_backup.INI"), std::string::npos) << ws.messages[0];
-  EXPECT_EQ(window.table().value(23), "y");
+  EXPECT_EQ(window.table().value(row::vsync), "y");
   EXPECT_EQ(window.cur_panel(), kNoPanel);
 }
 
