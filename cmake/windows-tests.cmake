@@ -2,8 +2,9 @@
 # every test started through scripts/wine-prefix.sh in a private prefix of the build folder, and a
 # CTest fixture that starts that prefix before the first test and stops it after the last.
 #
-# Tests that run Windows programs add ${QUORVANE_WINE_TEST_PROPERTIES} to their properties (it
-# holds FIXTURES_REQUIRED wine_prefix); the prefix is ${QUORVANE_WINEPREFIX}.
+# Tests that run Windows programs require the fixture ${QUORVANE_WINE_FIXTURE} (FIXTURES_REQUIRED);
+# the prefix is ${QUORVANE_WINEPREFIX}. What else those tests need made from the Linux side joins
+# the same fixture (tests/platform: Unix symbolic links), so that one name covers it all.
 
 set(QUORVANE_GTEST_SOURCE /usr/src/googletest
     CACHE PATH "GoogleTest's source (Debian package googletest), built for the target")
@@ -26,4 +27,4 @@ add_test(NAME wine_prefix_start COMMAND ${QUORVANE_WINE_ENV} ${QUORVANE_WINE_PRE
 add_test(NAME wine_prefix_stop COMMAND ${QUORVANE_WINE_ENV} ${QUORVANE_WINE_PREFIX_SCRIPT} stop)
 set_tests_properties(wine_prefix_start PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 120)
 set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine_prefix TIMEOUT 60)
-set(QUORVANE_WINE_TEST_PROPERTIES FIXTURES_REQUIRED wine_prefix)
+set(QUORVANE_WINE_FIXTURE wine_prefix)
