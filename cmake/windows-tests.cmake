@@ -19,7 +19,27 @@ add_subdirectory(${QUORVANE_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE
 set(QUORVANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wine
     CACHE PATH "The private Wine prefix the Windows tests run in")
 set(QUORVANE_WINE_PREFIX_SCRIPT ${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh)
-set(QUORVANE_WINE_ENV ${CMAKE_COMMAND} -E env WINEPREFIX=${QUORVANE_WINEPREFIX})
+
+# Windows programs that show windows (the end-to-end tests) need the prefix booted on a display;
+# it gets an Xvfb server of its own for the run when there is one to start.
+find_program(QUORVANE_XVFB Xvfb)
+find_program(QUORVANE_XDPYINFO xdpyinfo)
+if(QUORVANE_XVFB AND QUORVANE_XDPYINFO)
+  set(xvfb_found ON)
+else()
+  set(xvfb_found OFF)
+endif()
+option(QUORVANE_WINE_XVFB "Boot the Wine prefix of the tests on a private Xvfb server" ${xvfb_found})
+if(QUORVANE_WINE_XVFB)
+  set(xvfb_setting 1)
+else()
+  set(xvfb_setting 0)
+endif()
+
+# Whichever starts the prefix first (the fixture, or GoogleTest's listing of tests when CTest
+# starts) starts it the same way.
+set(QUORVANE_WINE_ENV ${CMAKE_COMMAND} -E env WINEPREFIX=${QUORVANE_WINEPREFIX}
+    QUORVANE_WINE_XVFB=${xvfb_setting})
 # Every test executable, and GoogleTest's listing of its tests, runs through this.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${QUORVANE_WINE_ENV} ${QUORVANE_WINE_PREFIX_SCRIPT} run)
 

@@ -200,7 +200,16 @@ bool can_open_for_reading(const std::string& path) {
 
 std::string read_all(const std::string& path) {
   Handle file(open_for_reading(path));
-  if (!file.valid()) fail(kCannotRead, path, last_error());
+  if (!file.valid()) {
+    const int error = last_error();
+    // Windows refuses to open a folder as "access denied", which would send the user looking
+    // at permissions.
+    const DWORD attributes = GetFileAttributesW(to_fs_path(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      throw FileError(kCannotRead, path, is_a_directory());
+    }
+    fail(kCannotRead, path, error);
+  }
   std::string bytes;
   char buffer[10000];
   for (;;) {
