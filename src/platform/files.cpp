@@ -24,6 +24,20 @@ void fail(const char* action, const std::string& path, int code) {
 
 std::string is_a_directory() { return std::make_error_code(std::errc::is_a_directory).message(); }
 
+namespace {
+constexpr const char* kNoSettingsFile = "a settings file is never larger than 64 MiB";
+}  // namespace
+
+void fail_too_large(const std::string& path, std::uintmax_t size) {
+  throw FileError(kCannotRead, path,
+                  "the file is " + std::to_string(size) + " bytes long; " + kNoSettingsFile);
+}
+
+void fail_grew_too_large(const std::string& path) {
+  throw FileError(kCannotRead, path,
+                  std::string("the file grew past 64 MiB while it was read; ") + kNoSettingsFile);
+}
+
 bool is_separator(char c) {
 #ifdef _WIN32
   return c == '\\' || c == '/';

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,7 +22,13 @@ bool can_open_for_reading(const std::string& path);
 // that cannot be examined counts as existing, so that callers never take it for a missing file.
 bool exists(const std::string& path);
 
-// The whole content of a file. Throws FileError("Cannot read", ...).
+// The most read_all takes from any file. A settings file is about 8 kB; anything this large is
+// something else (an image, a disk dump, a sparse file) and would only exhaust memory.
+inline constexpr std::uintmax_t kMaxReadBytes = std::uintmax_t{64} << 20;
+
+// The whole content of a regular file. Throws FileError("Cannot read", ...), also for a file
+// larger than kMaxReadBytes (its size in the reason) or one that grows past it while it is read:
+// no more than kMaxReadBytes + 1 bytes are ever taken, whatever size the file claims.
 std::string read_all(const std::string& path);
 
 // Replaces the file with `bytes` atomically: a temporary file in the same folder is written,

@@ -3,7 +3,10 @@
 // What the system-specific halves of files.cpp share: path conversion, error reporting, the
 // names of temporary files and the resolution of symbolic links. Not part of files.h.
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <system_error>
 
@@ -24,6 +27,40 @@ fs::path to_fs_path(const std::string& path);
 [[noreturn]] void fail(const char* action, const std::string& path, int code);
 
 std::string is_a_directory();
+
+// FileError("Cannot read", ...) for a file of `size` bytes, more than the bound.
+[[noreturn]] void fail_too_large(const std::string& path, std::uintmax_t size);
+// The same for a file that grew past the bound while it was read.
+[[noreturn]] void fail_grew_too_large(const std::string& path);
+
+// Reads a file to its end through read_some(buffer, capacity, code), which returns the bytes it
+// got, 0 at the end, or -1 after a failure (with its system error code in `code`). `claimed` is
+// the size the file reports; it only sizes the buffer, so a file that lies about it still stops
+// at bound + 1 bytes. Memory running out becomes a FileError like any other reason.
+template <typename ReadSome>
+std::string read_bounded(const std::string& path, std::uintmax_t claimed, std::uintmax_t bound,
+                         ReadSome read_some) {
+  if (claimed > bound) fail_too_large(path, claimed);
+  try {
+    std::string bytes;
+    // One more than claimed, so a file read in full does not grow the buffer to find its end.
+    bytes.reserve(static_cast<std::size_t>(claimed) + 1);
+    char buffer[10000];
+    for (;;) {
+      const std::uintmax_t room = bound + 1 - bytes.size();
+      const std::size_t want =
+          room < sizeof buffer ? static_cast<std::size_t>(room) : sizeof buffer;
+      int code = 0;
+      const long long got = read_some(buffer, want, code);
+      if (got < 0) fail(kCannotRead, path, code);
+      if (got == 0) return bytes;
+      bytes.append(buffer, static_cast<std::size_t>(got));
+      if (bytes.size() > bound) fail_grew_too_large(path);
+    }
+  } catch (const std::bad_alloc&) {
+    throw FileError(kCannotRead, path, "there is not enough memory to hold it");
+  }
+}
 
 bool is_separator(char c);
 

@@ -153,18 +153,16 @@ std::string read_all(const std::string& path) {
   // Back to ordinary blocking reads for the file itself.
   if (::fcntl(file.get(), F_SETFL, 0) != 0) fail(kCannotRead, path, errno);
 
-  std::string bytes;
-  char buffer[10000];
-  for (;;) {
-    const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      fail(kCannotRead, path, errno);
-    }
-    if (got == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(got));
-  }
-  return bytes;
+  return read_bounded(path, static_cast<std::uintmax_t>(status.st_size), kMaxReadBytes,
+                      [&file](char* buffer, std::size_t capacity, int& code) -> long long {
+                        for (;;) {
+                          const ssize_t got = ::read(file.get(), buffer, capacity);
+                          if (got >= 0 || errno != EINTR) {
+                            code = errno;
+                            return got;
+                          }
+                        }
+                      });
 }
 
 void write_atomic(const std::string& path, std::string_view bytes) {

@@ -149,17 +149,22 @@ bool can_open_for_reading(const std::string& path) {
 std::string read_all(const std::string& path) {
   Handle file(open_for_reading(path));
   if (!file.valid()) fail(kCannotRead, path, last_error());
-  std::string bytes;
-  char buffer[10000];
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), buffer, static_cast<DWORD>(sizeof buffer), &got, nullptr)) {
-      fail(kCannotRead, path, last_error());
-    }
-    if (got == 0) break;
-    bytes.append(buffer, got);
+  // A console, a pipe or a serial port opened by name would be read for ever or block.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+    throw FileError(kCannotRead, path, "Not a regular file");
   }
-  return bytes;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size)) fail(kCannotRead, path, last_error());
+  return read_bounded(
+      path, static_cast<std::uintmax_t>(size.QuadPart), kMaxReadBytes,
+      [&file](char* buffer, std::size_t capacity, int& code) -> long long {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer, static_cast<DWORD>(capacity), &got, nullptr)) {
+          code = last_error();
+          return -1;
+        }
+        return got;
+      });
 }
 
 void write_atomic(const std::string& path, std::string_view bytes) {

@@ -4,10 +4,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <set>
 #include <string>
 #include <system_error>
 
+#include "platform/files_detail.h"
 #include "test_support.h"
 
 using namespace std::string_literals;
@@ -85,6 +89,62 @@ TEST(Files, ReadingReportsThePathAndReason) {
   }
   EXPECT_TRUE(files::exists(folder.str()));
   EXPECT_FALSE(files::can_open_for_reading(folder.str()));
+}
+
+// A file of `size` bytes that takes no room on disk.
+void make_sparse(const fs::path& path, std::uintmax_t size) {
+  write_bytes(path, "");
+  fs::resize_file(path, size);
+}
+
+TEST(Files, AFileLargerThanTheBoundIsRefusedAtOnce) {
+  TempFolder folder;
+  const fs::path path = folder / "VOZ.INI";
+  for (const std::uintmax_t size : {std::uintmax_t{1} << 30, files::kMaxReadBytes + 1}) {
+    make_sparse(path, size);
+    const auto start = std::chrono::steady_clock::now();
+    try {
+      files::read_all(path.string());
+      ADD_FAILURE() << "read a file of " << size << " bytes";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.path(), path.string());
+      EXPECT_NE(error.reason().find(std::to_string(size) + " bytes"), std::string::npos)
+          << error.reason();
+      EXPECT_NE(error.reason().find("64 MiB"), std::string::npos) << error.reason();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  }
+}
+
+// A source of `size` bytes, each 'x', handing out at most what is asked; counts what it gave.
+struct Source {
+  std::uintmax_t size;
+  std::uintmax_t given = 0;
+  long long operator()(char* buffer, std::size_t capacity, int&) {
+    const std::uintmax_t left = size - given;
+    const std::size_t n = left < capacity ? static_cast<std::size_t>(left) : capacity;
+    std::fill(buffer, buffer + n, 'x');
+    given += n;
+    return static_cast<long long>(n);
+  }
+};
+
+TEST(Files, ReadingTakesNoMoreThanTheBoundWhateverTheFileClaims) {
+  constexpr std::uintmax_t kBound = 25000;  // more than one read's worth
+  Source exact{kBound};
+  EXPECT_EQ(files::detail::read_bounded("f", kBound, kBound, std::ref(exact)).size(), kBound);
+
+  // Claims to be empty, then grows (or never ends, as a device would): cut off one byte past.
+  for (const std::uintmax_t size : {kBound + 1, std::uintmax_t{1} << 40}) {
+    Source growing{size};
+    try {
+      files::detail::read_bounded("f", 0, kBound, std::ref(growing));
+      ADD_FAILURE() << "took all of a growing file";
+    } catch (const FileError& error) {
+      EXPECT_NE(error.reason().find("grew past 64 MiB"), std::string::npos) << error.reason();
+    }
+    EXPECT_EQ(growing.given, kBound + 1);
+  }
 }
 
 // The pid of a process that has come and gone.

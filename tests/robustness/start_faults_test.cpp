@@ -5,11 +5,15 @@
 // on with the values read.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 
 #include "platform/file_error.h"
+#include "platform/files.h"
 #include "shell/fake_window_system.h"
 #include "shell/main_window.h"
 #include "support.h"
@@ -163,6 +167,57 @@ TEST(StartFaults, ANamedPipeWhereTheBackupGoesIsReplacedWithoutWaiting) {
             "started with frequency 22050, cur_panel 99");
   EXPECT_TRUE(fs::is_regular_file(folder / "VOZ_backup.INI"));
   EXPECT_EQ(read_bytes(folder / "VOZ_backup.INI"), kUserFile);
+}
+
+// A disk image or a dump renamed VOZ.INI: refused by its size before a byte of it is read, and
+// neither backed up nor replaced.
+TEST(StartFaults, AHugeFileIsRefusedAtOnceNamingItsSize) {
+  TempFolder folder;
+  write_bytes(folder / "VOZ.INI", "");
+  fs::resize_file(folder / "VOZ.INI", std::uintmax_t{1} << 30);  // sparse: no room on disk
+  const auto written = fs::last_write_time(folder / "VOZ.INI");
+  const auto start = std::chrono::steady_clock::now();
+  const std::string report = run_in_child(As::Root, [&] { return start_and_describe(folder); });
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(report, "failed: " + (folder / "VOZ.INI").string() +
+                        ": the file is 1073741824 bytes long; a settings file is never larger "
+                        "than 64 MiB (0 messages)");
+  // A snapshot would read the whole gigabyte; the names, the size and the time say enough.
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+  EXPECT_EQ(fs::file_size(folder / "VOZ.INI"), std::uintmax_t{1} << 30);
+  EXPECT_EQ(fs::last_write_time(folder / "VOZ.INI"), written);
+}
+
+// The bytes of virtual memory the process has mapped now.
+rlim_t mapped_bytes() {
+  std::ifstream statm("/proc/self/statm");
+  rlim_t pages = 0;
+  statm >> pages;
+  return pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// A file within the bound on a machine short of memory: the reason is the memory, in words.
+TEST(StartFaults, RunningOutOfMemoryWhileReadingIsAFileErrorThatSaysSo) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#else
+  TempFolder folder;
+  write_bytes(folder / "VOZ.INI", "");
+  fs::resize_file(folder / "VOZ.INI", 60u << 20);
+  const std::string report = run_in_child(As::Root, [&] {
+    const rlim_t limit = mapped_bytes() + (16u << 20);
+    const struct rlimit cap { limit, limit };
+    if (::setrlimit(RLIMIT_AS, &cap) != 0) return std::string("child not prepared: no limit");
+    try {
+      files::read_all((folder / "VOZ.INI").string());
+      return std::string("read it");
+    } catch (const FileError& error) {
+      return std::string(error.what());
+    }
+  });
+  EXPECT_EQ(report, "Cannot read \"" + (folder / "VOZ.INI").string() +
+                        "\": there is not enough memory to hold it");
+#endif
 }
 
 }  // namespace
