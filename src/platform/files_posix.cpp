@@ -175,10 +175,12 @@ void write_atomic(const std::string& path, std::string_view bytes) {
   if (replacing) {
     if (S_ISDIR(old.st_mode)) throw FileError(kCannotWrite, path, is_a_directory());
     // The rename needs only a writable folder; a file the user made read-only must still refuse
-    // to change, as it would if it were written in place.
+    // to change, as it would if it were written in place. Root passes every access check, so the
+    // owner's write bit is asked as well: "read-only" holds for root too.
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
       fail(kCannotWrite, path, errno);
     }
+    if ((old.st_mode & S_IWUSR) == 0) fail(kCannotWrite, path, EACCES);
   } else if (errno != ENOENT) {
     fail(kCannotWrite, path, errno);
   }

@@ -64,6 +64,29 @@ TEST(Files, SavingKeepsTheFilesPermissions) {
   }
 }
 
+// Whoever runs the editor, root included: a file without its owner's write bit stays as it is.
+TEST(Files, AFileItsOwnerMayNotWriteIsNeverReplaced) {
+  TempFolder folder;
+  const fs::path path = folder.path() / "VOZ.INI";
+  for (const fs::perms mode : {fs::perms(0444), fs::perms(0066), fs::perms(0)}) {
+    write_bytes(path, "old");
+    set_mode(path, mode);
+    try {
+      files::write_atomic(path.string(), "new");
+      ADD_FAILURE() << "replaced a file of mode " << std::oct << static_cast<unsigned>(mode);
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.path(), path.string());
+      EXPECT_EQ(error.reason(), std::make_error_code(std::errc::permission_denied).message());
+    }
+    EXPECT_EQ(read_bytes(path), "old");
+    EXPECT_EQ(mode_of(path), mode);
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+  }
+  set_mode(path, 0200);  // write-only for its owner: may be replaced
+  files::write_atomic(path.string(), "new");
+  EXPECT_EQ(read_bytes(path), "new");
+}
+
 TEST(Files, SavingReplacesTheWholeFile) {
   TempFolder folder;
   const fs::path path = folder.path() / "VOZ.INI";
