@@ -89,9 +89,10 @@ bool process_alive(unsigned long pid);
 
 using namespace detail;
 
-void remove_stale_temporaries(const std::string& path) {
+void remove_stale_temporaries(const std::string& path, Links links) {
   std::error_code ec;
-  const fs::path target = resolve_links(to_fs_path(path), ec);
+  const fs::path target =
+      links == Links::Follow ? resolve_links(to_fs_path(path), ec) : to_fs_path(path);
   if (ec) return;
   const std::string name = target.filename().string();
   for (fs::directory_iterator it(folder_of(target), ec), end; !ec && it != end; it.increment(ec)) {
@@ -123,10 +124,9 @@ bool exists(const std::string& path) {
   return fs::status(to_fs_path(path), ec).type() != fs::file_type::not_found;
 }
 
-void copy(const std::string& from, const std::string& to) {
-  // Through a temporary file as well: a half-written copy would otherwise pass for a complete
-  // backup on every later start.
-  write_atomic(to, read_all(from));
+bool entry_exists(const std::string& path) {
+  std::error_code ec;
+  return fs::symlink_status(to_fs_path(path), ec).type() != fs::file_type::not_found;
 }
 
 }  // namespace quorvane::files

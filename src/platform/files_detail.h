@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 
 inline constexpr const char* kCannotRead = "Cannot read";
 inline constexpr const char* kCannotWrite = "Cannot write";
+inline constexpr const char* kCannotCreate = "Cannot create";
 
 // Paths travel through the program as UTF-8. On Windows the path has to be told so explicitly,
 // or it would be taken in the ANSI code page; elsewhere the bytes are the name.
@@ -79,5 +80,12 @@ fs::path temp_path_for(const fs::path& target, unsigned long pid);
 unsigned long temp_owner(const std::string& file_name, const std::string& name);
 
 bool process_alive(unsigned long pid);
+
+#ifndef _WIN32
+// Gives the file `from` the name `to` only if nothing stands at `to`, a dangling link included:
+// 0, EEXIST when something does, or the errno of another failure. Renames without replacing
+// where the system can (may_rename), else makes a hard link and removes `from`.
+int place_without_replacing(const fs::path& from, const fs::path& to, bool may_rename = true);
+#endif
 
 }  // namespace quorvane::files::detail

@@ -141,11 +141,6 @@ HANDLE open_for_reading(const std::string& path) {
 
 }  // namespace
 
-bool can_open_for_reading(const std::string& path) {
-  Handle file(open_for_reading(path));
-  return file.valid();
-}
-
 std::string read_all(const std::string& path) {
   Handle file(open_for_reading(path));
   if (!file.valid()) fail(kCannotRead, path, last_error());
@@ -167,6 +162,33 @@ std::string read_all(const std::string& path) {
       });
 }
 
+namespace {
+
+// Makes the temporary file of a save beside `target` and fills it with `bytes`, flushed to disk.
+void write_temp(TempFile& temp, const fs::path& target, std::string_view bytes, const char* action,
+                const std::string& path) {
+  for (int attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
+    const int error = temp.create(temp_path_for(target, GetCurrentProcessId()));
+    if (error != 0 && error != ERROR_FILE_EXISTS) fail(action, path, error);
+  }
+  if (!temp.valid()) fail(action, path, ERROR_FILE_EXISTS);
+
+  const char* next = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(temp.get(), next, chunk, &written, nullptr)) fail(action, path, last_error());
+    // A write that "succeeds" with nothing written would loop for ever.
+    if (written == 0) fail(action, path, ERROR_WRITE_FAULT);
+    next += written;
+    left -= written;
+  }
+  if (!FlushFileBuffers(temp.get()) || !temp.close()) fail(action, path, last_error());
+}
+
+}  // namespace
+
 void write_atomic(const std::string& path, std::string_view bytes) {
   std::error_code ec;
   const fs::path target = resolve_links(to_fs_path(path), ec);
@@ -184,34 +206,35 @@ void write_atomic(const std::string& path, std::string_view bytes) {
   }
 
   TempFile temp;
-  for (int attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
-    const int error = temp.create(temp_path_for(target, GetCurrentProcessId()));
-    if (error != 0 && error != ERROR_FILE_EXISTS) fail(kCannotWrite, path, error);
-  }
-  if (!temp.valid()) fail(kCannotWrite, path, ERROR_FILE_EXISTS);
-
-  const char* next = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-    DWORD written = 0;
-    if (!WriteFile(temp.get(), next, chunk, &written, nullptr)) {
-      fail(kCannotWrite, path, last_error());
-    }
-    // A write that "succeeds" with nothing written would loop for ever.
-    if (written == 0) fail(kCannotWrite, path, ERROR_WRITE_FAULT);
-    next += written;
-    left -= written;
-  }
-  if (!FlushFileBuffers(temp.get()) || !temp.close()) {
-    fail(kCannotWrite, path, last_error());
-  }
+  write_temp(temp, target, bytes, kCannotWrite, path);
   if (attributes != INVALID_FILE_ATTRIBUTES) carry_over_security(target, temp.path(), attributes);
   if (!MoveFileExW(temp.path().c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     fail(kCannotWrite, path, last_error());
   }
   temp.commit();
+}
+
+bool create_new(const std::string& path, std::string_view bytes, const std::string& like) {
+  // The name itself: a link or junction there is something standing there, never a way through.
+  const fs::path target = to_fs_path(path);
+  std::error_code ec;
+  const fs::path model = resolve_links(to_fs_path(like), ec);
+  if (ec) throw FileError(kCannotCreate, path, ec.message());
+  const DWORD attributes = GetFileAttributesW(model.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) fail(kCannotCreate, path, last_error());
+
+  TempFile temp;
+  write_temp(temp, target, bytes, kCannotCreate, path);
+  carry_over_security(model, temp.path(), attributes);
+  // Without MOVEFILE_REPLACE_EXISTING the move fails on any name that is taken, a link included.
+  if (!MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
+    fail(kCannotCreate, path, static_cast<int>(error));
+  }
+  temp.commit();
+  return true;
 }
 
 }  // namespace quorvane::files

@@ -142,21 +142,22 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
   // A save cut short by a crash or a power cut leaves its temporary file behind; the editor that
   // made it is gone, so its leftovers go now.
   files::remove_stale_temporaries(cfg_path_);
-  files::remove_stale_temporaries(backup_path_);
+  files::remove_stale_temporaries(backup_path_, files::Links::DoNotFollow);
   // Only a file that is not there at all is replaced by the defaults: one that exists but cannot
   // be read still holds the user's settings, and the error says why it could not be read.
   if (!files::exists(cfg_path_)) {
     write_config(table);
     outcome.created_default = true;
   }
-  parse_config_text(files::read_all(cfg_path_), table);
+  const std::string bytes = files::read_all(cfg_path_);
+  parse_config_text(bytes, table);
 
-  // Never refreshed: the backup keeps the file as it stood the first time the editor ran. Only a
-  // backup that cannot be read is no backup; a folder in its place makes the copy fail, and the
-  // caller warns about it.
-  if (!files::can_open_for_reading(backup_path_)) {
+  // Never refreshed: the backup keeps the file as it stood the first time the editor ran.
+  // Whatever stands at its name (a file, even one that cannot be read, a folder, a pipe, a link
+  // leading anywhere or nowhere) is that backup and is never written, followed or replaced.
+  if (!files::entry_exists(backup_path_)) {
     try {
-      files::copy(cfg_path_, backup_path_);
+      files::create_new(backup_path_, bytes, cfg_path_);
     } catch (const FileError& error) {
       outcome.backup_error = error;
     }

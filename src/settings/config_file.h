@@ -25,9 +25,10 @@ class ConfigFile {
   const std::string& cfg_path() const { return cfg_path_; }
   const std::string& backup_path() const { return backup_path_; }
 
-  // Reads VOZ.INI into the table, writing it from the table first when it cannot be opened,
-  // then copies it to VOZ_backup.INI unless a backup already exists. Throws FileError when
-  // VOZ.INI can be neither read nor created; a failed backup copy is returned, not thrown.
+  // Reads VOZ.INI into the table, writing it from the table first when it is missing, then
+  // copies the bytes read to a new VOZ_backup.INI, with VOZ.INI's permissions, unless anything
+  // at all stands at that name. Throws FileError when VOZ.INI can be neither read nor created;
+  // a failed backup copy is returned, not thrown.
   ReadOutcome read_config(SettingsTable& table);
 
   // Regenerates VOZ.INI from the table and replaces the file atomically: on any failure the old

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include <set>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "platform/files_detail.h"
 #include "test_support.h"
@@ -102,7 +105,7 @@ TEST(Files, ReadingReportsThePathAndReason) {
   TempFolder folder;
   const std::string missing = folder.file("VOZ.INI");
   EXPECT_FALSE(files::exists(missing));
-  EXPECT_FALSE(files::can_open_for_reading(missing));
+  EXPECT_FALSE(files::entry_exists(missing));
   try {
     files::read_all(missing);
     ADD_FAILURE() << "read a missing file";
@@ -111,7 +114,80 @@ TEST(Files, ReadingReportsThePathAndReason) {
     EXPECT_EQ(error.reason(), std::make_error_code(std::errc::no_such_file_or_directory).message());
   }
   EXPECT_TRUE(files::exists(folder.str()));
-  EXPECT_FALSE(files::can_open_for_reading(folder.str()));
+  EXPECT_TRUE(files::entry_exists(folder.str()));
+}
+
+// What stands at a name, without following it: a link's kind and target, a file's bytes.
+std::string describe_entry(const fs::path& path) {
+  const fs::file_status status = fs::symlink_status(path);
+  if (fs::is_symlink(status)) return "link to " + fs::read_symlink(path).string();
+  if (fs::is_regular_file(status)) return "file " + read_bytes(path);
+  return "other";
+}
+
+TEST(Files, CreatingANewFileNeverTouchesWhatStandsAtItsName) {
+  TempFolder folder;
+  fs::create_directory(folder / "elsewhere");
+  write_bytes(folder / "elsewhere" / "target", "theirs");
+  write_bytes(folder / "VOZ.INI", "mine");
+  const fs::path name = folder / "VOZ_backup.INI";
+  const std::vector<std::pair<const char*, std::function<void()>>> occupants = {
+      {"a file", [&] { write_bytes(name, "old backup"); }},
+      {"a link to a file elsewhere",
+       [&] { fs::create_symlink(folder / "elsewhere" / "target", name); }},
+      {"a dangling link", [&] { fs::create_symlink(folder / "elsewhere" / "nothing", name); }},
+  };
+  // Both ways of taking a name without replacing: the rename (Linux) and the hard link.
+  for (const bool may_rename : {true, false}) {
+    for (const auto& [what, occupy] : occupants) {
+      SCOPED_TRACE(std::string(what) + (may_rename ? ", rename" : ", link"));
+      occupy();
+      const std::string before = describe_entry(name);
+      EXPECT_TRUE(files::entry_exists(name.string()));
+      write_bytes(folder / "temporary", "new");
+      EXPECT_EQ(files::detail::place_without_replacing(folder / "temporary", name, may_rename),
+                EEXIST);
+      EXPECT_EQ(describe_entry(name), before);
+      fs::remove(folder / "temporary");
+      EXPECT_FALSE(files::create_new(name.string(), "new", (folder / "VOZ.INI").string()));
+      EXPECT_EQ(describe_entry(name), before);
+      EXPECT_EQ(TempFolder::entries_of(folder / "elsewhere"), std::vector<std::string>{"target"});
+      EXPECT_EQ(read_bytes(folder / "elsewhere" / "target"), "theirs");
+      EXPECT_EQ(folder.entries(),
+                (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI", "elsewhere"}));
+      fs::remove(name);
+    }
+    write_bytes(folder / "temporary", "new");
+    EXPECT_EQ(files::detail::place_without_replacing(folder / "temporary", name, may_rename), 0);
+    EXPECT_EQ(describe_entry(name), "file new");
+    EXPECT_FALSE(fs::exists(folder / "temporary"));
+    fs::remove(name);
+  }
+}
+
+TEST(Files, ANewFileTakesThePermissionsOfItsModel) {
+  TempFolder folder;
+  const fs::path model = folder / "VOZ.INI";
+  const fs::path name = folder / "VOZ_backup.INI";
+  write_bytes(model, "settings");
+  for (const fs::perms mode : {fs::perms(0600), fs::perms(0640), fs::perms(0666)}) {
+    set_mode(model, mode);
+    EXPECT_TRUE(files::create_new(name.string(), "settings", model.string()));
+    EXPECT_EQ(mode_of(name), mode);
+    EXPECT_EQ(read_bytes(name), "settings");
+    fs::remove(name);
+  }
+  // Root making the backup of a user's file gives it to that user.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(model.c_str(), testing::kNobody, testing::kNobody), 0);
+    EXPECT_TRUE(files::create_new(name.string(), "settings", model.string()));
+    struct stat status {};
+    ASSERT_EQ(::lstat(name.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, testing::kNobody);
+    EXPECT_EQ(status.st_gid, testing::kNobody);
+    fs::remove(name);
+  }
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
 }
 
 // A file of `size` bytes that takes no room on disk.

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "platform/file_error.h"
 #include "platform/files.h"
@@ -98,19 +100,6 @@ std::vector<StartFault> start_faults() {
          set_mode(f.path(), 0555);
        },
        As::Nobody, RLIM_INFINITY, false, "VOZ_backup.INI", EACCES},
-      {"a folder standing where the backup goes",
-       [=](const TempFolder& f) {
-         user_file(f);
-         fs::create_directory(f / "VOZ_backup.INI");
-       },
-       As::Root, RLIM_INFINITY, false, "VOZ_backup.INI", EISDIR},
-      {"an old backup that can be neither read nor replaced",
-       [=](const TempFolder& f) {
-         user_file(f);
-         write_bytes(f / "VOZ_backup.INI", "old backup");
-         set_mode(f / "VOZ_backup.INI", 0);
-       },
-       As::Nobody, RLIM_INFINITY, false, "VOZ_backup.INI", EACCES},
       {"disk full while copying the backup",
        [](const TempFolder& f) {
          write_bytes(f / "VOZ.INI", std::string(kUserFile) + std::string(8000, ';') + "\r\n");
@@ -157,16 +146,49 @@ TEST(StartFaults, AnOrdinaryUserStartsWhenThePermissionsAllowIt) {
   EXPECT_EQ(read_bytes(folder / "VOZ_backup.INI"), read_bytes(folder / "VOZ.INI"));
 }
 
-// A named pipe where the backup goes is no backup: start-up does not wait on it but replaces it
-// with the copy, as it would a missing one.
-TEST(StartFaults, ANamedPipeWhereTheBackupGoesIsReplacedWithoutWaiting) {
-  TempFolder folder;
-  write_bytes(folder / "VOZ.INI", kUserFile);
-  ASSERT_EQ(::mkfifo((folder / "VOZ_backup.INI").c_str(), 0644), 0);
-  EXPECT_EQ(run_in_child(As::Root, [&] { return start_and_describe(folder); }),
-            "started with frequency 22050, cur_panel 99");
-  EXPECT_TRUE(fs::is_regular_file(folder / "VOZ_backup.INI"));
-  EXPECT_EQ(read_bytes(folder / "VOZ_backup.INI"), kUserFile);
+// Whatever stands at the backup's name is the backup: start-up neither waits on it, nor writes,
+// follows or replaces it, nor creates anything where a link there leads, and says nothing.
+TEST(StartFaults, AnythingStandingAtTheBackupsNameIsLeftAlone) {
+  const std::vector<std::pair<const char*, std::function<void(const fs::path&, const fs::path&)>>>
+      occupants = {
+          {"an old backup", [](const fs::path& b, const fs::path&) { write_bytes(b, "old"); }},
+          {"an old backup no one may read",
+           [](const fs::path& b, const fs::path&) {
+             write_bytes(b, "old");
+             set_mode(b, 0);
+           }},
+          {"a folder", [](const fs::path& b, const fs::path&) { fs::create_directory(b); }},
+          {"a named pipe", [](const fs::path& b, const fs::path&) { ::mkfifo(b.c_str(), 0644); }},
+          {"a link to a pipe elsewhere",
+           [](const fs::path& b, const fs::path& other) {
+             ::mkfifo((other / "pipe").c_str(), 0644);
+             fs::create_symlink(other / "pipe", b);
+           }},
+          {"a link to a file elsewhere",
+           [](const fs::path& b, const fs::path& other) {
+             write_bytes(other / "file", "theirs");
+             fs::create_symlink(other / "file", b);
+           }},
+          {"a dangling link elsewhere",
+           [](const fs::path& b, const fs::path& other) {
+             fs::create_symlink(other / "nothing yet", b);
+           }},
+          {"a link to a device",
+           [](const fs::path& b, const fs::path&) { fs::create_symlink("/dev/null", b); }},
+      };
+  for (const auto& [what, occupy] : occupants) {
+    SCOPED_TRACE(what);
+    TempFolder folder;
+    TempFolder other;
+    write_bytes(folder / "VOZ.INI", kUserFile);
+    occupy(folder / "VOZ_backup.INI", other.path());
+    const auto before = snapshot(folder.path());
+    const auto other_before = snapshot(other.path());
+    EXPECT_EQ(run_in_child(As::Root, [&] { return start_and_describe(folder); }),
+              "started with frequency 22050, cur_panel 99");
+    EXPECT_EQ(snapshot(folder.path()), before);
+    EXPECT_EQ(snapshot(other.path()), other_before);
+  }
 }
 
 // A disk image or a dump renamed VOZ.INI: refused by its size before a byte of it is read, and

@@ -1,6 +1,7 @@
 #include "settings/config_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -234,17 +235,22 @@ TEST(ConfigFile, FailedBackupIsReportedAndTheValuesAreStillRead) {
   });
   EXPECT_EQ(result, kRefused);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+}
 
-  // A folder where the backup should be is no backup: the copy is tried, fails and is reported.
-  set_mode(folder.path(), fs::perms(0755));
-  fs::create_directory(config.backup_path());
-  SettingsTable table;
-  const ReadOutcome outcome = config.read_config(table);
-  ASSERT_TRUE(outcome.backup_error.has_value());
-  EXPECT_EQ(outcome.backup_error->path(), config.backup_path());
-  EXPECT_EQ(table.value(4), "n");
-  EXPECT_TRUE(fs::is_directory(config.backup_path()));
-  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI"}));
+// A private settings file never gets a backup that others may read, whatever the umask says.
+TEST(ConfigFile, TheBackupHasThePermissionsOfVozIni) {
+  const mode_t umask_before = ::umask(0);
+  for (const fs::perms mode : {fs::perms(0600), fs::perms(0644), fs::perms(0664)}) {
+    TempFolder folder;
+    ConfigFile config(folder.str());
+    write_bytes(config.cfg_path(), "[sound]\r\nsound=n\r\n");
+    set_mode(config.cfg_path(), mode);
+    SettingsTable table;
+    EXPECT_FALSE(config.read_config(table).backup_error.has_value());
+    EXPECT_EQ(testing::mode_of(config.backup_path()), mode);
+    EXPECT_EQ(read_bytes(config.backup_path()), "[sound]\r\nsound=n\r\n");
+  }
+  ::umask(umask_before);
 }
 
 }  // namespace

@@ -210,13 +210,17 @@ TEST_F(MainWindowTest, StartFailsWithoutWritingWhenVozIniCannotBeRead) {
 
 TEST_F(MainWindowTest, AFailedBackupWarnsOnceAndStartGoesOn) {
   folder.write("VOZ.INI", with_line(default_file(), "vsync=n", "vsync=y"));
-  std::filesystem::create_directory(folder.path() / "VOZ_backup.INI");
-  std::filesystem::create_directory(folder.path() / "VOZ_backup.INI" / "in-the-way");
-  window.Form_Load();
-  ASSERT_EQ(ws.messages.size(), 1u);
-  EXPECT_NE(ws.messages[0].find("VOZ_backup.INI"), std::string::npos) << ws.messages[0];
-  EXPECT_EQ(window.table().value(23), "y");
-  EXPECT_EQ(window.cur_panel(), kNoPanel);
+  testing::set_mode(folder.path(), 0555);  // no room for the backup
+  const int result = testing::run_unprivileged([&] {
+    window.Form_Load();
+    const bool warned =
+        ws.messages.size() == 1 && ws.messages[0].find("VOZ_backup.INI") != std::string::npos;
+    return warned && window.table().value(23) == "y" && window.cur_panel() == kNoPanel
+               ? int{testing::kRefused}
+               : int{testing::kWrongError};
+  });
+  EXPECT_EQ(result, testing::kRefused);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
 }
 
 TEST_F(MainWindowTest, FadeStepsThroughTenOpacitiesAndClosesOnTheEleventhTick) {
