@@ -5,6 +5,7 @@
 
 #include "platform/files.h"
 #include "settings/config_template.h"
+#include "settings/text_encoding.h"
 
 namespace quorvane {
 
@@ -150,7 +151,19 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
     outcome.created_default = true;
   }
   const std::string bytes = files::read_all(cfg_path_);
-  parse_config_text(bytes, table);
+  if (starts_with_utf16_mark(bytes)) {
+    // What Notepad saves as "Unicode". Its settings are read as the text they are, and the save
+    // writes them as the emulator's Windows-1252; a character that would not survive that stops
+    // the start before anything is written.
+    try {
+      parse_config_text(utf16_to_cp1252(bytes), table);
+    } catch (const EncodingError& error) {
+      throw FileError("Cannot read", cfg_path_,
+                      std::string("it is UTF-16 text, and ") + error.what());
+    }
+  } else {
+    parse_config_text(bytes, table);
+  }
 
   // Never refreshed: the backup keeps the file as it stood the first time the editor ran.
   // Whatever stands at its name (a file, even one that cannot be read, a folder, a pipe, a link

@@ -9,6 +9,7 @@
 #include "settings/settings_table.h"
 #include "settings_table_printer.h"
 #include "test_support.h"
+#include "utf16.h"
 
 namespace quorvane {
 namespace {
@@ -251,6 +252,54 @@ TEST(ConfigFile, TheBackupHasThePermissionsOfVozIni) {
     EXPECT_EQ(read_bytes(config.backup_path()), "[sound]\r\nsound=n\r\n");
   }
   ::umask(umask_before);
+}
+
+// Notepad's "Unicode": the settings are read, the backup keeps the file as it was, and the save
+// writes the emulator's Windows-1252.
+TEST(ConfigFile, Utf16FilesKeepTheirSettingsAndAreSavedAsWindows1252) {
+  // The same file as Windows-1252 bytes: what the save writes.
+  std::string cp1252 = default_file();
+  cp1252.replace(cp1252.find("vsync=n"), 7, "vsync=y");
+  cp1252.replace(cp1252.find("\r\nconfig="), 9, "\r\nconfig=C:\\Jeux \xE9t\xE9 \x80");
+  for (const bool big_endian : {false, true}) {
+    SCOPED_TRACE(big_endian ? "big-endian" : "little-endian");
+    TempFolder folder;
+    ConfigFile config(folder.str());
+    std::u16string text = testing::widen(default_file());
+    text.replace(text.find(u"vsync=n"), 7, u"vsync=y");
+    text.replace(text.find(u"\r\nconfig="), 9, u"\r\nconfig=C:\\Jeux \u00e9t\u00e9 \u20ac");
+    const std::string file = testing::utf16_file(text, big_endian);
+    write_bytes(config.cfg_path(), file);
+
+    SettingsTable table;
+    config.read_config(table);
+    EXPECT_EQ(table.value(23), "y");
+    EXPECT_EQ(table.value(69), "C:\\Jeux \xE9t\xE9 \x80");
+    EXPECT_EQ(read_bytes(config.backup_path()), file);
+    config.write_config(table);
+    EXPECT_EQ(read_bytes(config.cfg_path()), cp1252);
+  }
+}
+
+TEST(ConfigFile, AUtf16CharacterWindows1252CannotHoldStopsTheStartNamingFileAndLine) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  const std::string file =
+      testing::utf16_file(u"\r\n[path]\r\nconfig=C:\\\u30b2\u30fc\u30e0\r\n", false);
+  write_bytes(config.cfg_path(), file);
+  SettingsTable table;
+  try {
+    config.read_config(table);
+    ADD_FAILURE() << "read a character that Windows-1252 cannot hold";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.path(), config.cfg_path());
+    EXPECT_EQ(error.reason(),
+              "it is UTF-16 text, and line 3 holds the character \"\u30b2\" (U+30B2), which "
+              "Windows-1252 cannot hold");
+  }
+  EXPECT_EQ(table, SettingsTable{});
+  EXPECT_EQ(read_bytes(config.cfg_path()), file);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
 }
 
 }  // namespace
