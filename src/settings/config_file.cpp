@@ -151,6 +151,7 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
     outcome.created_default = true;
   }
   const std::string bytes = files::read_all(cfg_path_);
+  known_ = Fingerprint::of(bytes);
   if (starts_with_utf16_mark(bytes)) {
     // What Notepad saves as "Unicode". Its settings are read as the text they are, and the save
     // writes them as the emulator's Windows-1252; a character that would not survive that stops
@@ -192,6 +193,27 @@ void ConfigFile::write_config(const SettingsTable& table) {
   build_config_lines(table);
   build_config_text();
   files::write_atomic(cfg_path_, cfg_text_);
+  known_ = Fingerprint::of(cfg_text_);
+}
+
+bool ConfigFile::changed_on_disk() const {
+  if (!files::exists(cfg_path_)) return false;
+  try {
+    return Fingerprint::of(files::read_all(cfg_path_)) != known_;
+  } catch (const FileError&) {
+    return files::exists(cfg_path_);  // gone between the two looks: nothing to lose
+  }
+}
+
+// FNV-1a over the bytes, with their count: two files of one size with one hash do not come
+// about by chance.
+ConfigFile::Fingerprint ConfigFile::Fingerprint::of(std::string_view bytes) {
+  std::uint64_t hash = 14695981039346656037u;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211u;
+  }
+  return Fingerprint{bytes.size(), hash};
 }
 
 void ConfigFile::build_config_lines(const SettingsTable& table) { cfg_lines_ = lines_for(table); }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/file_error.h"
 #include "settings/settings_table.h"
@@ -36,6 +38,12 @@ class ConfigFile {
   // naming the key whose value holds a line break.
   void write_config(const SettingsTable& table);
 
+  // Whether VOZ.INI on disk holds other bytes than those this editor last read or wrote: another
+  // program, the emulator or a second editor saved it meanwhile. A file that is gone counts as
+  // unchanged (writing it undoes nothing); one that can no longer be read counts as changed, as
+  // nothing shows that it is still the editor's own.
+  bool changed_on_disk() const;
+
   // The 72 output lines, one per row, without line ends.
   void build_config_lines(const SettingsTable& table);
   // Builds cfg_text from the template and cfg_lines.
@@ -50,6 +58,16 @@ class ConfigFile {
   std::string backup_path_;
   std::array<std::string, SettingsTable::kRowCount> cfg_lines_;
   std::string cfg_text_;
+
+  // What the editor last read from or wrote to VOZ.INI: enough to tell those bytes from any
+  // others without keeping a copy of a file that may be large.
+  struct Fingerprint {
+    std::uint64_t size = 0;
+    std::uint64_t hash = 0;
+    bool operator==(const Fingerprint&) const = default;
+    static Fingerprint of(std::string_view bytes);
+  };
+  std::optional<Fingerprint> known_;
 };
 
 // The settings file text for a table: the whole output of write_config, as bytes.

@@ -49,6 +49,13 @@ int fade_alpha(int fade_level) {
 
 }  // namespace
 
+std::string other_writer_question(const std::string& cfg_path) {
+  return "\"" + cfg_path +
+         "\"\n\nwas changed by another program since the editor opened it (the emulator or a "
+         "second editor may have saved it).\n\nReplace it with the settings in this window, or go "
+         "back and leave it as it is?";
+}
+
 MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
     : ws_(window_system), config_(std::move(program_folder)) {
   build_form1(form_);
@@ -137,6 +144,15 @@ void MainWindow::collect_panel(int n) {
 
 void MainWindow::imgsave_Click() {
   collect_panel(cur_panel_);
+  if (config_.changed_on_disk()) {
+    // The question lets window events run; a fade under way would close the window behind it
+    // and take the edits along. Saving after all starts the fade again.
+    stop_fade();
+    if (!ws_.ask(kWindowTitle, other_writer_question(config_.cfg_path()), "Replace it",
+                 "Go back")) {
+      return;
+    }
+  }
   try {
     config_.write_config(table_);
   } catch (const FileError& error) {

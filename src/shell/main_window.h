@@ -18,6 +18,9 @@ inline constexpr const char* kCommunitySite = "https://pc-engine-fans.example/";
 
 inline constexpr int kNoPanel = 99;
 
+// What "Save & Quit" asks when VOZ.INI changed on disk since the editor read or wrote it.
+std::string other_writer_question(const std::string& cfg_path);
+
 // Form1: the window's control tree, its settings, and every handler of the window. The Qt view
 // draws form() and forwards the user's actions to the controls (whose handlers land here) or,
 // for the title bar, to picbarraalta_MouseMove.

@@ -136,6 +136,8 @@ TEST_F(SaveFaults, FolderStandingWhereVozIniIs) {
   write_bytes(voz / "inside.txt", "kept");
   old_file = "(a folder)";
   const auto before = snapshot(folder.path());
+  // No longer the file the editor read: the user is asked first, and allows the replace.
+  ws.answer = true;
   expect_refused(save_in_child(As::Root), EISDIR, before);
 }
 

@@ -163,11 +163,14 @@ TEST_F(MainWindowTest, AFailedSaveKeepsTheWindowTheEditsAndTheOldFile) {
   window.Form_Load();
   click("imgsonido");
   at("com_sound_fre").set_text("22050");
-  // A folder standing where VOZ.INI is: the replace must fail and leave it in place.
+  // A folder standing where VOZ.INI is: no longer the editor's file, so the user is asked, and
+  // the replace they allow must fail and leave it in place.
   std::filesystem::remove(folder.path() / "VOZ.INI");
   std::filesystem::create_directory(folder.path() / "VOZ.INI");
+  ws.answer = true;
   click("imgsave");
 
+  EXPECT_EQ(ws.questions.size(), 1u);
   ASSERT_EQ(ws.messages.size(), 1u);
   EXPECT_NE(ws.messages[0].find("VOZ.INI"), std::string::npos) << ws.messages[0];
   EXPECT_FALSE(at("Tm1").enabled()) << "no fade after a failed save";
@@ -191,6 +194,7 @@ TEST_F(MainWindowTest, AFailedSaveDuringAFadeStopsTheFadeAndKeepsTheWindow) {
   for (int tick = 0; tick < 3; ++tick) window.Tm1_Timer();
   std::filesystem::remove(folder.path() / "VOZ.INI");
   std::filesystem::create_directory(folder.path() / "VOZ.INI");
+  ws.answer = true;
   click("imgsave");  // ...then a save after all, which fails
 
   ASSERT_EQ(ws.messages.size(), 1u);
@@ -199,6 +203,103 @@ TEST_F(MainWindowTest, AFailedSaveDuringAFadeStopsTheFadeAndKeepsTheWindow) {
   EXPECT_EQ(ws.opacities.back(), 255) << "the window is opaque again";
   EXPECT_EQ(ws.closed, 0);
   EXPECT_EQ(at("com_sound_fre").text(), "22050");
+}
+
+TEST_F(MainWindowTest, AFileChangedSinceStartIsReplacedOnlyWhenTheUserSaysSo) {
+  window.Form_Load();
+  click("imgsonido");
+  at("com_sound_fre").set_text("22050");
+  const std::string theirs = with_line(default_file(), "vsync=n", "vsync=y");
+  folder.write("VOZ.INI", theirs);  // the emulator saved meanwhile
+
+  click("imgsave");  // going back: the default, and what Escape does
+  ASSERT_EQ(ws.questions.size(), 1u);
+  EXPECT_EQ(ws.questions[0], other_writer_question(folder.file("VOZ.INI")));
+  EXPECT_NE(ws.questions[0].find(folder.file("VOZ.INI")), std::string::npos);
+  EXPECT_NE(ws.questions[0].find("changed by another program since the editor opened it"),
+            std::string::npos);
+  EXPECT_EQ(saved(), theirs);
+  EXPECT_FALSE(at("Tm1").enabled());
+  EXPECT_EQ(ws.closed, 0);
+  EXPECT_TRUE(ws.messages.empty());
+  EXPECT_TRUE(at("pic_sound").shown());
+  EXPECT_EQ(at("com_sound_fre").text(), "22050");
+
+  ws.answer = true;
+  click("imgsave");
+  EXPECT_EQ(ws.questions.size(), 2u);
+  EXPECT_EQ(saved(), with_line(default_file(), "frequency=44100", "frequency=22050"));
+  EXPECT_TRUE(at("Tm1").enabled());
+
+  // A second "Save & Quit" during the fade finds the editor's own bytes and asks nothing.
+  window.Tm1_Timer();
+  click("imgsave");
+  EXPECT_EQ(ws.questions.size(), 2u);
+  EXPECT_TRUE(at("Tm1").enabled());
+}
+
+TEST_F(MainWindowTest, OnlyOtherBytesCountAsAChangeAndADeletedFileIsJustWritten) {
+  folder.write("VOZ.INI", with_line(default_file(), "vsync=n", "vsync=y"));
+  window.Form_Load();
+  // Written again with the same bytes (a touch, a copy back): nothing to lose, nothing asked.
+  folder.write("VOZ.INI", with_line(default_file(), "vsync=n", "vsync=y"));
+  click("imgsave");
+  EXPECT_TRUE(ws.questions.empty());
+
+  std::filesystem::remove(folder.path() / "VOZ.INI");
+  click("imgsave");
+  EXPECT_TRUE(ws.questions.empty());
+  EXPECT_EQ(saved(), with_line(default_file(), "vsync=n", "vsync=y"));
+  EXPECT_TRUE(ws.messages.empty());
+}
+
+TEST_F(MainWindowTest, GoingBackFromTheQuestionStopsAFadeUnderWay) {
+  window.Form_Load();
+  click("imgcerrar");
+  for (int tick = 0; tick < 4; ++tick) window.Tm1_Timer();
+  folder.write("VOZ.INI", "\r\n[sound]\r\nsound=n\r\n");
+  click("imgsave");
+  EXPECT_EQ(ws.questions.size(), 1u);
+  EXPECT_FALSE(at("Tm1").enabled());
+  EXPECT_EQ(window.fade_level(), 0);
+  EXPECT_EQ(ws.opacities.back(), 255);
+  EXPECT_EQ(saved(), "\r\n[sound]\r\nsound=n\r\n");
+}
+
+// Two editors started on one folder: whichever saves second is asked before it undoes the other.
+TEST(TwoEditors, TheSecondToSaveIsAskedBeforeItUndoesTheFirst) {
+  TempFolder folder;
+  FakeWindowSystem ws_a;
+  FakeWindowSystem ws_b;
+  MainWindow a(folder.str(), ws_a);
+  MainWindow b(folder.str(), ws_b);
+  a.Form_Load();
+  b.Form_Load();
+  EXPECT_EQ(folder.read("VOZ.INI"), default_file());
+
+  b.form().at("imgsonido").click();
+  b.form().at("com_sound_fre").set_text("11025");
+  b.imgsave_Click();
+  EXPECT_TRUE(ws_b.questions.empty());
+  const std::string bs = with_line(default_file(), "frequency=44100", "frequency=11025");
+  EXPECT_EQ(folder.read("VOZ.INI"), bs);
+
+  a.form().at("imgsonido").click();
+  a.form().at("com_sound_fre").set_text("22050");
+  a.imgsave_Click();
+  EXPECT_EQ(ws_a.questions.size(), 1u);
+  EXPECT_EQ(folder.read("VOZ.INI"), bs);
+  ws_a.answer = true;
+  a.imgsave_Click();
+  EXPECT_EQ(folder.read("VOZ.INI"),
+            with_line(default_file(), "frequency=44100", "frequency=22050"));
+
+  // And B, saving again during its fade, now finds A's file: asked, and nothing written.
+  b.imgsave_Click();
+  EXPECT_EQ(ws_b.questions.size(), 1u);
+  EXPECT_EQ(folder.read("VOZ.INI"),
+            with_line(default_file(), "frequency=44100", "frequency=22050"));
+  EXPECT_FALSE(b.form().at("Tm1").enabled());
 }
 
 TEST_F(MainWindowTest, StartFailsWithoutWritingWhenVozIniCannotBeRead) {
