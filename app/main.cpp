@@ -7,7 +7,6 @@
 #include <exception>
 #include <string>
 
-#include "platform/file_error.h"
 #include "platform/qt/cp1252.h"
 #include "platform/qt/qt_view.h"
 #include "platform/qt/qt_window_system.h"
@@ -40,21 +39,13 @@ int main(int argc, char* argv[]) {
   MainWindow main_window(folder, window_system);
   try {
     main_window.Form_Load();
-  } catch (const FileError& error) {
-    report_start_failure("The settings could not be read.\n\n" + std::string(error.what()));
-    return 1;
-  } catch (const std::exception& error) {
-    report_start_failure("Start-up failed.\n\n" + std::string(error.what()));
-    return 1;
-  }
-  try {
     fill_drive_lists(main_window.form(), visible_drives(folder), folder, cp1252::from_utf8);
     QtView view(main_window, window_system);
     view.show();
     return QApplication::exec();
   } catch (const std::exception& error) {
-    // The view reports what escapes a handler itself; this is what escapes building it.
-    report_start_failure("Start-up failed.\n\n" + std::string(error.what()));
+    // The view reports what escapes a handler itself; this is what escapes start-up.
+    report_start_failure(start_failure_text(error));
     return 1;
   }
 }

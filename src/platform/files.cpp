@@ -18,6 +18,15 @@ fs::path to_fs_path(const std::string& path) {
 #endif
 }
 
+std::string from_fs_path(const fs::path& path) {
+#ifdef _WIN32
+  const std::u8string name = path.u8string();
+  return std::string(name.begin(), name.end());
+#else
+  return path.string();
+#endif
+}
+
 void fail(const char* action, const std::string& path, int code) {
   throw FileError(action, path, std::system_category().message(code));
 }
@@ -51,6 +60,11 @@ namespace {
 // run may have left a temporary file behind; the counter and exclusive creation keep names apart.
 std::atomic<unsigned> temp_counter{0};
 }  // namespace
+
+void fail_temp(const fs::path& target, const std::string& path, bool replacing, int code) {
+  if (!replacing) fail(kCannotCreate, path, code);
+  fail(file_action::kNoNewFileIn, from_fs_path(folder_of(target)), code);
+}
 
 fs::path folder_of(const fs::path& target) {
   return target.has_parent_path() ? target.parent_path() : fs::path(".");

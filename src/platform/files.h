@@ -37,7 +37,8 @@ std::string read_all(const std::string& path);
 // flushed to disk and renamed over the target. The target's permissions are kept; a symbolic
 // link is followed, so the file it points to is replaced and the link stays. On failure the
 // old file is untouched, the temporary file is removed, and FileError("Cannot write", ...) names
-// the target and the reason.
+// the target and the reason; when the temporary file cannot be made, the error names the folder
+// (file_action::kNoNewFileIn), or, where there was no file yet, the file (file_action::kCreate).
 void write_atomic(const std::string& path, std::string_view bytes);
 
 // Creates the file `path` holding `bytes`, with the permissions (and, where the system allows, the

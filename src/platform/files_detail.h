@@ -16,13 +16,14 @@ namespace quorvane::files::detail {
 
 namespace fs = std::filesystem;
 
-inline constexpr const char* kCannotRead = "Cannot read";
-inline constexpr const char* kCannotWrite = "Cannot write";
-inline constexpr const char* kCannotCreate = "Cannot create";
+inline constexpr const char* kCannotRead = file_action::kRead;
+inline constexpr const char* kCannotWrite = file_action::kWrite;
+inline constexpr const char* kCannotCreate = file_action::kCreate;
 
 // Paths travel through the program as UTF-8. On Windows the path has to be told so explicitly,
 // or it would be taken in the ANSI code page; elsewhere the bytes are the name.
 fs::path to_fs_path(const std::string& path);
+std::string from_fs_path(const fs::path& path);
 
 // The code comes in by value, read before any allocation for the message could change it.
 [[noreturn]] void fail(const char* action, const std::string& path, int code);
@@ -71,6 +72,11 @@ bool is_separator(char c);
 fs::path resolve_links(const fs::path& path, std::error_code& ec);
 
 fs::path folder_of(const fs::path& target);
+
+// A save's temporary file could not be made beside `target` (`path` as the caller named it).
+// When a file is being replaced, the file is not the trouble: the folder refused a new one.
+[[noreturn]] void fail_temp(const fs::path& target, const std::string& path, bool replacing,
+                            int code);
 
 // ".VOZ.INI.tmp-<pid>-<n>" beside the target.
 fs::path temp_path_for(const fs::path& target, unsigned long pid);

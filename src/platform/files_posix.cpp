@@ -162,14 +162,17 @@ namespace {
 
 // Makes the temporary file of a save beside `target` and fills it with `bytes`, flushed to disk.
 // With `like`, it takes that file's owner (where allowed) and mode; until then it is private.
+// `replacing`: whether a file stands at `target`, which decides whom a failure to make the
+// temporary file blames (see fail_temp).
 void write_temp(TempFile& temp, const fs::path& target, const struct stat* like,
-                std::string_view bytes, const char* action, const std::string& path) {
+                std::string_view bytes, const char* action, const std::string& path,
+                bool replacing) {
   for (int attempt = 0; attempt < 100 && temp.fd() < 0; ++attempt) {
     const int error = temp.create(temp_path_for(target, static_cast<unsigned long>(::getpid())),
                                   like != nullptr ? 0600 : 0666);
-    if (error != 0 && error != EEXIST) fail(action, path, error);
+    if (error != 0 && error != EEXIST) fail_temp(target, path, replacing, error);
   }
-  if (temp.fd() < 0) fail(action, path, EEXIST);
+  if (temp.fd() < 0) fail_temp(target, path, replacing, EEXIST);
 
   if (like != nullptr) {
     // Best effort: only root can give the file back to its owner, and a file that changes hands
@@ -227,7 +230,7 @@ void write_atomic(const std::string& path, std::string_view bytes) {
   }
 
   TempFile temp;
-  write_temp(temp, target, replacing ? &old : nullptr, bytes, kCannotWrite, path);
+  write_temp(temp, target, replacing ? &old : nullptr, bytes, kCannotWrite, path, replacing);
   if (::rename(temp.path().c_str(), target.c_str()) != 0) {
     fail(kCannotWrite, path, errno);
   }
@@ -242,7 +245,7 @@ bool create_new(const std::string& path, std::string_view bytes, const std::stri
   if (::stat(to_fs_path(like).c_str(), &model) != 0) fail(kCannotCreate, path, errno);
 
   TempFile temp;
-  write_temp(temp, target, &model, bytes, kCannotCreate, path);
+  write_temp(temp, target, &model, bytes, kCannotCreate, path, false);
   const int error = place_without_replacing(temp.path(), target);
   if (error == EEXIST) return false;
   if (error != 0) fail(kCannotCreate, path, error);

@@ -165,13 +165,15 @@ std::string read_all(const std::string& path) {
 namespace {
 
 // Makes the temporary file of a save beside `target` and fills it with `bytes`, flushed to disk.
+// `replacing`: whether a file stands at `target`, which decides whom a failure to make the
+// temporary file blames (see fail_temp).
 void write_temp(TempFile& temp, const fs::path& target, std::string_view bytes, const char* action,
-                const std::string& path) {
+                const std::string& path, bool replacing) {
   for (int attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
     const int error = temp.create(temp_path_for(target, GetCurrentProcessId()));
-    if (error != 0 && error != ERROR_FILE_EXISTS) fail(action, path, error);
+    if (error != 0 && error != ERROR_FILE_EXISTS) fail_temp(target, path, replacing, error);
   }
-  if (!temp.valid()) fail(action, path, ERROR_FILE_EXISTS);
+  if (!temp.valid()) fail_temp(target, path, replacing, ERROR_FILE_EXISTS);
 
   const char* next = bytes.data();
   std::size_t left = bytes.size();
@@ -206,7 +208,7 @@ void write_atomic(const std::string& path, std::string_view bytes) {
   }
 
   TempFile temp;
-  write_temp(temp, target, bytes, kCannotWrite, path);
+  write_temp(temp, target, bytes, kCannotWrite, path, attributes != INVALID_FILE_ATTRIBUTES);
   if (attributes != INVALID_FILE_ATTRIBUTES) carry_over_security(target, temp.path(), attributes);
   if (!MoveFileExW(temp.path().c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -225,7 +227,7 @@ bool create_new(const std::string& path, std::string_view bytes, const std::stri
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(kCannotCreate, path, last_error());
 
   TempFile temp;
-  write_temp(temp, target, bytes, kCannotCreate, path);
+  write_temp(temp, target, bytes, kCannotCreate, path, false);
   carry_over_security(model, temp.path(), attributes);
   // Without MOVEFILE_REPLACE_EXISTING the move fails on any name that is taken, a link included.
   if (!MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {

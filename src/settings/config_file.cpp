@@ -147,7 +147,12 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
   // Only a file that is not there at all is replaced by the defaults: one that exists but cannot
   // be read still holds the user's settings, and the error says why it could not be read.
   if (!files::exists(cfg_path_)) {
-    write_config(table);
+    try {
+      write_config(table);
+    } catch (const FileError& error) {
+      // Whatever stopped it, the file the user does not have yet is what is missing.
+      throw FileError(file_action::kCreate, cfg_path_, error.reason());
+    }
     outcome.created_default = true;
   }
   const std::string bytes = files::read_all(cfg_path_);
@@ -159,7 +164,7 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
     try {
       parse_config_text(utf16_to_cp1252(bytes), table);
     } catch (const EncodingError& error) {
-      throw FileError("Cannot read", cfg_path_,
+      throw FileError(file_action::kRead, cfg_path_,
                       std::string("it is UTF-16 text, and ") + error.what());
     }
   } else {
@@ -185,7 +190,7 @@ void ConfigFile::write_config(const SettingsTable& table) {
   for (int row = 0; row < SettingsTable::kRowCount; ++row) {
     if (SettingsTable::is_section_row(row)) continue;
     if (table.value(row).find_first_of("\r\n") != std::string::npos) {
-      throw FileError("Cannot write", cfg_path_,
+      throw FileError(file_action::kWrite, cfg_path_,
                       "the value of " + std::string(key_name(row)) + " in " +
                           std::string(SettingsTable::section(row)) + " contains a line break");
     }

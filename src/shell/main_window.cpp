@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "panels/panels.h"
+#include "platform/front_end.h"
 #include "shell/form_layout.h"
 
 namespace quorvane {
@@ -56,6 +57,22 @@ std::string other_writer_question(const std::string& cfg_path) {
          "back and leave it as it is?";
 }
 
+std::string start_failure_text(const std::exception& error) {
+  const auto* file = dynamic_cast<const FileError*>(&error);
+  if (file != nullptr && file->action() == file_action::kCreate) {
+    return std::string(
+               "VOZ.INI could not be created, and the editor cannot start without it.\n\n") +
+           file->what();
+  }
+  if (file != nullptr) {
+    return std::string(
+               "The settings could not be read, so the editor does not start. Nothing "
+               "was written.\n\n") +
+           file->what();
+  }
+  return "Start-up failed.\n\n" + front_end::failure_reason(error);
+}
+
 MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
     : ws_(window_system), config_(std::move(program_folder)) {
   build_form1(form_);
@@ -89,9 +106,17 @@ void MainWindow::wire_handlers() {
   form_.at("Dri_panel_list").on_change([this](Control&) { Dri_panel_list_Change(form_); });
   form_.at("dr_cdrom_letter").on_change([this](Control&) { dr_cdrom_letter_Change(form_); });
 
-  form_.at("img_intro_a").on_click([this](Control&) { ws_.open_url(links::kEmulatorSite); });
-  form_.at("img_intro_b").on_click([this](Control&) { ws_.open_url(links::kDeveloperSite); });
-  form_.at("img_intro_c").on_click([this](Control&) { ws_.open_url(links::kCommunitySite); });
+  form_.at("img_intro_a").on_click([this](Control&) { open_link(links::kEmulatorSite); });
+  form_.at("img_intro_b").on_click([this](Control&) { open_link(links::kDeveloperSite); });
+  form_.at("img_intro_c").on_click([this](Control&) { open_link(links::kCommunitySite); });
+}
+
+void MainWindow::open_link(const std::string& url) {
+  if (ws_.open_url(url)) return;
+  ws_.show_message(MessageKind::Warning, kWindowTitle,
+                   "No web browser could be started to open this link. To visit it, copy the "
+                   "address into a browser:\n\n" +
+                       url);
 }
 
 void MainWindow::Form_Load() {
@@ -161,8 +186,13 @@ void MainWindow::imgsave_Click() {
     // under way (an earlier close or save) stops first, or it would close the window behind the
     // message and take the edits with it.
     stop_fade();
+    const std::string why =
+        error.action() == file_action::kNoNewFileIn
+            ? "\n\nSaving writes the new VOZ.INI beside the old one before it takes its place, so "
+              "the folder must let a new file be made there."
+            : "";
     ws_.show_message(MessageKind::Error, kWindowTitle,
-                     std::string("The settings could not be saved.\n\n") + error.what() +
+                     std::string("The settings could not be saved.\n\n") + error.what() + why +
                          "\n\nVOZ.INI is unchanged and your changes are still in the window.");
     return;
   }

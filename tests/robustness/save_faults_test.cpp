@@ -77,11 +77,16 @@ class SaveFaults : public ::testing::Test {
         as, [&] { return save_and_describe(window, ws); }, file_size_limit);
   }
 
-  // A refusal that names VOZ.INI and the reason, and a folder left exactly as it was.
+  // A refusal that names VOZ.INI (or the folder, when it is to blame) and the reason, and a
+  // folder left exactly as it was.
   void expect_refused(const std::string& report, int code,
-                      const std::map<std::string, std::string>& before) {
+                      const std::map<std::string, std::string>& before,
+                      bool folder_blamed = false) {
     EXPECT_EQ(report.rfind("refused: ", 0), 0u) << report;
-    EXPECT_NE(report.find(voz.string()), std::string::npos) << report;
+    const std::string named =
+        folder_blamed ? "Cannot create a new file in the folder \"" + folder.str() + "\""
+                      : "\"" + voz.string() + "\"";
+    EXPECT_NE(report.find(named), std::string::npos) << report;
     EXPECT_NE(report.find(reason_for(code)), std::string::npos) << report;
     EXPECT_EQ(read_bytes(voz), old_file);
     EXPECT_EQ(snapshot(folder.path()), before);
@@ -113,7 +118,7 @@ TEST_F(SaveFaults, ReadOnlyFolder) {
   start(true);
   set_mode(folder.path(), 0555);
   const auto before = snapshot(folder.path());
-  expect_refused(save_in_child(As::Nobody), EACCES, before);
+  expect_refused(save_in_child(As::Nobody), EACCES, before, true);
 
   set_mode(folder.path(), 0755);
   expect_saved(save_in_child(As::Nobody));
@@ -209,7 +214,9 @@ TEST_F(SaveFaults, FoldersStandingWhereTheTemporaryFileWouldGo) {
   const std::string all = run_in_child(
       As::Root, [&] { return block_temp_names_and_save(window, ws, folder.path(), probe, 150); });
   EXPECT_EQ(all.rfind("refused: ", 0), 0u) << all;
-  EXPECT_NE(all.find(voz.string()), std::string::npos) << all;
+  EXPECT_NE(all.find("Cannot create a new file in the folder \"" + folder.str() + "\""),
+            std::string::npos)
+      << all;
   EXPECT_NE(all.find(reason_for(EEXIST)), std::string::npos) << all;
   EXPECT_EQ(read_bytes(voz), old_file);
   const auto [rest, blockers] = names();

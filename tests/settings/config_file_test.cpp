@@ -152,20 +152,24 @@ TEST(ConfigFile, FailedSavesLeaveTheOldFileAsItWas) {
   ConfigFile config(folder.str());
   const std::string old = default_file() + "extra=1\r\n";
   write_bytes(config.cfg_path(), old);
-  const auto refuses = [&] {
-    try {
-      config.write_config(distinct_table());
-      return int{kSucceeded};
-    } catch (const FileError& error) {
-      return error.path() == config.cfg_path() && !error.reason().empty() ? int{kRefused}
-                                                                          : int{kWrongError};
-    }
+  // Refused, naming `blamed` (the file, or the folder that cannot take a new file).
+  const auto refused_naming = [&](const std::string& blamed) {
+    return [&config, blamed] {
+      try {
+        config.write_config(distinct_table());
+        return int{kSucceeded};
+      } catch (const FileError& error) {
+        return error.path() == blamed && !error.reason().empty() ? int{kRefused} : int{kWrongError};
+      }
+    };
   };
+  const auto refuses = refused_naming(config.cfg_path());
 
-  // A read-only folder: no temporary file can be made beside the old one.
+  // A read-only folder: no temporary file can be made beside the old one, which is writable and
+  // not to blame.
   set_mode(config.cfg_path(), fs::perms(0666));
   set_mode(folder.path(), fs::perms(0555));
-  EXPECT_EQ(run_unprivileged(refuses), kRefused);
+  EXPECT_EQ(run_unprivileged(refused_naming(folder.str())), kRefused);
   EXPECT_EQ(read_bytes(config.cfg_path()), old);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
 

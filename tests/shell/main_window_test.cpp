@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 #include "fake_window_system.h"
 #include "test_support.h"
@@ -386,6 +388,78 @@ TEST_F(MainWindowTest, IntroImagesOpenThreeRootAddresses) {
   EXPECT_NE(ws.urls[0], ws.urls[1]);
   EXPECT_NE(ws.urls[1], ws.urls[2]);
   EXPECT_TRUE(ws.messages.empty());
+}
+
+TEST_F(MainWindowTest, ALinkWithoutABrowserShowsItsAddressAndTheProgramGoesOn) {
+  ws.url_opens = false;
+  click("img_intro_b");
+  ASSERT_EQ(ws.messages.size(), 1u);
+  EXPECT_NE(ws.messages[0].find(std::string("\n") + links::kDeveloperSite), std::string::npos)
+      << ws.messages[0];
+  EXPECT_NE(ws.messages[0].find("No web browser could be started"), std::string::npos);
+  EXPECT_EQ(ws.closed, 0);
+  EXPECT_EQ(ws.ended, 0);
+}
+
+// VOZ.INI itself may be written; the folder refuses the new file a save makes beside it.
+TEST_F(MainWindowTest, ASaveTheFolderRefusesNamesTheFolderNotTheFile) {
+  window.Form_Load();
+  testing::set_mode(folder.path() / "VOZ.INI", 0666);
+  testing::set_mode(folder.path(), 0555);
+  const int result = testing::run_unprivileged([&] {
+    click("imgsave");
+    if (ws.messages.size() != 1) return int{testing::kWrongError};
+    const std::string& text = ws.messages[0];
+    const bool folder_named =
+        text.find("Cannot create a new file in the folder \"" + folder.str() +
+                  "\": " + std::make_error_code(std::errc::permission_denied).message()) !=
+        std::string::npos;
+    const bool file_blamed = text.find("\"" + folder.file("VOZ.INI") + "\"") != std::string::npos;
+    return folder_named && !file_blamed ? int{testing::kRefused} : int{testing::kWrongError};
+  });
+  EXPECT_EQ(result, testing::kRefused);
+  EXPECT_EQ(saved(), default_file());
+}
+
+// What the user reads when start-up cannot go on.
+TEST(StartFailureText, SaysWhatFailedInWords) {
+  const std::string path = "/emu/VOZ.INI";
+  const std::string created =
+      start_failure_text(FileError(file_action::kCreate, path, "Permission denied"));
+  EXPECT_EQ(created.rfind("VOZ.INI could not be created", 0), 0u) << created;
+  EXPECT_NE(created.find("Cannot create \"/emu/VOZ.INI\": Permission denied"), std::string::npos);
+  EXPECT_EQ(created.find("could not be read"), std::string::npos);
+
+  const std::string unread = start_failure_text(
+      FileError(file_action::kRead, path,
+                "the file is 1073741824 bytes long; a settings file is never larger than 64 MiB"));
+  EXPECT_EQ(unread.rfind("The settings could not be read", 0), 0u) << unread;
+  EXPECT_NE(unread.find("\"/emu/VOZ.INI\": the file is 1073741824 bytes long"), std::string::npos);
+
+  EXPECT_EQ(start_failure_text(std::bad_alloc()), "Start-up failed.\n\nthere is not enough memory");
+  EXPECT_EQ(start_failure_text(std::runtime_error("no fonts")), "Start-up failed.\n\nno fonts");
+}
+
+// A first start in a folder that takes no new file: "could not be created", naming VOZ.INI.
+TEST(StartFailureText, AFirstStartThatCannotCreateVozIniSaysSo) {
+  TempFolder folder;
+  testing::set_mode(folder.path(), 0555);
+  const int result = testing::run_unprivileged([&] {
+    FakeWindowSystem ws;
+    MainWindow window(folder.str(), ws);
+    try {
+      window.Form_Load();
+      return int{testing::kSucceeded};
+    } catch (const FileError& error) {
+      const std::string text = start_failure_text(error);
+      const bool says = error.action() == file_action::kCreate &&
+                        error.path() == folder.file("VOZ.INI") &&
+                        text.rfind("VOZ.INI could not be created", 0) == 0;
+      return says ? int{testing::kRefused} : int{testing::kWrongError};
+    }
+  });
+  EXPECT_EQ(result, testing::kRefused);
+  EXPECT_TRUE(folder.entries().empty());
 }
 
 }  // namespace
