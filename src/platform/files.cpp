@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "platform/files_detail.h"
@@ -136,6 +137,13 @@ std::string join(std::string_view folder, std::string_view name) {
 bool exists(const std::string& path) {
   std::error_code ec;
   return fs::status(to_fs_path(path), ec).type() != fs::file_type::not_found;
+}
+
+std::optional<std::string> program_folder(std::string_view executable) {
+  if (executable.empty()) return std::nullopt;
+  const fs::path path = to_fs_path(std::string(executable));
+  if (!path.is_absolute() || !path.has_filename()) return std::nullopt;
+  return from_fs_path(path.parent_path());
 }
 
 bool entry_exists(const std::string& path) {

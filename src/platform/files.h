@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,15 @@ bool exists(const std::string& path);
 // The most read_all takes from any file. A settings file is about 8 kB; anything this large is
 // something else (an image, a disk dump, a sparse file) and would only exhaust memory.
 inline constexpr std::uintmax_t kMaxReadBytes = std::uintmax_t{64} << 20;
+
+// The full path of the running program's executable file as the system reports it (on Linux
+// /proc/self/exe, on Windows GetModuleFileNameW), or "" when it does not tell.
+std::string executable_path();
+
+// The folder that holds `executable`, without a final separator except at a root ("C:\", "/").
+// Nothing for an empty or relative path: resolving that against the working folder would make
+// the editor work on whatever VOZ.INI lies there.
+std::optional<std::string> program_folder(std::string_view executable);
 
 // True when anything at all stands at the path itself: a file, a folder, a pipe, a device, or a
 // symbolic link, dangling or not, which is not followed. A path that cannot be examined counts as

@@ -136,6 +136,23 @@ int open_for_reading(const std::string& path) {
 
 }  // namespace
 
+std::string executable_path() {
+#ifdef __linux__
+  std::string path(4096, '\0');
+  for (;;) {
+    const ssize_t got = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (got < 0) return "";
+    if (static_cast<std::size_t>(got) < path.size()) {
+      path.resize(static_cast<std::size_t>(got));
+      return path;
+    }
+    path.resize(path.size() * 2);  // cut short: try again with more room
+  }
+#else
+  return "";
+#endif
+}
+
 std::string read_all(const std::string& path) {
   Fd file(open_for_reading(path));
   if (!file.valid()) fail(kCannotRead, path, errno);

@@ -141,6 +141,19 @@ HANDLE open_for_reading(const std::string& path) {
 
 }  // namespace
 
+std::string executable_path() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD got = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (got == 0) return "";
+    if (got < path.size()) {
+      path.resize(got);
+      return from_fs_path(fs::path(path));
+    }
+    path.resize(path.size() * 2);  // cut short: try again with more room
+  }
+}
+
 std::string read_all(const std::string& path) {
   Handle file(open_for_reading(path));
   if (!file.valid()) fail(kCannotRead, path, last_error());

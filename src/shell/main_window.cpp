@@ -73,6 +73,12 @@ std::string start_failure_text(const std::exception& error) {
   return "Start-up failed.\n\n" + front_end::failure_reason(error);
 }
 
+std::string no_program_folder_text() {
+  return "The editor cannot find the folder it was started from, where VOZ.INI lives (the system "
+         "does not tell it), so it does not start. It never falls back to the working folder, "
+         "which may hold some other VOZ.INI.";
+}
+
 MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
     : ws_(window_system), config_(std::move(program_folder)) {
   build_form1(form_);

@@ -26,6 +26,9 @@ std::string other_writer_question(const std::string& cfg_path);
 // threw); the program ends after it.
 std::string start_failure_text(const std::exception& error);
 
+// The message shown when the program's own folder, where VOZ.INI lives, cannot be found.
+std::string no_program_folder_text();
+
 // Form1: the window's control tree, its settings, and every handler of the window. The Qt view
 // draws form() and forwards the user's actions to the controls (whose handlers land here) or,
 // for the title bar, to picbarraalta_MouseMove.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <system_error>
@@ -244,6 +245,22 @@ TEST(Files, ReadingTakesNoMoreThanTheBoundWhateverTheFileClaims) {
     }
     EXPECT_EQ(growing.given, kBound + 1);
   }
+}
+
+TEST(Files, TheProgramsFolderComesOnlyFromAnAbsolutePath) {
+  EXPECT_EQ(files::program_folder("/opt/emu/quorvane-config"), "/opt/emu");
+  EXPECT_EQ(files::program_folder("/quorvane-config"), "/");
+  // What a missing /proc or an empty application path leaves: nothing to go on, and never the
+  // working folder.
+  for (const char* unknown :
+       {"", "quorvane-config", "./quorvane-config", "emu/quorvane-config", "/opt/emu/"}) {
+    EXPECT_EQ(files::program_folder(unknown), std::nullopt) << unknown;
+  }
+  // This very test program: its own folder, wherever it was started from.
+  const std::string self = files::executable_path();
+  EXPECT_EQ(fs::path(self).filename(), "platform_test");
+  EXPECT_EQ(files::program_folder(self), fs::path(self).parent_path().string());
+  EXPECT_TRUE(fs::equivalent(self, "/proc/self/exe"));
 }
 
 // The pid of a process that has come and gone.

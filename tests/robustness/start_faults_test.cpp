@@ -5,6 +5,8 @@
 // on with the values read.
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -240,6 +242,24 @@ TEST(StartFaults, RunningOutOfMemoryWhileReadingIsAFileErrorThatSaysSo) {
   EXPECT_EQ(report, "Cannot read \"" + (folder / "VOZ.INI").string() +
                         "\": there is not enough memory to hold it");
 #endif
+}
+
+// Without /proc (a bare container, a chroot) the system cannot say where the program lies, and
+// the editor has nothing to go on: no folder at all, never the working one. A tmpfs over /proc,
+// in a mount namespace of the child's own; skipped where mounting is not allowed.
+TEST(StartFaults, WithoutProcThereIsNoProgramFolder) {
+  const std::string report = run_in_child(As::Root, []() -> std::string {
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", "/proc", "tmpfs", 0, "size=16k") != 0) {
+      return "cannot hide /proc";
+    }
+    const std::string exe = files::executable_path();
+    return "executable \"" + exe + "\", folder " +
+           (files::program_folder(exe) ? "\"" + *files::program_folder(exe) + "\"" : "none");
+  });
+  if (report == "cannot hide /proc") GTEST_SKIP() << report;
+  EXPECT_EQ(report, "executable \"\", folder none");
 }
 
 }  // namespace

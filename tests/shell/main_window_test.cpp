@@ -438,6 +438,8 @@ TEST(StartFailureText, SaysWhatFailedInWords) {
 
   EXPECT_EQ(start_failure_text(std::bad_alloc()), "Start-up failed.\n\nthere is not enough memory");
   EXPECT_EQ(start_failure_text(std::runtime_error("no fonts")), "Start-up failed.\n\nno fonts");
+  EXPECT_NE(no_program_folder_text().find("never falls back to the working folder"),
+            std::string::npos);
 }
 
 // A first start in a folder that takes no new file: "could not be created", naming VOZ.INI.
