@@ -5,6 +5,7 @@
 
 #include "panels/panels.h"
 #include "platform/front_end.h"
+#include "settings/text_encoding.h"
 #include "shell/form_layout.h"
 
 namespace quorvane {
@@ -83,6 +84,12 @@ MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
     : ws_(window_system), config_(std::move(program_folder)) {
   build_form1(form_);
   wire_handlers();
+  // Started through a link, or from a second copy, the editor may work on another folder than
+  // the user thinks; the title bar says which. The title text lies on the bar and takes the
+  // pointer over its own area, so it says it too.
+  const std::string where = utf8_to_cp1252_for_display(config_.cfg_path());
+  form_.at("picbarraalta").tooltip = where;
+  form_.at("Label1").tooltip = where;
 }
 
 void MainWindow::wire_handlers() {

@@ -401,6 +401,16 @@ TEST_F(MainWindowTest, ALinkWithoutABrowserShowsItsAddressAndTheProgramGoesOn) {
   EXPECT_EQ(ws.ended, 0);
 }
 
+TEST_F(MainWindowTest, TheTitleBarSaysWhichFileItEdits) {
+  EXPECT_EQ(at("picbarraalta").tooltip, folder.file("VOZ.INI"));
+  EXPECT_EQ(at("Label1").tooltip, folder.file("VOZ.INI"));
+  // The model holds Windows-1252; the path comes as UTF-8.
+  FakeWindowSystem other_ws;
+  MainWindow other((folder / "Jeux \u00e9t\u00e9").string(), other_ws);
+  EXPECT_EQ(other.form().at("picbarraalta").tooltip,
+            (folder / "Jeux \xE9t\xE9" / "VOZ.INI").string());
+}
+
 // VOZ.INI itself may be written; the folder refuses the new file a save makes beside it.
 TEST_F(MainWindowTest, ASaveTheFolderRefusesNamesTheFolderNotTheFile) {
   window.Form_Load();
