@@ -1,6 +1,7 @@
 #include "platform/front_end.h"
 
 #include <cmath>
+#include <new>
 
 namespace quorvane::front_end {
 
@@ -25,6 +26,11 @@ Placement inside(const Control& container, const Placement& in) {
 
 std::string describe(const Control& control, std::string_view event) {
   return std::string(event) + " " + control.display_name();
+}
+
+std::string failure_reason(const std::exception& error) {
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return "there is not enough memory";
+  return error.what();
 }
 
 std::string handler_failure_text(std::string_view what, std::string_view reason) {

@@ -27,6 +27,7 @@
 //  4. Convert text at the edge only: the model holds Windows-1252 bytes; the widgets speak the
 //     toolkit's Unicode. Characters Windows-1252 cannot hold are refused in edit fields.
 
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -63,6 +64,10 @@ Placement inside(const Control& container, const Placement& in);
 
 // "Clicking ch_global(3)", for the message of a failure.
 std::string describe(const Control& control, std::string_view event);
+
+// The reason to show for an exception: its own text, except for running out of memory, whose own
+// text ("std::bad_alloc") tells a user nothing.
+std::string failure_reason(const std::exception& error);
 
 // The message shown when something escapes a handler; the program ends after it.
 std::string handler_failure_text(std::string_view what, std::string_view reason);

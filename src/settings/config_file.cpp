@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "settings/config_template.h"
+#include "settings/text_encoding.h"
 
 namespace quorvane {
 
@@ -148,21 +149,40 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
   // A save cut short by a crash or a power cut leaves its temporary file behind; the editor that
   // made it is gone, so its leftovers go now.
   files::remove_stale_temporaries(cfg_path_);
-  files::remove_stale_temporaries(backup_path_);
+  files::remove_stale_temporaries(backup_path_, files::Links::DoNotFollow);
   // Only a file that is not there at all is replaced by the defaults: one that exists but cannot
   // be read still holds the user's settings, and the error says why it could not be read.
   if (!files::exists(cfg_path_)) {
-    write_config(table);
+    try {
+      write_config(table);
+    } catch (const FileError& error) {
+      // Whatever stopped it, the file the user does not have yet is what is missing.
+      throw FileError(file_action::kCreate, cfg_path_, error.reason());
+    }
     outcome.created_default = true;
   }
-  parse_config_text(files::read_all(cfg_path_), table);
-
-  // Never refreshed: the backup keeps the file as it stood the first time the editor ran. Only a
-  // backup that cannot be read is no backup; a folder in its place makes the copy fail, and the
-  // caller warns about it.
-  if (!files::can_open_for_reading(backup_path_)) {
+  const std::string bytes = files::read_all(cfg_path_);
+  known_ = Fingerprint::of(bytes);
+  if (starts_with_utf16_mark(bytes)) {
+    // What Notepad saves as "Unicode". Its settings are read as the text they are, and the save
+    // writes them as the emulator's Windows-1252; a character that would not survive that stops
+    // the start before anything is written.
     try {
-      files::copy(cfg_path_, backup_path_);
+      parse_config_text(utf16_to_cp1252(bytes), table);
+    } catch (const EncodingError& error) {
+      throw FileError(file_action::kRead, cfg_path_,
+                      std::string("it is UTF-16 text, and ") + error.what());
+    }
+  } else {
+    parse_config_text(bytes, table);
+  }
+
+  // Never refreshed: the backup keeps the file as it stood the first time the editor ran.
+  // Whatever stands at its name (a file, even one that cannot be read, a folder, a pipe, a link
+  // leading anywhere or nowhere) is that backup and is never written, followed or replaced.
+  if (!files::entry_exists(backup_path_)) {
+    try {
+      files::create_new(backup_path_, bytes, cfg_path_);
     } catch (const FileError& error) {
       outcome.backup_error = error;
     }
@@ -176,12 +196,34 @@ void ConfigFile::write_config(const SettingsTable& table) {
   for (Row row : kAllRows) {
     if (SettingsTable::is_section_row(row)) continue;
     if (table.value(row).find_first_of("\r\n") != std::string::npos) {
-      throw FileError("Cannot write", cfg_path_,
+      throw FileError(file_action::kWrite, cfg_path_,
                       "the value of " + std::string(key_name(row)) + " in " +
                           std::string(SettingsTable::section(row)) + " contains a line break");
     }
   }
-  files::write_atomic(cfg_path_, build_config_text(table));
+  const std::string text = build_config_text(table);
+  files::write_atomic(cfg_path_, text);
+  known_ = Fingerprint::of(text);
+}
+
+bool ConfigFile::changed_on_disk() const {
+  if (!files::exists(cfg_path_)) return false;
+  try {
+    return Fingerprint::of(files::read_all(cfg_path_)) != known_;
+  } catch (const FileError&) {
+    return files::exists(cfg_path_);  // gone between the two looks: nothing to lose
+  }
+}
+
+// FNV-1a over the bytes, with their count: two files of one size with one hash do not come
+// about by chance.
+ConfigFile::Fingerprint ConfigFile::Fingerprint::of(std::string_view bytes) {
+  std::uint64_t hash = 14695981039346656037u;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211u;
+  }
+  return Fingerprint{bytes.size(), hash};
 }
 
 }  // namespace quorvane

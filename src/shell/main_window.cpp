@@ -4,6 +4,8 @@
 
 #include "panels/layout.h"
 #include "panels/registry.h"
+#include "platform/front_end.h"
+#include "settings/text_encoding.h"
 #include "shell/form_layout.h"
 
 namespace quorvane {
@@ -21,10 +23,45 @@ int fade_alpha(int fade_level) {
 
 }  // namespace
 
+std::string other_writer_question(const std::string& cfg_path) {
+  return "\"" + cfg_path +
+         "\"\n\nwas changed by another program since the editor opened it (the emulator or a "
+         "second editor may have saved it).\n\nReplace it with the settings in this window, or go "
+         "back and leave it as it is?";
+}
+
+std::string start_failure_text(const std::exception& error) {
+  const auto* file = dynamic_cast<const FileError*>(&error);
+  if (file != nullptr && file->action() == file_action::kCreate) {
+    return std::string(
+               "VOZ.INI could not be created, and the editor cannot start without it.\n\n") +
+           file->what();
+  }
+  if (file != nullptr) {
+    return std::string(
+               "The settings could not be read, so the editor does not start. Nothing "
+               "was written.\n\n") +
+           file->what();
+  }
+  return "Start-up failed.\n\n" + front_end::failure_reason(error);
+}
+
+std::string no_program_folder_text() {
+  return "The editor cannot find the folder it was started from, where VOZ.INI lives (the system "
+         "does not tell it), so it does not start. It never falls back to the working folder, "
+         "which may hold some other VOZ.INI.";
+}
+
 MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
     : ws_(window_system), config_(std::move(program_folder)) {
   build_form1(form_);
   wire_handlers();
+  // Started through a link, or from a second copy, the editor may work on another folder than
+  // the user thinks; the title bar says which. The title text lies on the bar and takes the
+  // pointer over its own area, so it says it too.
+  const std::string where = utf8_to_cp1252_for_display(config_.cfg_path());
+  form_.at("picbarraalta").tooltip = where;
+  form_.at("Label1").tooltip = where;
 }
 
 void MainWindow::wire_handlers() {
@@ -54,9 +91,17 @@ void MainWindow::wire_handlers() {
     }
   }
 
-  form_.at("img_intro_a").on_click([this](Control&) { ws_.open_url(links::kEmulatorSite); });
-  form_.at("img_intro_b").on_click([this](Control&) { ws_.open_url(links::kDeveloperSite); });
-  form_.at("img_intro_c").on_click([this](Control&) { ws_.open_url(links::kCommunitySite); });
+  form_.at("img_intro_a").on_click([this](Control&) { open_link(links::kEmulatorSite); });
+  form_.at("img_intro_b").on_click([this](Control&) { open_link(links::kDeveloperSite); });
+  form_.at("img_intro_c").on_click([this](Control&) { open_link(links::kCommunitySite); });
+}
+
+void MainWindow::open_link(const std::string& url) {
+  if (ws_.open_url(url)) return;
+  ws_.show_message(MessageKind::Warning, kWindowTitle,
+                   "No web browser could be started to open this link. To visit it, copy the "
+                   "address into a browser:\n\n" +
+                       url);
 }
 
 void MainWindow::Form_Load() {
@@ -91,6 +136,15 @@ void MainWindow::collect_panel(int n) {
 
 void MainWindow::imgsave_Click() {
   collect_panel(cur_panel_);
+  if (config_.changed_on_disk()) {
+    // The question lets window events run; a fade under way would close the window behind it
+    // and take the edits along. Saving after all starts the fade again.
+    stop_fade();
+    if (!ws_.ask(kWindowTitle, other_writer_question(config_.cfg_path()), "Replace it",
+                 "Go back")) {
+      return;
+    }
+  }
   try {
     config_.write_config(table_);
   } catch (const FileError& error) {
@@ -99,8 +153,13 @@ void MainWindow::imgsave_Click() {
     // under way (an earlier close or save) stops first, or it would close the window behind the
     // message and take the edits with it.
     stop_fade();
+    const std::string why =
+        error.action() == file_action::kNoNewFileIn
+            ? "\n\nSaving writes the new VOZ.INI beside the old one before it takes its place, so "
+              "the folder must let a new file be made there."
+            : "";
     ws_.show_message(MessageKind::Error, kWindowTitle,
-                     std::string("The settings could not be saved.\n\n") + error.what() +
+                     std::string("The settings could not be saved.\n\n") + error.what() + why +
                          "\n\nVOZ.INI is unchanged and your changes are still in the window.");
     return;
   }

@@ -46,6 +46,10 @@ TEST_F(ViewTest, WindowAndControlsStandWhereTheirTwipsSay) {
   EXPECT_EQ(widget("lblvideo_1", 20)->cursor().shape(), Qt::PointingHandCursor);
   EXPECT_NE(widget("lblvideo_1", 7)->cursor().shape(), Qt::PointingHandCursor);
   EXPECT_EQ(video->toolTip(), "Video Settings");
+  // The title bar, and the title on it, say which VOZ.INI the window edits.
+  const QString path = QString::fromStdString(folder.file("VOZ.INI"));
+  EXPECT_EQ(widget("picbarraalta")->toolTip(), path);
+  EXPECT_EQ(widget("Label1")->toolTip(), path);
 }
 
 TEST_F(ViewTest, ClickingACheckBoxFlipsItsCaptionInTheModelAndOnScreen) {

@@ -406,7 +406,7 @@ void QtView::Impl::dispatch(const QString& what, F&& f) {
     if (!ws.ended()) sync();
   } catch (const std::exception& e) {
     syncing = false;
-    fail(what, QString::fromUtf8(e.what()));
+    fail(what, QString::fromStdString(front_end::failure_reason(e)));
   } catch (...) {
     syncing = false;
     fail(what, QStringLiteral("an unknown error"));
