@@ -26,7 +26,8 @@
 #   standard streams, on the prefix's own Xvfb display if it has one, and exits with the
 #   program's status.
 # stop: `wineserver -k` (ends the server and every Wine process of the prefix), then the Xvfb
-#   server that `start` started, if any.
+#   server that `start` started, if any. A run that never stops (interrupted, or one that only
+#   listed tests) leaves both running until the next start and stop in the same prefix.
 #
 # What it leaves: the prefix folder; in it .quorvane-ready once it is made, and while a private
 #   Xvfb runs, .quorvane-display (its DISPLAY, e.g. ":5") and .quorvane-xvfb-pid; beside it
@@ -97,7 +98,8 @@ start() {
     die "wineserver -p failed with status $server"
   fi
   if [ "$server" -eq 0 ]; then
-    rm -f "$display_file" "$xvfb_pid_file"
+    # A run that was cut short (CTest interrupted, say) never stopped its Xvfb.
+    stop_private_xvfb
     if [ "${QUORVANE_WINE_XVFB:-0}" = 1 ]; then start_private_xvfb; fi
   fi
   local display=(-u DISPLAY)
@@ -114,12 +116,19 @@ start() {
   fi
 }
 
+# The Xvfb server an earlier start left, if it still runs (a pid, once free, may be anyone's).
+stop_private_xvfb() {
+  if [ -f "$xvfb_pid_file" ]; then
+    local xvfb_pid
+    xvfb_pid=$(cat "$xvfb_pid_file")
+    if [ "$(cat "/proc/$xvfb_pid/comm" 2>/dev/null)" = Xvfb ]; then kill "$xvfb_pid" 2>/dev/null; fi
+  fi
+  rm -f "$xvfb_pid_file" "$display_file"
+}
+
 stop() {
   quietly "$WINESERVER" -k || true
-  if [ -f "$xvfb_pid_file" ]; then
-    kill "$(cat "$xvfb_pid_file")" 2>/dev/null || true
-    rm -f "$xvfb_pid_file" "$display_file"
-  fi
+  stop_private_xvfb
 }
 
 case "$1" in

@@ -318,7 +318,7 @@ TEST_F(MainWindowTest, AFailedBackupWarnsOnceAndStartGoesOn) {
     window.Form_Load();
     const bool warned =
         ws.messages.size() == 1 && ws.messages[0].find("VOZ_backup.INI") != std::string::npos;
-    return warned && window.table().value(23) == "y" && window.cur_panel() == kNoPanel
+    return warned && window.table().value(row::vsync) == "y" && window.cur_panel() == kNoPanel
                ? int{testing::kRefused}
                : int{testing::kWrongError};
   });
