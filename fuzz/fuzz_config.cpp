@@ -11,6 +11,7 @@
 
 #include "settings/config_file.h"
 #include "settings/settings_table.h"
+#include "settings/text_encoding.h"
 
 namespace {
 
@@ -51,7 +52,23 @@ std::size_t count(std::string_view text, char c) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+
+  // A file saved as UTF-16 is read as the Windows-1252 text it converts to, as read_config does;
+  // one that does not convert stops the start, naming a line of the file.
+  std::string converted;
+  if (quorvane::starts_with_utf16_mark(input)) {
+    try {
+      converted = quorvane::utf16_to_cp1252(input);
+    } catch (const quorvane::EncodingError& error) {
+      check(error.line() >= 1 && static_cast<std::size_t>(error.line()) <= size / 2,
+            "encoding error names no line of the file");
+      return 0;
+    }
+    // Every code unit that converts is one character that fits in one byte.
+    check(converted.size() == (size - 2) / 2, "conversion lost or made characters");
+    input = converted;
+  }
 
   SettingsTable first;
   quorvane::parse_config_text(input, first);

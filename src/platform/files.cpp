@@ -140,15 +140,23 @@ bool exists(const std::string& path) {
 }
 
 std::optional<std::string> program_folder(std::string_view executable) {
-  if (executable.empty()) return std::nullopt;
-  const fs::path path = to_fs_path(std::string(executable));
-  if (!path.is_absolute() || !path.has_filename()) return std::nullopt;
-  return from_fs_path(path.parent_path());
-}
-
-bool entry_exists(const std::string& path) {
-  std::error_code ec;
-  return fs::symlink_status(to_fs_path(path), ec).type() != fs::file_type::not_found;
+  // By hand rather than with std::filesystem, which on Windows (MinGW) takes "\\server\share"
+  // for a relative path.
+#ifdef _WIN32
+  const bool drive = executable.size() >= 3 && executable[1] == ':' && is_separator(executable[2]);
+  const bool network =
+      executable.size() >= 2 && is_separator(executable[0]) && is_separator(executable[1]);
+  const std::size_t root = drive ? 3 : 2;
+  if (!drive && !network) return std::nullopt;
+#else
+  const std::size_t root = 1;
+  if (executable.empty() || executable[0] != '/') return std::nullopt;
+#endif
+  if (is_separator(executable.back())) return std::nullopt;
+  std::size_t end = executable.size() - 1;
+  while (!is_separator(executable[end])) --end;
+  // The root keeps its separator ("C:\", "/"); any other folder loses it.
+  return std::string(executable.substr(0, end < root ? root : end));
 }
 
 }  // namespace quorvane::files

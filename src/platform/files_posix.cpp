@@ -153,6 +153,11 @@ std::string executable_path() {
 #endif
 }
 
+bool entry_exists(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 || errno != ENOENT;
+}
+
 std::string read_all(const std::string& path) {
   Fd file(open_for_reading(path));
   if (!file.valid()) fail(kCannotRead, path, errno);

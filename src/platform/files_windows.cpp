@@ -206,6 +206,14 @@ std::string executable_path() {
   }
 }
 
+// The attributes of the name itself: a symbolic link or junction is a reparse point, never
+// followed here, whether or not anything is at its end. (MinGW's std::filesystem sees no links.)
+bool entry_exists(const std::string& path) {
+  if (GetFileAttributesW(to_fs_path(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD error = GetLastError();
+  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
 std::string read_all(const std::string& path) {
   Handle file(open_for_reading(path));
   if (!file.valid()) {
@@ -303,14 +311,21 @@ bool create_new(const std::string& path, std::string_view bytes, const std::stri
   TempFile temp;
   write_temp(temp, target, bytes, kCannotCreate, path, false);
   carry_over_security(model, temp.path(), attributes);
-  // Without MOVEFILE_REPLACE_EXISTING the move fails on any name that is taken, a link included.
-  if (!MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
-    fail(kCannotCreate, path, static_cast<int>(error));
+  // A hard link is refused wherever anything stands at the name. A move without
+  // MOVEFILE_REPLACE_EXISTING is too on Windows, but Wine checks the name through Unix links and
+  // then renames, which replaces a link that leads nowhere; so the link comes first, and the move
+  // only where the file system has no hard links (FAT, some network shares).
+  if (CreateHardLinkW(target.c_str(), temp.path().c_str(), nullptr)) return true;
+  DWORD error = GetLastError();
+  if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+    if (MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+      temp.commit();
+      return true;
+    }
+    error = GetLastError();
   }
-  temp.commit();
-  return true;
+  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
+  fail(kCannotCreate, path, static_cast<int>(error));
 }
 
 }  // namespace quorvane::files

@@ -109,7 +109,7 @@ TEST(WindowsFiles, AFileHeldOpenWithoutReadSharingCannotBeRead) {
   const fs::path path = folder / "VOZ.INI";
   write_bytes(path, "old");
   const HeldOpen held(path, GENERIC_WRITE, 0);
-  EXPECT_FALSE(files::can_open_for_reading(path.string()));
+  EXPECT_TRUE(files::entry_exists(path.string()));  // a backup held open is still a backup
   try {
     files::read_all(path.string());
     ADD_FAILURE() << "read a file held without read sharing";
@@ -118,6 +118,50 @@ TEST(WindowsFiles, AFileHeldOpenWithoutReadSharingCannotBeRead) {
     EXPECT_FALSE(error.reason().empty());
   }
   EXPECT_TRUE(files::exists(path.string()));
+}
+
+// A new file (the backup) never replaces, follows or writes through what stands at its name.
+TEST(WindowsFiles, CreatingANewFileNeverTouchesWhatStandsAtItsName) {
+  TempFolder folder;
+  write_bytes(folder / "VOZ.INI", "mine");
+  const fs::path name = folder / "VOZ_backup.INI";
+  write_bytes(name, "old backup");
+  {
+    const HeldOpen held(name, GENERIC_READ, 0);
+    EXPECT_TRUE(files::entry_exists(name.string()));
+    EXPECT_FALSE(files::create_new(name.string(), "new", (folder / "VOZ.INI").string()));
+  }
+  EXPECT_EQ(read_bytes(name), "old backup");
+  fs::remove(name);
+  fs::create_directory(name);
+  EXPECT_FALSE(files::create_new(name.string(), "new", (folder / "VOZ.INI").string()));
+  EXPECT_TRUE(fs::is_empty(name));
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI"}));
+  fs::remove(name);
+
+  // The name free, the file is made, with the hidden attribute of its model.
+  set_attributes(folder / "VOZ.INI", FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(files::create_new(name.string(), "new", (folder / "VOZ.INI").string()));
+  EXPECT_EQ(read_bytes(name), "new");
+  EXPECT_NE(attributes_of(name) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI"}));
+
+#ifdef QUORVANE_UNIX_LINKS
+  // Links made from the Linux side: to a file, to nothing at all, and round in a loop. Wine looks
+  // through Unix links, so one that leads nowhere looks like no file at all; making the new file
+  // is what must still refuse.
+  const fs::path links = QUORVANE_UNIX_LINKS;
+  if (!fs::exists(links / "data")) GTEST_SKIP() << "no Unix links in " << links.string();
+  const std::string target = read_bytes(links / "data" / "settings.ini");
+  EXPECT_TRUE(files::entry_exists((links / "emulator" / "VOZ.INI").string()));
+  for (const fs::path& link : {links / "emulator" / "VOZ.INI", links / "backup" / "VOZ_backup.INI",
+                               links / "loop" / "a.INI"}) {
+    SCOPED_TRACE(link.string());
+    EXPECT_FALSE(files::create_new(link.string(), "new", (folder / "VOZ.INI").string()));
+  }
+  EXPECT_EQ(read_bytes(links / "data" / "settings.ini"), target);
+  EXPECT_FALSE(fs::exists(links / "nowhere"));
+#endif
 }
 
 }  // namespace

@@ -8,11 +8,12 @@ set(links
   "linked-data=data"                           # a folder reached through a link
   "loop/a.INI=b.INI"                           # a chain that never ends
   "loop/b.INI=a.INI"
+  "backup/VOZ_backup.INI=../nowhere/none.INI"  # a link to nothing at all
 )
 
 if(MODE STREQUAL "make")
   file(REMOVE_RECURSE ${FOLDER})
-  file(MAKE_DIRECTORY ${FOLDER}/data ${FOLDER}/emulator ${FOLDER}/loop)
+  file(MAKE_DIRECTORY ${FOLDER}/data ${FOLDER}/emulator ${FOLDER}/loop ${FOLDER}/backup)
   file(WRITE ${FOLDER}/data/settings.ini "old")
   foreach(link IN LISTS links)
     string(REPLACE "=" ";" parts "${link}")

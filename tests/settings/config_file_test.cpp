@@ -1,7 +1,10 @@
 #include "settings/config_file.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <string>
 
@@ -150,18 +153,18 @@ TEST(ConfigFile, FolderStandingWhereTheFileShouldBeFailsCleanly) {
   EXPECT_EQ(read_bytes(fs::path(config.cfg_path()) / "inside"), "kept");
 }
 
-// What a save that must fail reports, from wherever it ran: refused when it names `blamed` (the
-// file, or the folder that cannot take a new file) with a reason.
-int save_outcome(ConfigFile& config, const std::string& blamed) {
+// What a save that must fail reports, from wherever it ran: kRefused when the error names
+// `blamed` (the file, or the folder that cannot take a new file), by default VOZ.INI.
+int save_outcome(ConfigFile& config, const std::string& blamed = "") {
   try {
     config.write_config(distinct_table());
     return kSucceeded;
   } catch (const FileError& error) {
-    return error.path() == blamed && !error.reason().empty() ? kRefused : kWrongError;
+    const std::string& named = blamed.empty() ? config.cfg_path() : blamed;
+    return error.path() == named && !error.reason().empty() ? kRefused : kWrongError;
   }
 }
 
-int save_outcome(ConfigFile& config) { return save_outcome(config, config.cfg_path()); }
 
 TEST(ConfigFile, AReadOnlyFileIsNotReplaced) {
   TempFolder folder;
@@ -196,7 +199,7 @@ TEST(ConfigFile, AReadOnlyFolderLeavesTheOldFileAsItWas) {
   write_bytes(config.cfg_path(), old);
   set_mode(config.cfg_path(), fs::perms(0666));
   set_mode(folder.path(), fs::perms(0555));
-  // The file is writable and not to blame: the folder cannot take the new file.
+  // VOZ.INI may be written; the folder is what refuses, and what the error names.
   EXPECT_EQ(run_unprivileged([&] { return save_outcome(config, folder.str()); }), kRefused);
   EXPECT_EQ(read_bytes(config.cfg_path()), old);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
@@ -273,11 +276,26 @@ TEST(ConfigFile, BackupInAReadOnlyFolderIsReportedAndTheValuesAreStillRead) {
 #endif
 }
 
+// Whatever stands at the backup's name is the backup, a folder too: nothing is tried, nothing
+// reported, and the values are read.
+TEST(ConfigFile, AFolderWhereTheBackupGoesIsTheBackupAndIsLeftAlone) {
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  write_bytes(config.cfg_path(), "[sound]\nsound=n\n");
+  fs::create_directory(config.backup_path());
+  SettingsTable table;
+  const ReadOutcome outcome = config.read_config(table);
+  EXPECT_FALSE(outcome.backup_error.has_value());
+  EXPECT_EQ(table.value(row::sound), "n");
+  EXPECT_TRUE(fs::is_directory(config.backup_path()));
+  EXPECT_TRUE(fs::is_empty(config.backup_path()));
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI"}));
+}
+
 // A private settings file never gets a backup that others may read, whatever the umask says.
 TEST(ConfigFile, TheBackupHasThePermissionsOfVozIni) {
 #ifdef _WIN32
-  GTEST_SKIP() << "file modes and the umask are POSIX's; on Windows the backup inherits the "
-                  "folder's access rules as VOZ.INI does";
+  GTEST_SKIP() << "file modes are POSIX's; on Windows the backup takes VOZ.INI's access rules";
 #else
   const mode_t umask_before = ::umask(0);
   for (const fs::perms mode : {fs::perms(0600), fs::perms(0644), fs::perms(0664)}) {
