@@ -98,10 +98,12 @@ PAGE_TOP=965
 
 # click_twips <window> <left> <top> <width> <height> [origin-left origin-top]: clicks the middle
 # of a control's rectangle given in twips within a container whose client area is at the origin.
+# WINDOW_DPI (default 96) is the scale the window is drawn at: 1440 twips make an inch.
 click_twips() {
   local win=$1 left=$2 top=$3 width=$4 height=$5 ox=${6:-$PAGE_LEFT} oy=${7:-$PAGE_TOP}
-  local x=$(((ox + left + width / 2) / 15))
-  local y=$(((oy + top + height / 2) / 15))
+  local dpi=${WINDOW_DPI:-96}
+  local x=$(((ox + left + width / 2) * dpi / 1440))
+  local y=$(((oy + top + height / 2) * dpi / 1440))
   xdotool mousemove --window "$win" "$x" "$y" click 1
 }
 

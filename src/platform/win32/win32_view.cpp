@@ -106,7 +106,8 @@ struct Binding {
   // Where the control's container has its client area, and (for a container) its own.
   Placement in;
   Placement inner;
-  RECT box{};  // as laid out, in the container's window
+  RECT box{};    // as laid out, in the container's client area
+  RECT frame{};  // a container's border: its width on each side
   HBRUSH brush = nullptr;
   bool caption_set = false;
   std::string caption;
@@ -145,6 +146,7 @@ struct Win32View::Impl {
 
   void build(int wanted_dpi);
   void create(std::size_t index);
+  void stack(const Control& container);
   HWND create_child(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD ex_style,
                     std::size_t index);
   void add_tooltips();
@@ -162,6 +164,7 @@ struct Win32View::Impl {
   void paint_surface(std::size_t container, HDC dc);
   // The same, beneath one child: the child's DC, the child's top left at its origin.
   void paint_beneath(const Binding& child, HDC dc);
+  void paint_frame(const Binding& b);
 
   template <class F>
   void dispatch(const std::string& what, F&& f);
@@ -274,6 +277,9 @@ void Win32View::Impl::build(int wanted_dpi) {
 
   const auto& controls = form.controls();
   for (std::size_t i = 1; i < controls.size(); ++i) create(i);
+  for (const auto& control : controls) {
+    if (control->kind() == Kind::PictureBox) stack(*control);
+  }
   add_tooltips();
   layout();
 }
@@ -365,19 +371,26 @@ void Win32View::Impl::create(std::size_t index) {
   if (c.kind() == Kind::ComboBox || c.kind() == Kind::DriveList) {
     SendMessageW(hwnd, CB_SETMINVISIBLE, kComboListItems, 0);
   }
+}
 
-  // A container's children are drawn in order, later ones above. A new window goes to the
-  // bottom of its siblings, so one that overlaps an earlier sibling is raised above them all;
-  // the others keep creation order, which is also the order Tab takes through them.
-  const Twips& r = c.rect();
-  for (Control* sibling : c.parent()->children()) {
-    if (sibling == &c) break;
-    const Twips& s = sibling->rect();
-    const bool overlaps = r.left < s.left + s.width && s.left < r.left + r.width &&
-                          r.top < s.top + s.height && s.top < r.top + r.height;
-    if (overlaps && sibling->kind() != Kind::Timer) {
-      SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      break;
+void Win32View::Impl::stack(const Control& container) {
+  // A container's children are drawn in order, later ones above (a sub-page is moved to the end
+  // of its panel's children, so it is not where it was made). A new window goes to the bottom of
+  // its siblings; each child that overlaps an earlier one is raised above them all, and the
+  // others keep the order they were made in, which is also the order Tab takes through them.
+  const std::vector<Control*>& children = container.children();
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    const Twips& r = children[i]->rect();
+    HWND hwnd = bindings[by_control.at(children[i])].hwnd;
+    if (hwnd == nullptr) continue;
+    for (std::size_t j = 0; j < i; ++j) {
+      const Twips& s = children[j]->rect();
+      const bool overlaps = r.left < s.left + s.width && s.left < r.left + r.width &&
+                            r.top < s.top + s.height && s.top < r.top + r.height;
+      if (overlaps && children[j]->kind() != Kind::Timer) {
+        SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        break;
+      }
     }
   }
 }
@@ -418,18 +431,25 @@ void Win32View::Impl::place(std::size_t index) {
   Binding& b = bindings[index];
   if (b.hwnd == nullptr) return;
   const Control& c = *b.control;
-  const Binding& container = bindings[b.parent];
   // Pixels are rounded from window-wide twips, so that what lines up in twips lines up on
-  // screen; a container's window begins at its border, its client area inside it.
+  // screen.
   const front_end::PixelRect p = front_end::place(c.rect(), b.in, dpi);
-  const Twips& outer = container.control->rect();
-  const int offset_x = b.parent == 0 ? 0
-                                     : to_pixels(b.in.client_left, dpi) -
-                                           to_pixels(container.in.client_left + outer.left, dpi);
-  const int offset_y = b.parent == 0 ? 0
-                                     : to_pixels(b.in.client_top, dpi) -
-                                           to_pixels(container.in.client_top + outer.top, dpi);
-  b.box = RECT{p.x + offset_x, p.y + offset_y, p.x + offset_x + p.width, p.y + offset_y + p.height};
+  b.box = RECT{p.x, p.y, p.x + p.width, p.y + p.height};
+  if (c.kind() == Kind::PictureBox && c.border) {
+    // The border is a pixel at 96 dpi, as wide as the layout's rounding makes it at others. It
+    // lies outside the client area, so that the children cannot draw over it.
+    const Twips& r = c.rect();
+    const int left = b.in.client_left + r.left;
+    const int top = b.in.client_top + r.top;
+    b.frame =
+        RECT{to_pixels(left + kTwipsPerPixel, dpi) - to_pixels(left, dpi),
+             to_pixels(top + kTwipsPerPixel, dpi) - to_pixels(top, dpi),
+             to_pixels(left + r.width, dpi) - to_pixels(left + r.width - kTwipsPerPixel, dpi),
+             to_pixels(top + r.height, dpi) - to_pixels(top + r.height - kTwipsPerPixel, dpi)};
+    SetWindowPos(b.hwnd, nullptr, b.box.left, b.box.top, p.width, p.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    return;
+  }
 
   switch (c.kind()) {
     case Kind::Line:
@@ -560,33 +580,28 @@ void Win32View::Impl::fit_items(Binding& b) {
 
 void Win32View::Impl::paint_surface(std::size_t container, HDC dc) {
   const Binding& b = bindings[container];
-  const Control& c = *b.control;
+  RECT client{};
+  GetClientRect(b.hwnd, &client);
+  FillRect(dc, &client, b.brush);
+  art.draw(dc, b.control->picture, client, dpi);
+}
+
+void Win32View::Impl::paint_frame(const Binding& b) {
+  if (b.frame.left == 0 && b.frame.top == 0 && b.frame.right == 0 && b.frame.bottom == 0) return;
+  HDC dc = GetWindowDC(b.hwnd);
+  if (dc == nullptr) return;
   RECT all{};
-  GetClientRect(b.hwnd, &all);
-  FillRect(dc, &all, b.brush);
-  RECT inside = all;
-  if (c.border) {
-    // The border is a pixel at 96 dpi, as wide as the layout's rounding makes it at others.
-    const Twips& r = c.rect();
-    const int left = b.in.client_left + r.left;
-    const int top = b.in.client_top + r.top;
-    inside.left = to_pixels(left + kTwipsPerPixel, dpi) - to_pixels(left, dpi);
-    inside.top = to_pixels(top + kTwipsPerPixel, dpi) - to_pixels(top, dpi);
-    inside.right = all.right - (to_pixels(left + r.width, dpi) -
-                                to_pixels(left + r.width - kTwipsPerPixel, dpi));
-    inside.bottom = all.bottom - (to_pixels(top + r.height, dpi) -
-                                  to_pixels(top + r.height - kTwipsPerPixel, dpi));
-  }
-  art.draw(dc, c.picture, inside, dpi);
-  if (c.border) {
-    HBRUSH frame = CreateSolidBrush(kBorderColour);
-    const RECT edges[] = {{0, 0, all.right, inside.top},
-                          {0, inside.bottom, all.right, all.bottom},
-                          {0, inside.top, inside.left, inside.bottom},
-                          {inside.right, inside.top, all.right, inside.bottom}};
-    for (const RECT& edge : edges) FillRect(dc, &edge, frame);
-    DeleteObject(frame);
-  }
+  GetWindowRect(b.hwnd, &all);
+  OffsetRect(&all, -all.left, -all.top);
+  const RECT edges[] = {
+      {0, 0, all.right, b.frame.top},
+      {0, all.bottom - b.frame.bottom, all.right, all.bottom},
+      {0, b.frame.top, b.frame.left, all.bottom - b.frame.bottom},
+      {all.right - b.frame.right, b.frame.top, all.right, all.bottom - b.frame.bottom}};
+  HBRUSH frame = CreateSolidBrush(kBorderColour);
+  for (const RECT& edge : edges) FillRect(dc, &edge, frame);
+  DeleteObject(frame);
+  ReleaseDC(b.hwnd, dc);
 }
 
 void Win32View::Impl::paint_beneath(const Binding& child, HDC dc) {
@@ -850,6 +865,24 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
   Binding& b = bindings[index];
   Control& c = *b.control;
   switch (message) {
+    case WM_NCCALCSIZE:
+      if (hwnd != main) {
+        RECT* r = reinterpret_cast<RECT*>(l);  // the first of NCCALCSIZE_PARAMS' rectangles too
+        r->left += b.frame.left;
+        r->top += b.frame.top;
+        r->right -= b.frame.right;
+        r->bottom -= b.frame.bottom;
+        if (r->right < r->left) r->right = r->left;
+        if (r->bottom < r->top) r->bottom = r->top;
+        return 0;
+      }
+      break;
+    case WM_NCPAINT:
+      if (hwnd != main) {
+        paint_frame(b);
+        return 0;
+      }
+      break;
     case WM_ERASEBKGND:
       paint_surface(index, reinterpret_cast<HDC>(w));
       return 1;
