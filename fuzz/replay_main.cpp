@@ -15,6 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace fs = std::filesystem;
 
+// For printing: a path's native characters are wchar_t on Windows, so %s cannot take c_str().
+std::string printable(const fs::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
 int main(int argc, char** argv) {
   std::vector<fs::path> inputs;
   for (int i = 1; i < argc; ++i) {
@@ -36,11 +42,11 @@ int main(int argc, char** argv) {
   for (const fs::path& input : inputs) {
     std::ifstream in(input, std::ios::binary);
     if (!in) {
-      std::fprintf(stderr, "cannot read %s\n", input.c_str());
+      std::fprintf(stderr, "cannot read %s\n", printable(input).c_str());
       return 2;
     }
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::printf("%s (%zu bytes)\n", input.filename().c_str(), bytes.size());
+    std::printf("%s (%zu bytes)\n", printable(input.filename()).c_str(), bytes.size());
     std::fflush(stdout);
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   }

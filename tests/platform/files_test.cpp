@@ -1,8 +1,13 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include "windows_support.h"
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <set>
 #include <string>
@@ -15,14 +20,20 @@ using namespace std::string_literals;
 namespace quorvane {
 namespace {
 
-using testing::mode_of;
 using testing::read_bytes;
+#ifndef _WIN32
+using testing::mode_of;
 using testing::set_mode;
+#endif
 using testing::TempFolder;
 using testing::write_bytes;
 namespace fs = std::filesystem;
 
 TEST(Files, SavingThroughALinkReplacesItsTargetAndKeepsTheLink) {
+#ifdef _WIN32
+  GTEST_SKIP() << "MinGW's std::filesystem cannot make symbolic links; the Windows counterpart "
+                  "saves through Unix links made from the Linux side";
+#else
   TempFolder folder;
   fs::create_directory(folder.path() / "data");
   fs::create_directory(folder.path() / "emulator");
@@ -46,9 +57,13 @@ TEST(Files, SavingThroughALinkReplacesItsTargetAndKeepsTheLink) {
             std::vector<std::string>{"settings.ini"});
   EXPECT_EQ(TempFolder::entries_of(folder.path() / "emulator"),
             (std::vector<std::string>{"VOZ.INI", "chained.INI"}));
+#endif
 }
 
 TEST(Files, SavingKeepsTheFilesPermissions) {
+#ifdef _WIN32
+  GTEST_SKIP() << "file modes are POSIX's; the Windows counterpart keeps the file's attributes";
+#else
   TempFolder folder;
   const fs::path path = folder.path() / "VOZ.INI";
   for (const fs::perms mode : {fs::perms(0640), fs::perms(0604), fs::perms(0600)}) {
@@ -58,6 +73,7 @@ TEST(Files, SavingKeepsTheFilesPermissions) {
     EXPECT_EQ(mode_of(path), mode);
     EXPECT_EQ(read_bytes(path), "new");
   }
+#endif
 }
 
 TEST(Files, SavingReplacesTheWholeFile) {
@@ -81,24 +97,33 @@ TEST(Files, ReadingReportsThePathAndReason) {
     ADD_FAILURE() << "read a missing file";
   } catch (const FileError& error) {
     EXPECT_EQ(error.path(), missing);
+    EXPECT_FALSE(error.reason().empty());
+    EXPECT_NE(std::string(error.what()).find(missing), std::string::npos) << error.what();
+    EXPECT_NE(std::string(error.what()).find(error.reason()), std::string::npos) << error.what();
+#ifndef _WIN32
     EXPECT_EQ(error.reason(), std::make_error_code(std::errc::no_such_file_or_directory).message());
+#endif
   }
   EXPECT_TRUE(files::exists(folder.str()));
   EXPECT_FALSE(files::can_open_for_reading(folder.str()));
 }
 
+#ifndef _WIN32
 // The pid of a process that has come and gone.
-pid_t dead_pid() {
+unsigned long dead_pid() {
   const pid_t child = ::fork();
   if (child == 0) ::_exit(0);
   ::waitpid(child, nullptr, 0);
-  return child;
+  return static_cast<unsigned long>(child);
 }
+#else
+using testing::dead_pid;
+#endif
 
 TEST(Files, LeftoversOfDeadSavesGoAndNothingElseDoes) {
   TempFolder folder;
   const std::string dead = std::to_string(dead_pid());
-  const std::string alive = std::to_string(::getpid());
+  const std::string alive = std::to_string(testing::process_id());
   const std::set<std::string> kept = {
       "VOZ.INI",
       ".VOZ.INI.tmp-" + alive + "-1",           // a save under way in a running editor

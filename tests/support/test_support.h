@@ -1,14 +1,19 @@
 #pragma once
 
 // What the tests share: scratch folders, whole files read and written as bytes, the reference
-// VOZ.INI, and child processes that run a step as an ordinary user or with a file-size limit.
-// Test targets get QUORVANE_TEST_DATA, the folder of the reference files, from tests/CMakeLists.
+// VOZ.INI, and (POSIX only) child processes that run a step as an ordinary user or with a
+// file-size limit. Test targets get QUORVANE_TEST_DATA, the folder of the reference files, from
+// tests/CMakeLists.
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -27,8 +32,13 @@ namespace quorvane::testing {
 
 namespace fs = std::filesystem;
 
-// The user and group "nobody": permission checks apply to it, unlike to root.
-inline constexpr uid_t kNobody = 65534;
+inline unsigned long process_id() {
+#ifdef _WIN32
+  return static_cast<unsigned long>(::_getpid());
+#else
+  return static_cast<unsigned long>(::getpid());
+#endif
+}
 
 // A folder reads as a marker, so that "the file is unchanged" checks also hold for a folder that
 // stands where a file should be.
@@ -69,21 +79,29 @@ class TempFolder {
     std::random_device random;
     const fs::path base = fs::temp_directory_path();
     do {
-      path_ = base / ("quorvane-test-" + std::to_string(::getpid()) + "-" +
+      path_ = base / ("quorvane-test-" + std::to_string(process_id()) + "-" +
                       std::to_string(++counter) + "-" + std::to_string(random()));
     } while (!fs::create_directory(path_));
+#ifndef _WIN32
     // Reachable by the unprivileged child of the permission tests, whatever the umask.
     set_mode(path_, 0755);
+#endif
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder() {
-    // Tests make folders read-only; give them back before removing them.
+    // Tests make folders read-only (and on Windows files, which cannot be removed then); give
+    // them back before removing them.
     std::error_code ec;
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
     for (auto it = fs::recursive_directory_iterator(path_, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-      if (it->is_directory() && !it->is_symlink()) {
+#ifdef _WIN32
+      constexpr bool files_too = true;
+#else
+      constexpr bool files_too = false;
+#endif
+      if ((files_too || it->is_directory()) && !it->is_symlink()) {
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
       }
     }
@@ -116,6 +134,19 @@ class TempFolder {
   fs::path path_;
 };
 
+// Outcomes an attempt reports, from the unprivileged child on POSIX.
+enum Outcome : int {
+  kRefused = 0,        // failed with the FileError the test expects
+  kSucceeded = 1,      // the write went through
+  kWrongError = 2,     // failed, but not as expected
+  kNotPrepared = 100,  // the child could not set itself up for the attempt
+};
+
+#ifndef _WIN32
+
+// The user and group "nobody": permission checks apply to it, unlike to root.
+inline constexpr uid_t kNobody = 65534;
+
 // Set-up of a child process, each true when it took effect.
 
 // Drops root's privileges for good: from here on the process is "nobody".
@@ -129,14 +160,6 @@ inline bool limit_file_size(rlim_t limit) {
   const struct rlimit cap { limit, limit };
   return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &cap) == 0;
 }
-
-// Outcomes an attempt reports from the unprivileged child.
-enum Outcome : int {
-  kRefused = 0,        // failed with the FileError the test expects
-  kSucceeded = 1,      // the write went through
-  kWrongError = 2,     // failed, but not as expected
-  kNotPrepared = 100,  // the child could not set itself up for the attempt
-};
 
 // Runs `attempt` in a child process, after `prepare` has changed what only that process should
 // feel, and returns the attempt's result (kNotPrepared when `prepare` fails).
@@ -170,5 +193,13 @@ inline int run_unprivileged(const std::function<int()>& attempt) {
 inline int run_with_file_size_limit(rlim_t limit, const std::function<int()>& attempt) {
   return run_in_child([limit] { return limit_file_size(limit); }, attempt);
 }
+
+#else
+
+// Windows has no user who passes every check: the read-only attribute holds for administrators
+// too, so the attempt runs as it is.
+inline int run_unprivileged(const std::function<int()>& attempt) { return attempt(); }
+
+#endif
 
 }  // namespace quorvane::testing
