@@ -1,41 +1,34 @@
 # Shared by the end-to-end tests of the Windows build, its screenshots and its start-up benchmark:
-# a private Wine prefix and its server. Source it after xvfb-common.sh; it defines functions only.
-#
-# The prefix is made once and kept (making one takes a quarter of a minute); everything that
-# runs in it uses one wineserver, kept alive between programs (-p), so that each program starts
-# as it would on a running desktop instead of paying for a server start.
+# the Windows build under Wine, in a private prefix that scripts/wine-prefix.sh keeps. Source it
+# after xvfb-common.sh; it defines functions only.
 
-# wine_prefix <folder> [dpi]: makes <folder> a Wine prefix unless it is one already, and exports
-# WINEPREFIX. Its X11 driver is told that windows are not managed, or Wine waits two seconds at
-# each window close for a window manager that Xvfb does not have. dpi (default 96) is the
-# scale that programs in the prefix see. Needs DISPLAY.
-wine_prefix() {
-  local folder=$1 dpi=${2:-96}
-  export WINEPREFIX=$folder
-  export WINEDEBUG=${WINEDEBUG:--all}
-  # No Mono or Gecko installer dialogs: nothing here needs them.
-  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-  if [ ! -f "$folder/system.reg" ] || [ ! -f "$folder/.quorvane-ready" ]; then
-    mkdir -p "$folder"
-    wineboot -i >/dev/null 2>&1 || { echo "wineboot failed in $folder" >&2; return 1; }
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 ||
-      { echo "could not set the X11 driver's Managed key in $folder" >&2; return 1; }
-    touch "$folder/.quorvane-ready"
-  fi
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  wineserver -w
+QUORVANE_WINE_PREFIX_SCRIPT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-prefix.sh
+
+# wine_start <prefix folder> [dpi]: starts the prefix (making it when missing) for the X server
+# on $DISPLAY, with a server that stays up between programs, and exports WINEPREFIX. A server
+# already running there was booted for another display, so it is stopped first. dpi (default
+# 96) is the scale that programs in the prefix see.
+wine_start() {
+  export WINEPREFIX=$1
+  local dpi=${2:-96}
+  "$QUORVANE_WINE_PREFIX_SCRIPT" stop
+  QUORVANE_WINE_DISPLAY=$DISPLAY "$QUORVANE_WINE_PREFIX_SCRIPT" start ||
+    { echo "the Wine prefix $WINEPREFIX did not start" >&2; return 1; }
+  local key
+  for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+    "$QUORVANE_WINE_PREFIX_SCRIPT" run reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f \
+      </dev/null >/dev/null 2>&1 || { echo "could not set the DPI of $WINEPREFIX" >&2; return 1; }
+  done
 }
 
-# start_wineserver: a persistent server for $WINEPREFIX, stopped again by stop_wineserver.
-start_wineserver() {
-  wineserver -p
+# wine_launch <program.exe> [arguments]: starts it in the background; sets pid. Its exit
+# status is the Windows program's.
+wine_launch() {
+  "$QUORVANE_WINE_PREFIX_SCRIPT" run "$@" </dev/null &
+  pid=$!
 }
 
-stop_wineserver() {
-  if [ -n "${WINEPREFIX:-}" ]; then
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
-  fi
+wine_stop() {
+  if [ -n "${WINEPREFIX:-}" ]; then "$QUORVANE_WINE_PREFIX_SCRIPT" stop; fi
   return 0
 }

@@ -40,7 +40,7 @@ stop_xvfb() {
 }
 
 # begin_run: a scratch folder in $work and a trap that, when the script exits, ends the program
-# whose pid is in $pid, stops the X server and removes the folder.
+# whose pid is in $pid (and the Wine prefix it ran in), stops the X server and removes the folder.
 begin_run() {
   work=$(mktemp -d)
   pid=
@@ -51,8 +51,25 @@ end_run() {
   if [ -n "${pid:-}" ]; then
     kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   fi
+  if declare -F wine_stop >/dev/null; then wine_stop; fi
   stop_xvfb
   rm -rf "$work"
+}
+
+# is_windows_build <program>: whether the program is the Windows build (an .exe, run under Wine).
+is_windows_build() {
+  case $1 in *.exe) return 0 ;; *) return 1 ;; esac
+}
+
+# launch <program> [arguments]: starts the editor in the background; sets pid. The Windows build
+# runs under Wine in $WINEPREFIX, which wine_start (wine-common.sh) has started.
+launch() {
+  if is_windows_build "$1"; then
+    wine_launch "$@"
+  else
+    "$@" &
+    pid=$!
+  fi
 }
 
 fail() {
@@ -89,6 +106,33 @@ find_window() {
   return 1
 }
 
+# start_display <program>: the X server and, for the Windows build, the Wine prefix in
+# $WINEPREFIX on it.
+start_display() {
+  start_xvfb || return 1
+  if is_windows_build "$1"; then
+    [ -n "${WINEPREFIX:-}" ] || fail "the Windows build needs WINEPREFIX, a private prefix folder"
+    wine_start "$WINEPREFIX" || return 1
+  fi
+}
+
+# need_tools <program>: exits with the skip status 77 when a tool the run needs is missing.
+need_tools() {
+  local tool tools=(Xvfb xdotool xprop)
+  if is_windows_build "$1"; then tools+=(wine wineserver); fi
+  for tool in "${tools[@]}"; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+  done
+}
+
+# window_opacity <window>: the opacity the window asks of the X server, 0 to 4294967295 (the
+# latter also when it asks for none).
+window_opacity() {
+  local value
+  value=$(xprop -id "$1" _NET_WM_WINDOW_OPACITY 2>/dev/null | sed -n 's/.*= *\([0-9]*\).*/\1/p')
+  echo "${value:-4294967295}"
+}
+
 # Layout positions are in twips (15 to a pixel). The body's client area starts one border pixel
 # inside the body, which starts 300 twips down; the pages start 650 twips into the body.
 BODY_LEFT=15
@@ -111,3 +155,6 @@ click_twips() {
 click_nav() {
   click_twips "$1" "$2" 40 480 480 "$BODY_LEFT" "$BODY_TOP"
 }
+
+# shellcheck source=wine-common.sh
+. "$(dirname "${BASH_SOURCE[0]}")/wine-common.sh"
