@@ -95,8 +95,9 @@ step click_field 480 960 2055 285 'C:\Cards\syscard3.pce' # txt_panel_b_card1
 step click_nav "$win" 720                                 # picpantalla
 step click_twips "$win" 240 600 1095 255                  # op_video_winmodo(0), "Windowed"
 step click_twips "$win" 5280 3600 810 195                 # "More >>>"
-step open_list 240 2640 975 315                           # com_video_tvscal: at "25%"
-step keys Down Return                                     # the next and last item, "0%"
+# Page Down and Page Up go to the end and the start of a list this short, in either toolkit.
+step open_list 240 2640 975 315                           # com_video_tvscal
+step keys Next Return                                     # the last item, "0%"
 
 step click_nav "$win" 1320                                # imgsonido
 step click_field 240 1200 1095 315 32000                  # com_sound_fre
@@ -106,8 +107,8 @@ step click_twips "$win" 240 720 975 255                   # ch_global(9), gamepa
 
 step click_nav "$win" 2520                                # imgteclado
 step click_twips "$win" 240 1440 975 255                  # ch_glolock(0): unlocked
-step open_list 240 720 1335 315                           # com_key_type: at "QWERTY"
-step keys Up Return                                       # the one before, "AZERTY"
+step open_list 240 720 1335 315                           # com_key_type
+step keys Prior Return                                    # the first item, "AZERTY"
 
 step click_nav "$win" 3120                                # imgcd
 step click_field 360 2520 1575 285 30                     # txt_cdrom_time

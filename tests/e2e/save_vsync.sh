@@ -67,7 +67,11 @@ for ((i = 1; i < ${#opacities[@]}; i++)); do
     fail "the opacity went up during the fade: ${opacities[*]}"
   steps=$((steps + 1))
 done
-[ "$steps" -ge 5 ] || fail "the fade showed only $steps steps of opacity: ${opacities[*]}"
+# Wine gives every layered window its opacity; Qt on a bare X server without a compositing
+# manager sets none, and there the timing alone shows the fade.
+if is_windows_build "$program" || [ "$steps" -gt 0 ]; then
+  [ "$steps" -ge 5 ] || fail "the fade showed only $steps steps of opacity: ${opacities[*]}"
+fi
 echo "fade: ${ended_ms} ms, $steps steps seen"
 
 cmp -s "$work/VOZ_backup.INI" "$default_file" || fail "VOZ_backup.INI is not the default file"
