@@ -117,7 +117,8 @@ struct Binding {
   bool tool_added = false;
   bool timer_running = false;
   int timer_interval = 0;
-  bool pressed = false;  // images: a left press that may become a click
+  bool pressed = false;           // images: a left press that may become a click
+  bool contents_pending = false;  // a container whose children are made when it first shows
 };
 
 }  // namespace
@@ -145,7 +146,10 @@ struct Win32View::Impl {
   bool destroyed = false;
 
   void build(int wanted_dpi);
+  void make_binding(std::size_t index);
   void create(std::size_t index);
+  void build_contents(std::size_t container);
+  bool realize(const Control& control);
   void stack(const Control& container);
   HWND create_child(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD ex_style,
                     std::size_t index);
@@ -276,12 +280,11 @@ void Win32View::Impl::build(int wanted_dpi) {
   dpi = wanted_dpi > 0 ? wanted_dpi : static_cast<int>(dpi_of(main));
 
   const auto& controls = form.controls();
-  for (std::size_t i = 1; i < controls.size(); ++i) create(i);
-  for (const auto& control : controls) {
-    if (control->kind() == Kind::PictureBox) stack(*control);
-  }
+  for (std::size_t i = 1; i < controls.size(); ++i) make_binding(i);
   add_tooltips();
   layout();
+  bindings[0].contents_pending = true;
+  build_contents(0);
 }
 
 HWND Win32View::Impl::create_child(const wchar_t* cls, const std::wstring& text, DWORD style,
@@ -298,7 +301,7 @@ HWND Win32View::Impl::create_child(const wchar_t* cls, const std::wstring& text,
   return hwnd;
 }
 
-void Win32View::Impl::create(std::size_t index) {
+void Win32View::Impl::make_binding(std::size_t index) {
   Control& c = *form.controls()[index];
   Binding b;
   b.control = &c;
@@ -311,7 +314,30 @@ void Win32View::Impl::create(std::size_t index) {
   }
   bindings.push_back(b);
   by_control.emplace(&c, index);
+}
 
+void Win32View::Impl::build_contents(std::size_t container) {
+  if (!bindings[container].contents_pending) return;
+  bindings[container].contents_pending = false;
+  const Control& c = *bindings[container].control;
+  for (const Control* child : c.children()) create(by_control.at(child));
+  stack(c);
+  for (const Control* child : c.children()) {
+    const std::size_t index = by_control.at(child);
+    place(index);
+    if (child->kind() == Kind::PictureBox && child->shown()) build_contents(index);
+  }
+}
+
+bool Win32View::Impl::realize(const Control& control) {
+  if (control.parent() == nullptr) return true;
+  if (!realize(*control.parent())) return false;
+  build_contents(by_control.at(control.parent()));
+  return true;
+}
+
+void Win32View::Impl::create(std::size_t index) {
+  Control& c = *form.controls()[index];
   HWND hwnd = nullptr;
   switch (c.kind()) {
     case Kind::PictureBox:
@@ -355,6 +381,10 @@ void Win32View::Impl::create(std::size_t index) {
   Binding& made = bindings[index];
   made.hwnd = hwnd;
   if (hwnd == nullptr) return;
+  // Pages not on screen get their contents when first shown: most of the window is hidden
+  // panels, and making their controls up front would more than double the time to the first
+  // window.
+  made.contents_pending = c.kind() == Kind::PictureBox;
   by_hwnd.emplace(hwnd, index);
   if (c.kind() == Kind::TextBox) {
     made.edit = hwnd;
@@ -734,6 +764,9 @@ void Win32View::Impl::show_refusal(HWND field, const std::wstring& chars) {
 void Win32View::Impl::sync() {
   if (destroyed) return;
   syncing = true;
+  for (std::size_t i = 0; i < bindings.size(); ++i) {
+    if (bindings[i].contents_pending && bindings[i].control->shown()) build_contents(i);
+  }
   for (Binding& b : bindings) sync_one(b);
   syncing = false;
 }
@@ -1074,7 +1107,13 @@ HWND Win32View::window() const { return impl_->main; }
 
 HWND Win32View::widget(const Control& control) const {
   auto it = impl_->by_control.find(&control);
-  return it == impl_->by_control.end() ? nullptr : impl_->bindings[it->second].hwnd;
+  if (it == impl_->by_control.end()) return nullptr;
+  // Asking for a control on a page not yet shown makes that page's controls.
+  if (impl_->bindings[it->second].hwnd == nullptr && control.kind() != Kind::Timer) {
+    impl_->realize(control);
+    impl_->sync();
+  }
+  return impl_->bindings[it->second].hwnd;
 }
 
 HWND Win32View::widget(std::string_view name, int index) const {

@@ -1,8 +1,7 @@
 #include "platform/win32/win32_window_system.h"
 
-// After windows.h, which they need.
+// After windows.h, which it needs.
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include "platform/win32/text.h"
 
@@ -98,9 +97,18 @@ void Win32WindowSystem::start_window_move() {
 }
 
 bool Win32WindowSystem::open_url(const std::string& url) {
+  // The shell is loaded only when a link is followed: it is a large library, and loading it at
+  // start would make every start of the program slower for a click most runs never make.
+  using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+  static HMODULE shell = LoadLibraryW(L"shell32.dll");
+  const auto shell_execute =
+      shell == nullptr ? nullptr
+                       : reinterpret_cast<ShellExecuteFn>(
+                             reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteW")));
+  if (shell_execute == nullptr) return false;
   const std::wstring address = from_utf8(url);
   const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+      shell_execute(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   return result > 32;
 }
 
