@@ -126,10 +126,11 @@ need_tools() {
 }
 
 # window_opacity <window>: the opacity the window asks of the X server, 0 to 4294967295 (the
-# latter also when it asks for none).
+# latter also when it asks for none); nothing when the window is gone.
 window_opacity() {
-  local value
-  value=$(xprop -id "$1" _NET_WM_WINDOW_OPACITY 2>/dev/null | sed -n 's/.*= *\([0-9]*\).*/\1/p')
+  local out value
+  out=$(xprop -id "$1" _NET_WM_WINDOW_OPACITY 2>/dev/null) || return 0
+  value=$(echo "$out" | sed -n 's/.*= *\([0-9]*\).*/\1/p')
   echo "${value:-4294967295}"
 }
 
