@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/win32/art.h"
@@ -170,6 +171,8 @@ TEST(Fonts, TheClassicFacesResolveToInstalledOnes) {
         reinterpret_cast<LPARAM>(&found), 0);
     ReleaseDC(nullptr, dc);
     EXPECT_TRUE(found) << family << " -> " << to_utf8(chosen);
+    ::testing::Test::RecordProperty(family, to_utf8(chosen));
+    std::printf("%s stands in for %s here\n", to_utf8(chosen).c_str(), family);
   }
 }
 
