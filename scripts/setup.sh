@@ -42,8 +42,20 @@ if ! dpkg-query -W -f='${Status}' libclang-rt-dev 2>/dev/null | grep -q 'install
     clang libclang-rt-dev || echo "clang's libFuzzer is not available here: the fuzz target is skipped"
 fi
 
-# MinGW-w64 lets the tests check that the core's Windows code compiles; optional like libFuzzer.
+# MinGW-w64 cross-compiles the core and its tests for Windows, and Wine runs them; optional like
+# libFuzzer. googletest (above) is the source the tests' GoogleTest is built from for Windows.
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-    g++-mingw-w64-x86-64-posix || echo "MinGW-w64 is not available here: the Windows build check is skipped"
+    g++-mingw-w64-x86-64-posix || echo "MinGW-w64 is not available here: the Windows build and tests are skipped"
+fi
+wine_missing=()
+for p in wine wine64 fonts-liberation; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    wine_missing+=("$p")
+  fi
+done
+if [ "${#wine_missing[@]}" -gt 0 ]; then
+  "${sudo_cmd[@]}" apt-get update -qq || true
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+    "${wine_missing[@]}" || echo "Wine is not available here: the Windows tests are skipped"
 fi

@@ -7,21 +7,31 @@
 #   WINEPREFIX=<absolute folder> scripts/wine-prefix.sh stop
 #
 # In: WINEPREFIX (required; never defaults to ~/.wine). Optional: WINE and WINESERVER (the
-# loader and server to use; found in /usr/lib/wine or on PATH otherwise), WINEDEBUG (default
-# -all), and QUORVANE_WINE_DISPLAY: the X display that Wine's desktop process (started while
-# booting) draws on. Without it the boot is headless, and the prefix only runs programs without
-# windows; a run under Xvfb passes its own $DISPLAY here.
+# loader and server; otherwise /usr/lib/wine/wine64 or wine, and wineserver, from PATH),
+# WINEDEBUG (default -all), and for `start` QUORVANE_WINE_XVFB=1: boot the prefix on a private
+# Xvfb server of its own, which then lives until `stop`.
+#
+# Windows under Wine are drawn by a desktop process that starts while the prefix boots and keeps
+# the display it found then: a prefix booted without one runs programs that have no windows, but
+# shows no window later, whatever $DISPLAY the program is given. So a run that shows windows
+# (under Xvfb, driven with xdotool) needs QUORVANE_WINE_XVFB=1, or the prefix stopped and started
+# again on its display.
 #
 # start: makes the prefix when it is missing (64-bit, no Mono or Gecko installers, the X11 driver
-#   with "Managed"="N" so that windows are plain X windows without a window manager), then boots
-#   it with all output sent to /dev/null, under one persistent `wineserver -p`. Safe to run
-#   again and from several processes at once: a running prefix is left as it is.
+#   with "Managed"="N" so that windows are plain X windows, placed where the program puts them
+#   without a window manager), then boots it with all output sent to /dev/null under one
+#   persistent `wineserver -p`. Safe to run again and from several processes at once: a running
+#   prefix is left as it is.
 # run: starts the prefix when needed, then runs the program under Wine in it, with the caller's
-#   standard streams, and exits with the program's status.
-# stop: `wineserver -k`: ends the server and every Wine process of the prefix.
+#   standard streams, on the prefix's own Xvfb display if it has one, and exits with the
+#   program's status.
+# stop: `wineserver -k` (ends the server and every Wine process of the prefix), then the Xvfb
+#   server that `start` started, if any. A run that never stops (interrupted, or one that only
+#   listed tests) leaves both running until the next start and stop in the same prefix.
 #
-# What it leaves: the prefix folder and, beside it, "<prefix>.lock" (the lock that keeps two
-# starts apart). Unix paths are reachable as Z:\ inside it, as in any Wine prefix.
+# What it leaves: the prefix folder; in it .quorvane-ready once it is made, and while a private
+#   Xvfb runs, .quorvane-display (its DISPLAY, e.g. ":5") and .quorvane-xvfb-pid; beside it
+#   "<prefix>.lock", which keeps two starts apart. Unix paths are reachable as Z:\ in the prefix.
 set -euo pipefail
 
 die() {
@@ -52,10 +62,29 @@ WINESERVER=${WINESERVER:-$(command -v wineserver || true)}
 [ -n "$WINE" ] && [ -n "$WINESERVER" ] ||
   die "Wine is not installed (packages wine and wine64)"
 
-# Runs a Wine tool with no standard streams of ours: Wine's background services inherit them and
-# would hold a caller's pipes (CTest's, for one) open long after the tool has ended.
+display_file=$WINEPREFIX/.quorvane-display
+xvfb_pid_file=$WINEPREFIX/.quorvane-xvfb-pid
+
+# Runs a Wine tool with no standard streams of ours, nor the lock: Wine's background services
+# inherit them and would hold a caller's pipes (CTest's, for one) open long after the tool ended.
 quietly() {
   "$@" </dev/null >/dev/null 2>&1 9>&-
+}
+
+start_private_xvfb() {
+  # shellcheck source=scripts/xvfb-common.sh
+  source "$(dirname "$0")/xvfb-common.sh"
+  # Xvfb now and then refuses its first client; a second start is the cure.
+  local tries
+  for tries in 1 2 3; do
+    if { start_xvfb; } </dev/null >/dev/null 2>&1 9>&-; then
+      echo "$DISPLAY" >"$display_file"
+      echo "$XVFB_PID" >"$xvfb_pid_file"
+      return 0
+    fi
+    stop_xvfb
+  done
+  die "cannot start Xvfb for the Wine prefix"
 }
 
 start() {
@@ -68,8 +97,13 @@ start() {
   if [ "$server" -ne 0 ] && [ "$server" -ne 2 ]; then
     die "wineserver -p failed with status $server"
   fi
+  if [ "$server" -eq 0 ]; then
+    # A run that was cut short (CTest interrupted, say) never stopped its Xvfb.
+    stop_private_xvfb
+    if [ "${QUORVANE_WINE_XVFB:-0}" = 1 ]; then start_private_xvfb; fi
+  fi
   local display=(-u DISPLAY)
-  if [ -n "${QUORVANE_WINE_DISPLAY:-}" ]; then display+=(DISPLAY="$QUORVANE_WINE_DISPLAY"); fi
+  if [ -f "$display_file" ]; then display+=(DISPLAY="$(cat "$display_file")"); fi
   if [ ! -f "$WINEPREFIX/.quorvane-ready" ]; then
     quietly env "${display[@]}" "$WINE" wineboot --init ||
       die "making the Wine prefix $WINEPREFIX failed"
@@ -82,6 +116,21 @@ start() {
   fi
 }
 
+# The Xvfb server an earlier start left, if it still runs (a pid, once free, may be anyone's).
+stop_private_xvfb() {
+  if [ -f "$xvfb_pid_file" ]; then
+    local xvfb_pid
+    xvfb_pid=$(cat "$xvfb_pid_file")
+    if [ "$(cat "/proc/$xvfb_pid/comm" 2>/dev/null)" = Xvfb ]; then kill "$xvfb_pid" 2>/dev/null; fi
+  fi
+  rm -f "$xvfb_pid_file" "$display_file"
+}
+
+stop() {
+  quietly "$WINESERVER" -k || true
+  stop_private_xvfb
+}
+
 case "$1" in
   start)
     start
@@ -90,10 +139,14 @@ case "$1" in
     shift
     [ $# -ge 1 ] || die "run: no program given"
     (start)
+    if [ -f "$display_file" ]; then
+      DISPLAY=$(cat "$display_file")
+      export DISPLAY
+    fi
     exec "$WINE" "$@"
     ;;
   stop)
-    quietly "$WINESERVER" -k || true
+    stop
     ;;
   *)
     die "unknown command: $1 (start, run or stop)"

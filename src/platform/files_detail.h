@@ -28,8 +28,9 @@ std::string is_a_directory();
 bool is_separator(char c);
 
 // The file at the end of a chain of symbolic links (the end need not exist yet), so that saving
-// replaces that file and the link stays a link. Anything that cannot be examined is left to the
-// open that follows, which reports it with the system's own reason. Each system has its own.
+// replaces that file and the link stays a link. A chain that cannot be followed to its end sets
+// `ec`; on POSIX, what cannot be examined at all is left to the open that follows, which reports
+// it with the system's own reason. Each system has its own.
 fs::path resolve_links(const fs::path& path, std::error_code& ec);
 
 fs::path folder_of(const fs::path& target);

@@ -24,19 +24,71 @@ using namespace detail;
 
 namespace detail {
 
-// Follows the chain of links one hop at a time, relative targets from the link's own folder.
-fs::path resolve_links(const fs::path& path, std::error_code& ec) {
-  fs::path current = path;
-  for (int hops = 0; hops < 40; ++hops) {
-    std::error_code status_ec;
-    const fs::file_status status = fs::symlink_status(current, status_ec);
-    if (status_ec || !fs::is_symlink(status)) return current;
-    const fs::path target = fs::read_symlink(current, status_ec);
-    if (status_ec) return current;
-    current = target.is_absolute() ? target : current.parent_path() / target;
+namespace {
+
+// Opened for no access at all, a file (or, with backup semantics, a folder) can be asked where it
+// really is even while another program holds it without sharing.
+HANDLE open_to_locate(const fs::path& path) {
+  return CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// "\\?\C:\x" as "C:\x" and "\\?\UNC\server\share" as "\\server\share", the forms the rest of the
+// program (and the user) knows; a path too long for them keeps its prefix.
+std::wstring without_long_prefix(std::wstring path) {
+  if (path.size() >= MAX_PATH || path.rfind(L"\\\\?\\", 0) != 0) return path;
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+  return path.substr(4);
+}
+
+// Where an open file or folder really is, every link on the way followed.
+bool final_path(HANDLE handle, fs::path& result, std::error_code& ec) {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) {
+      ec.assign(static_cast<int>(GetLastError()), std::system_category());
+      return false;
+    }
+    // Too small, the length asked for counts the terminating zero.
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      break;
+    }
+    buffer.resize(length);
   }
-  ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
-  return current;
+  result = without_long_prefix(std::move(buffer));
+  return true;
+}
+
+}  // namespace
+
+// MinGW's std::filesystem does not see links on Windows (nor Unix links under Wine), so the
+// system is asked where the file that an open ends at lies. A file that does not exist yet is
+// made where its folder really is.
+fs::path resolve_links(const fs::path& path, std::error_code& ec) {
+  HANDLE file = open_to_locate(path);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    // A chain of links that never ends, above all, must not be replaced by a file.
+    if (error != ERROR_FILE_NOT_FOUND) {
+      ec.assign(static_cast<int>(error), std::system_category());
+      return path;
+    }
+    HANDLE folder = open_to_locate(folder_of(path));
+    if (folder == INVALID_HANDLE_VALUE) return path;
+    fs::path where;
+    std::error_code folder_ec;
+    const bool found = final_path(folder, where, folder_ec);
+    CloseHandle(folder);
+    return found ? where / path.filename() : path;
+  }
+  fs::path where;
+  const bool found = final_path(file, where, ec);
+  CloseHandle(file);
+  return found ? where : path;
 }
 
 bool process_alive(unsigned long pid) {
@@ -148,7 +200,16 @@ bool can_open_for_reading(const std::string& path) {
 
 std::string read_all(const std::string& path) {
   Handle file(open_for_reading(path));
-  if (!file.valid()) fail(kCannotRead, path, last_error());
+  if (!file.valid()) {
+    const int error = last_error();
+    // Windows refuses to open a folder as "access denied", which would send the user looking
+    // at permissions.
+    const DWORD attributes = GetFileAttributesW(to_fs_path(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      throw FileError(kCannotRead, path, is_a_directory());
+    }
+    fail(kCannotRead, path, error);
+  }
   std::string bytes;
   char buffer[10000];
   for (;;) {

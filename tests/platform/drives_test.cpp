@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "windows_support.h"
+#else
 #include "test_support.h"
 #endif
 
@@ -15,7 +19,64 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#ifndef _WIN32
+std::vector<char> letters(const std::vector<DriveEntry>& drives) {
+  std::vector<char> out;
+  for (const DriveEntry& d : drives) out.push_back(d.letter);
+  return out;
+}
+
+#ifdef _WIN32
+
+std::vector<char> logical_drive_letters() {
+  std::vector<char> out;
+  const DWORD mask = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (mask & (DWORD{1} << i)) out.push_back(static_cast<char>('a' + i));
+  }
+  return out;
+}
+
+TEST(ListDrives, AreTheLogicalDrivesEachWithItsRoot) {
+  const auto drives = list_drives("C:\\anywhere", nullptr, "");
+  ASSERT_FALSE(drives.empty()) << "no drive at all";
+  EXPECT_EQ(letters(drives), logical_drive_letters());
+  for (const DriveEntry& d : drives) {
+    SCOPED_TRACE(d.text);
+    EXPECT_EQ(d.target, std::string(1, static_cast<char>(d.letter - 'a' + 'A')) + ":\\");
+    EXPECT_EQ(d.text.substr(0, 2), std::string(1, d.letter) + ":");
+  }
+}
+
+TEST(DriveOfFolder, IsTheDriveTheFolderIsOn) {
+  const auto drives = list_drives("", nullptr, "");
+  const auto letter_of = [&](const std::string& folder) -> char {
+    const auto index = drive_of_folder(drives, folder);
+    return index ? drives[*index].letter : '-';
+  };
+  // The temporary folder and the folder the test runs in (under Wine, on C: and Z:).
+  for (const fs::path& folder : {fs::temp_directory_path(), fs::current_path()}) {
+    const std::string path = folder.string();
+    SCOPED_TRACE(path);
+    ASSERT_GE(path.size(), 3u);
+    const char own = static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
+    EXPECT_EQ(letter_of(path), own);
+    // Windows paths ignore case and take either slash.
+    std::string other = path;
+    other[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+    std::replace(other.begin(), other.end(), '\\', '/');
+    EXPECT_EQ(letter_of(other), own);
+    EXPECT_EQ(letter_of(path.substr(0, 3)), own) << "the drive's root";
+  }
+  // A letter that is no drive here.
+  const std::vector<char> present = logical_drive_letters();
+  for (char c = 'y'; c > 'd'; --c) {
+    if (std::find(present.begin(), present.end(), c) != present.end()) continue;
+    EXPECT_EQ(letter_of(std::string(1, c) + ":\\emu"), '-');
+    break;
+  }
+}
+
+#else
 
 // A scratch folder in which tests build Wine prefixes from real folders and symbolic links.
 class Scratch {
@@ -24,7 +85,7 @@ class Scratch {
 
   // A prefix with drive_c and the given "name -> target" links in dosdevices.
   fs::path prefix(const std::string& relative,
-                  const std::vector<std::pair<std::string, std::string>>& links) const {
+                  const std::vector<std::pair<std::string, std::string> >& links) const {
     const fs::path p = path(relative);
     fs::create_directories(p / "drive_c");
     fs::create_directories(p / "dosdevices");
@@ -36,12 +97,6 @@ class Scratch {
   testing::TempFolder folder_;
   fs::path root_ = fs::canonical(folder_.path());
 };
-
-std::vector<char> letters(const std::vector<DriveEntry>& drives) {
-  std::vector<char> out;
-  for (const DriveEntry& d : drives) out.push_back(d.letter);
-  return out;
-}
 
 TEST(ListDrives, UsesThePrefixAroundTheProgramSortedAndWithoutDeviceEntries) {
   Scratch s;

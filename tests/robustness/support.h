@@ -1,14 +1,19 @@
 #pragma once
 
-// Fault injection for the robustness tests: snapshots of what a folder holds, and children that
-// run a step as an ordinary user or with a file-size limit, reporting back what happened as
-// text. Folders, files and the children's set-up come from the shared test_support.h.
+// Fault injection for the robustness tests: snapshots of what a folder holds, and (on POSIX)
+// children that run a step as an ordinary user or with a file-size limit, reporting back what
+// happened as text. Folders, files and the children's set-up come from the shared
+// test_support.h.
 
+#ifdef _WIN32
+#include "windows_support.h"
+#else
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <exception>
@@ -24,13 +29,43 @@ namespace quorvane::robustness {
 
 namespace fs = std::filesystem;
 using quorvane::testing::default_file;
-using quorvane::testing::kNobody;
 using quorvane::testing::read_bytes;
 using quorvane::testing::set_mode;
 using quorvane::testing::TempFolder;
 using quorvane::testing::write_bytes;
 
 inline std::string reason_for(int code) { return std::system_category().message(code); }
+
+// What a file system says of a folder where a file should be, the same on every system.
+inline std::string is_a_directory() {
+  return std::make_error_code(std::errc::is_a_directory).message();
+}
+
+#ifdef _WIN32
+
+// Everything a folder holds, one level deep: each entry's kind, the attributes a save must keep
+// and, for files, bytes. Two equal snapshots mean nothing was created, removed, replaced or
+// changed.
+inline std::map<std::string, std::string> snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const DWORD attributes = testing::attributes_of(entry.path());
+    const bool is_folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+    std::string description = is_folder ? "folder " : "file ";
+    description += std::to_string(
+        attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    if (!is_folder) description += " " + read_bytes(entry.path());
+    if (is_folder) {
+      for (const auto& inner : snapshot(entry.path())) description += " [" + inner.first + "]";
+    }
+    entries[entry.path().filename().string()] = description;
+  }
+  return entries;
+}
+
+#else
+
+using quorvane::testing::kNobody;
 
 // Hands the path to the user that As::Nobody steps run as: "nobody" when the tests run as root,
 // otherwise the current user, who owns it already.
@@ -121,6 +156,22 @@ inline std::string run_in_child(As as, const std::function<std::string()>& step,
   if (!WIFEXITED(status))
     report += " (child died with signal " + std::to_string(WTERMSIG(status)) + ")";
   return report;
+}
+
+#endif
+
+// Runs `step` apart from the test where the system allows it, in case it does what it must not:
+// in a child with the test's own privileges on POSIX, right here on Windows, which has no fork.
+inline std::string run_apart(const std::function<std::string()>& step) {
+#ifdef _WIN32
+  try {
+    return step();
+  } catch (const std::exception& error) {
+    return std::string("unexpected exception: ") + error.what();
+  }
+#else
+  return run_in_child(As::Root, step);
+#endif
 }
 
 }  // namespace quorvane::robustness
