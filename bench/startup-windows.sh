@@ -35,7 +35,6 @@ cp "$editor" "$work/editor/quorvane-config.exe"
 cp "$empty" "$work/empty/empty-window-win32.exe"
 cp "$root/tests/data/VOZ.default.INI" "$work/editor/VOZ.INI"
 cp "$root/tests/data/VOZ.default.INI" "$work/editor/VOZ_backup.INI"
-start_xvfb
 wine_start "$root/build/wine-bench"
 wine=$(command -v wine64 || command -v wine)
 [ -x /usr/lib/wine/wine64 ] && wine=/usr/lib/wine/wine64

@@ -17,14 +17,10 @@ out=${2:-$root/docs/screenshots}
 [ -f "$program" ] || { echo "missing $program: run scripts/build-windows.sh first" >&2; exit 2; }
 # shellcheck source=xvfb-common.sh
 . "$root/scripts/xvfb-common.sh"
-# shellcheck source=wine-common.sh
-. "$root/scripts/wine-common.sh"
 
 begin_run
-trap 'stop_wineserver; end_run' EXIT
 mkdir -p "$out" "$work/app"
 cp "$program" "$work/app/quorvane-config.exe"
-start_xvfb
 
 shot() {
   # Away from the window, so that no tooltip or hover highlight gets into the picture.
@@ -38,8 +34,7 @@ shot() {
 run_at() {
   local dpi=$1 name=$2
   shift 2
-  wine_prefix "$root/build/wine-screenshots" "$dpi"
-  start_wineserver
+  wine_start "$root/build/wine-screenshots" "$dpi"
   export WINDOW_DPI=$dpi
   rm -f "$work/app/VOZ.INI" "$work/app/VOZ_backup.INI"
   wine "$work/app/quorvane-config.exe" &
@@ -66,7 +61,7 @@ run_at() {
   # The close image (5910, 10 in the title bar) ends the run without saving.
   click_twips "$win" 5910 10 240 240 15 15
   expect_clean_exit 10
-  stop_wineserver
+  wine_stop
 }
 
 run_at 96 win intro emulation emulation-paths video video-tv-mode sound gamepad keyboard cdrom

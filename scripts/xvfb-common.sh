@@ -106,13 +106,14 @@ find_window() {
   return 1
 }
 
-# start_display <program>: the X server and, for the Windows build, the Wine prefix in
-# $WINEPREFIX on it.
+# start_display <program>: a private X server; for the Windows build, the Wine prefix in
+# $WINEPREFIX with the X server it boots on.
 start_display() {
-  start_xvfb || return 1
   if is_windows_build "$1"; then
     [ -n "${WINEPREFIX:-}" ] || fail "the Windows build needs WINEPREFIX, a private prefix folder"
-    wine_start "$WINEPREFIX" || return 1
+    wine_start "$WINEPREFIX"
+  else
+    start_xvfb
   fi
 }
 
