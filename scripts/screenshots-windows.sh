@@ -6,9 +6,9 @@
 #   scripts/screenshots-windows.sh [path/to/quorvane-config.exe] [output folder]
 #
 # Defaults: build/windows/quorvane-config.exe and docs/screenshots (files win-*.png). Needs
-# Xvfb, xdotool, Wine and ImageMagick's import. The program runs in a temporary folder, so it
-# shows the default settings and leaves nothing behind; the Wine prefix is kept in
-# build/wine-screenshots.
+# Xvfb, xdotool, Wine and ImageMagick's import. The program runs in a fresh folder, so it
+# shows the default settings; the Wine prefix is kept in build/wine-screenshots, with the
+# program's folder in its drive C:.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,8 +19,8 @@ out=${2:-$root/docs/screenshots}
 . "$root/scripts/xvfb-common.sh"
 
 begin_run
-mkdir -p "$out" "$work/app"
-cp "$program" "$work/app/quorvane-config.exe"
+mkdir -p "$out"
+prefix=$root/build/wine-screenshots
 
 shot() {
   # Away from the window, so that no tooltip or hover highlight gets into the picture.
@@ -34,11 +34,14 @@ shot() {
 run_at() {
   local dpi=$1 name=$2
   shift 2
-  wine_start "$root/build/wine-screenshots" "$dpi"
+  wine_start "$prefix" "$dpi"
   export WINDOW_DPI=$dpi
-  rm -f "$work/app/VOZ.INI" "$work/app/VOZ_backup.INI"
-  wine "$work/app/quorvane-config.exe" &
-  pid=$!
+  # As it is installed: in the emulator's folder on drive C:, which the drive lists then show.
+  app=$prefix/drive_c/Games/Quorvane
+  rm -rf "$app"
+  mkdir -p "$app"
+  cp "$program" "$app/quorvane-config.exe"
+  launch "$app/quorvane-config.exe"
   win=$(find_window 30) || fail "no window appeared at $dpi dpi"
   sleep 0.5
   eval "$(xdotool getwindowgeometry --shell "$win")"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/front_end.h"
+#include "platform/win32/fonts.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win.h"
 #include "platform/win32/win32_view.h"
@@ -420,6 +421,11 @@ TEST_F(ViewTest, EveryCaptionFitsItsBoxAtEveryScale) {
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         TEXTMETRICW metrics{};
         GetTextMetricsW(dc, &metrics);
+        wchar_t face[LF_FACESIZE] = {};
+        GetTextFaceW(dc, LF_FACESIZE, face);
+        // Narrowed or made smaller to fit, a caption keeps the family that stands in for its own.
+        EXPECT_EQ(std::wstring(face), win32::Fonts::resolve_family(control->font.family))
+            << control->display_name() << " at " << dpi << " dpi";
         SelectObject(dc, old);
         ReleaseDC(w, dc);
         EXPECT_LE(size.cx, r.right) << control->display_name() << " at " << dpi << " dpi";
