@@ -11,6 +11,7 @@ QUORVANE_WINE_PREFIX_SCRIPT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-p
 # programs in the prefix see.
 wine_start() {
   export WINEPREFIX=$1
+  export WINEDEBUG=${WINEDEBUG:--all}
   local dpi=${2:-96}
   "$QUORVANE_WINE_PREFIX_SCRIPT" stop
   QUORVANE_WINE_XVFB=1 "$QUORVANE_WINE_PREFIX_SCRIPT" start ||

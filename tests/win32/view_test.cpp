@@ -363,6 +363,39 @@ TEST_F(ViewTest, TheHandPointerShowsOverClickableImagesAndPageFlips) {
   EXPECT_EQ(GetCursor(), hand);
 }
 
+// The tooltip control that shows `control`'s tip, and the tip's text; empty when it has none.
+std::wstring tooltip_of(HWND control) {
+  HWND tips = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM found) -> BOOL {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 64);
+        if (std::wstring(cls) != TOOLTIPS_CLASSW) return TRUE;
+        // The tips of the controls are the tooltip control that holds several tools.
+        if (SendMessageW(w, TTM_GETTOOLCOUNT, 0, 0) < 2) return TRUE;
+        *reinterpret_cast<HWND*>(found) = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&tips));
+  if (tips == nullptr) return {};
+  wchar_t text[256] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text;
+  SendMessageW(tips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
+TEST_F(ViewTest, ImagesCarryTheirTooltips) {
+  EXPECT_EQ(tooltip_of(widget("imgsave")), L"Save & Quit");
+  EXPECT_EQ(tooltip_of(widget("picpantalla")), L"Video Settings");
+  EXPECT_EQ(tooltip_of(widget("imgcerrar")), from_model(at("imgcerrar").tooltip));
+  EXPECT_EQ(tooltip_of(widget("Label1")), L"") << "no tip where the layout gives none";
+}
+
 TEST_F(ViewTest, TheFadeRunsOnTheTimerAndEndsTheProgram) {
   ws.opacity = true;
   const std::string file = folder.read("VOZ.INI");
