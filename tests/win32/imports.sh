@@ -33,6 +33,8 @@ versions=$(strings -el "$exe")
 for wanted in FileDescription FileVersion "Quorvane Configuration"; do
   grep -qx "$wanted" <<<"$versions" || { echo "FAIL: no \"$wanted\" in the version information" >&2; status=1; }
 done
-strings "$exe" | grep -q 'PerMonitorV2' || { echo "FAIL: no per-monitor DPI awareness in the manifest" >&2; status=1; }
+# grep -c reads to the end: with -q it would stop early and strings would die of a broken pipe.
+[ "$(strings "$exe" | grep -c 'PerMonitorV2')" -gt 0 ] ||
+  { echo "FAIL: no per-monitor DPI awareness in the manifest" >&2; status=1; }
 [ "$status" -eq 0 ] && echo "ok   icon, version information and manifest"
 exit $status
