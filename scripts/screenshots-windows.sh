@@ -41,8 +41,7 @@ run_at() {
   rm -rf "$app"
   mkdir -p "$app"
   cp "$program" "$app/quorvane-config.exe"
-  launch "$app/quorvane-config.exe"
-  win=$(find_window 30) || fail "no window appeared at $dpi dpi"
+  start_editor "$app/quorvane-config.exe"
   sleep 0.5
   eval "$(xdotool getwindowgeometry --shell "$win")"
   local n=0

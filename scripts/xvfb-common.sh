@@ -91,11 +91,13 @@ expect_clean_exit() {
   [ "$status" -eq 0 ] || fail "the program exited with status $status"
 }
 
-# find_window [timeout seconds]: prints the id of the editor's visible window.
+# find_window [timeout seconds]: prints the id of the editor's visible window. Gives up early
+# when the program in $pid (if set) has ended.
 find_window() {
   local timeout=${1:-10} id
   local end=$((SECONDS + timeout))
   while [ $SECONDS -le $end ]; do
+    if [ -n "${pid:-}" ] && ! kill -0 "$pid" 2>/dev/null; then return 1; fi
     id=$(xdotool search --onlyvisible --name '^Quorvane Configuration$' 2>/dev/null | head -n1)
     if [ -n "$id" ]; then
       echo "$id"
@@ -104,6 +106,27 @@ find_window() {
     sleep 0.05
   done
   return 1
+}
+
+# start_editor <program> [arguments]: starts the editor and waits for its window; sets pid and
+# win. Xvfb on this machine now and then refuses a client's connection: a start that ends for
+# that reason is tried again, up to twice; any other failure to show the window fails the run.
+start_editor() {
+  local tries
+  for tries in 1 2 3; do
+    launch "$@" 2>"$work/stderr.$tries"
+    if win=$(find_window 30); then return 0; fi
+    kill -0 "$pid" 2>/dev/null && fail "no window appeared within 30 s"
+    wait "$pid" 2>/dev/null || true
+    pid=
+    if ! grep -Eqi "could not connect to display|cannot open display|can't open display" \
+      "$work/stderr.$tries"; then
+      cat "$work/stderr.$tries" >&2
+      fail "the program ended before its window appeared"
+    fi
+    echo "the X server refused the program's connection; starting it again" >&2
+  done
+  fail "the X server refused the program's connection three times"
 }
 
 # start_display <program>: a private X server; for the Windows build, the Wine prefix in

@@ -23,8 +23,7 @@ sed -e 's/^frequency=44100\r$/frequency=22050\r/' "$default_file" >"$work/VOZ.IN
 cp "$work/VOZ.INI" "$work/VOZ_backup.INI"
 cp "$work/VOZ.INI" "$work/before.INI"
 start_display "$program"
-launch "$work/$(basename "$program")"
-win=$(find_window 30) || fail "no window appeared"
+start_editor "$work/$(basename "$program")"
 sleep 0.3
 
 step() {

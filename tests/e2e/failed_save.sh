@@ -23,8 +23,7 @@ cp "$program" "$work/"
 cp "$default_file" "$work/VOZ.INI"
 cp "$default_file" "$work/VOZ_backup.INI"
 start_display "$program"
-launch "$work/$(basename "$program")"
-win=$(find_window 30) || fail "no window appeared"
+start_editor "$work/$(basename "$program")"
 sleep 0.3
 
 block_save() {

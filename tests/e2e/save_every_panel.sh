@@ -39,7 +39,7 @@ if is_windows_build "$program"; then
   # Drive letters are taken in when the prefix boots.
   wine_start "$WINEPREFIX"
   cp "$program" "$folder/"
-  launch "$folder/$(basename "$program")"
+  start_editor "$folder/$(basename "$program")"
 else
   # A prefix as Wine lays it out: drive_c, and dosdevices/ with one link per drive letter.
   prefix="$work/prefix"
@@ -49,9 +49,8 @@ else
   ln -s "$work/cdrom" "$prefix/dosdevices/d:"
   cp "$program" "$folder/quorvane-config"
   # The prefix around the program's folder must win over anything in the environment.
-  launch env -u WINEPREFIX "$folder/quorvane-config"
+  start_editor env -u WINEPREFIX "$folder/quorvane-config"
 fi
-win=$(find_window 30) || fail "no window appeared"
 sleep 0.3
 
 alive() {

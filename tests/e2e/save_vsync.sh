@@ -20,8 +20,7 @@ begin_run
 
 cp "$program" "$work/"
 start_display "$program"
-launch "$work/$(basename "$program")"
-win=$(find_window 30) || fail "no window appeared"
+start_editor "$work/$(basename "$program")"
 sleep 0.3
 
 # Drag by the bare title bar (300 px in: right of the title text, left of the close image).
