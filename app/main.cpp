@@ -7,7 +7,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/file_error.h"
+#include "platform/front_end.h"
 #include "platform/qt/cp1252.h"
 #include "platform/qt/qt_view.h"
 #include "platform/qt/qt_window_system.h"
@@ -38,13 +38,8 @@ int main(int argc, char* argv[]) {
 
   QtWindowSystem window_system;
   MainWindow main_window(folder, window_system);
-  try {
-    main_window.Form_Load();
-  } catch (const FileError& error) {
-    report_start_failure("The settings could not be read.\n\n" + std::string(error.what()));
-    return 1;
-  } catch (const std::exception& error) {
-    report_start_failure("Start-up failed.\n\n" + std::string(error.what()));
+  if (const auto failure = front_end::form_load_failure(main_window)) {
+    report_start_failure(*failure);
     return 1;
   }
   try {
@@ -54,7 +49,7 @@ int main(int argc, char* argv[]) {
     return QApplication::exec();
   } catch (const std::exception& error) {
     // The view reports what escapes a handler itself; this is what escapes building it.
-    report_start_failure("Start-up failed.\n\n" + std::string(error.what()));
+    report_start_failure(front_end::start_failure_text(error.what()));
     return 1;
   }
 }

@@ -140,6 +140,16 @@ start_display() {
   fi
 }
 
+# begin_e2e <program> <VOZ.default.INI>: what every end-to-end script does first, with the
+# arguments it was given: sets program and default_file, skips when a tool is missing, and
+# begins the run (its scratch folder $work, cleaned up at the end).
+begin_e2e() {
+  program=$1
+  default_file=$2
+  need_tools "$program"
+  begin_run
+}
+
 # need_tools <program>: exits with the skip status 77 when a tool the run needs is missing.
 need_tools() {
   local tool tools=(Xvfb xdotool xprop)

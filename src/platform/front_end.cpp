@@ -1,6 +1,10 @@
 #include "platform/front_end.h"
 
 #include <cmath>
+#include <exception>
+
+#include "platform/file_error.h"
+#include "shell/main_window.h"
 
 namespace quorvane::front_end {
 
@@ -29,6 +33,21 @@ std::string describe(const Control& control, std::string_view event) {
 
 std::string handler_failure_text(std::string_view what, std::string_view reason) {
   return std::string(what) + " failed, and the program has to end.\n\n" + std::string(reason);
+}
+
+std::optional<std::string> form_load_failure(MainWindow& window) {
+  try {
+    window.Form_Load();
+  } catch (const FileError& error) {
+    return "The settings could not be read.\n\n" + std::string(error.what());
+  } catch (const std::exception& error) {
+    return start_failure_text(error.what());
+  }
+  return std::nullopt;
+}
+
+std::string start_failure_text(std::string_view reason) {
+  return "Start-up failed.\n\n" + std::string(reason);
 }
 
 }  // namespace quorvane::front_end

@@ -19,13 +19,9 @@
 # The Windows build runs under Wine in the prefix $WINEPREFIX.
 set -euo pipefail
 
-program=$1
-default_file=$2
 # shellcheck source=../../scripts/xvfb-common.sh
 . "$3"
-
-need_tools "$program"
-begin_run
+begin_e2e "$1" "$2"
 mkdir -p "$work/cdrom"
 start_display "$program"
 

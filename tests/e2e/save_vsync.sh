@@ -10,13 +10,9 @@
 # The Windows build runs under Wine in the prefix $WINEPREFIX.
 set -euo pipefail
 
-program=$1
-default_file=$2
 # shellcheck source=../../scripts/xvfb-common.sh
 . "$3"
-
-need_tools "$program"
-begin_run
+begin_e2e "$1" "$2"
 
 cp "$program" "$work/"
 start_display "$program"

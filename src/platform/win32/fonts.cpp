@@ -41,6 +41,17 @@ bool installed(HDC dc, const std::wstring& family) {
   return found;
 }
 
+TEXTMETRICW metrics_of(HFONT font) {
+  TEXTMETRICW metrics{};
+  if (HDC dc = GetDC(nullptr)) {
+    HGDIOBJ old = SelectObject(dc, font);
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+  }
+  return metrics;
+}
+
 int nominal_pixels(const FontSpec& spec, int dpi) {
   return std::max(1, static_cast<int>(std::lround(spec.points * dpi / 72.0)));
 }
@@ -92,14 +103,7 @@ HFONT Fonts::get(const FontSpec& spec, int dpi, int step) {
   resolve_family(spec.family).copy(font.lfFaceName, LF_FACESIZE - 1);
   if (stretch != 100) {
     // lfWidth is an average character width: the font's own at this height, condensed.
-    HFONT plain = get(spec, dpi, step - step % kStretches);
-    TEXTMETRICW metrics{};
-    if (HDC dc = GetDC(nullptr)) {
-      HGDIOBJ old = SelectObject(dc, plain);
-      GetTextMetricsW(dc, &metrics);
-      SelectObject(dc, old);
-      ReleaseDC(nullptr, dc);
-    }
+    const TEXTMETRICW metrics = metrics_of(get(spec, dpi, step - step % kStretches));
     font.lfWidth = std::max<LONG>(1, std::lround(metrics.tmAveCharWidth * stretch / 100.0));
   }
   HFONT made = CreateFontIndirectW(&font);
@@ -138,15 +142,6 @@ SIZE text_extent(HFONT font, const std::wstring& text) {
   return size;
 }
 
-int line_height(HFONT font) {
-  TEXTMETRICW metrics{};
-  if (HDC dc = GetDC(nullptr)) {
-    HGDIOBJ old = SelectObject(dc, font);
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-  }
-  return metrics.tmHeight;
-}
+int line_height(HFONT font) { return metrics_of(font).tmHeight; }
 
 }  // namespace quorvane::win32
