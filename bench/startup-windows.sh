@@ -61,12 +61,16 @@ echo >&2
 
 editor_ms=$(median <"$work/editor.txt")
 empty_ms=$(median <"$work/empty.txt")
+range() { sort -n | awk 'NR == 1 {lo = $1} {hi = $1} END {printf "%.0f to %.0f", lo, hi}'; }
+editor_range=$(range <"$work/editor.txt")
+empty_range=$(range <"$work/empty.txt")
 size=$(stat -c %s "$editor")
-awk -v runs="$runs" -v em="$editor_ms" -v bm="$empty_ms" -v size="$size" 'BEGIN {
+awk -v runs="$runs" -v em="$editor_ms" -v bm="$empty_ms" -v size="$size" \
+    -v er="$editor_range" -v br="$empty_range" 'BEGIN {
   printf "medians of %d runs each (Wine under Xvfb, %s)\n", runs, ENVIRON["DISPLAY"]
-  printf "%-24s %12s\n", "", "start (ms)"
-  printf "%-24s %12.1f\n", "quorvane-config.exe", em
-  printf "%-24s %12.1f\n", "empty-window-win32.exe", bm
+  printf "%-24s %12s   %s\n", "", "start (ms)", "range (ms)"
+  printf "%-24s %12.1f   %s\n", "quorvane-config.exe", em, er
+  printf "%-24s %12.1f   %s\n", "empty-window-win32.exe", bm, br
   printf "%-24s %11.2fx\n", "ratio", em / bm
   printf "quorvane-config.exe: %d bytes (%.2f MiB)\n", size, size / 1048576
 }'
