@@ -52,7 +52,7 @@ bool final_path(HANDLE handle, fs::path& result, std::error_code& ec) {
       ec.assign(static_cast<int>(GetLastError()), std::system_category());
       return false;
     }
-    // Too small, the length asked for counts the terminating zero.
+    // A buffer too small gets the size it needs, terminating zero included.
     if (length < buffer.size()) {
       buffer.resize(length);
       break;
@@ -66,8 +66,8 @@ bool final_path(HANDLE handle, fs::path& result, std::error_code& ec) {
 }  // namespace
 
 // MinGW's std::filesystem does not see links on Windows (nor Unix links under Wine), so the
-// system is asked where the file that an open ends at lies. A file that does not exist yet is
-// made where its folder really is.
+// system is asked where an open of the path really lands. A file that does not exist yet is made
+// where its folder really is.
 fs::path resolve_links(const fs::path& path, std::error_code& ec) {
   HANDLE file = open_to_locate(path);
   if (file == INVALID_HANDLE_VALUE) {
