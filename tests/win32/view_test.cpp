@@ -45,6 +45,11 @@ class RecordingWindowSystem : public Win32WindowSystem {
     Win32WindowSystem::set_opacity(alpha);
   }
   void start_window_move() override { ++moves; }
+  std::vector<std::string> urls;
+  bool open_url(const std::string& url) override {
+    urls.push_back(url);
+    return false;  // as when no browser is set up
+  }
   void show_message(MessageKind, const std::string&, const std::string& text) override;
 };
 
@@ -198,6 +203,39 @@ TEST_F(ViewTest, AtAnotherScaleEverythingGrowsWithIt) {
   LOGFONTW info{};
   GetObjectW(font, sizeof info, &info);
   EXPECT_LE(info.lfHeight, -15) << "8.25 pt at 144 dpi is about 16 pixels";
+}
+
+TEST_F(ViewTest, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAgain) {
+  // What the system sends when the window reaches a screen at 200 %: the new DPI and where the
+  // window should go.
+  RECT suggested{100, 50, 100 + 826, 50 + 664};
+  SendMessageW(view->window(), WM_DPICHANGED, MAKEWPARAM(192, 192),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(view->dpi(), 192);
+  RECT window{};
+  GetWindowRect(view->window(), &window);
+  EXPECT_EQ(window.left, 100);
+  EXPECT_EQ(window.top, 50);
+  EXPECT_EQ(window.right - window.left, 826);
+  EXPECT_EQ(window.bottom - window.top, 664);
+  const RECT about = rect_in_parent(widget("imgabout"));
+  EXPECT_EQ(about.right - about.left, 64);
+  // A page first shown after the move is made at the new scale too.
+  main.show_panel(1);
+  view->sync();
+  const RECT box = rect_in_parent(widget("ch_global", 0));
+  EXPECT_EQ(box.right - box.left, front_end::to_pixels(975, 192));
+}
+
+TEST_F(ViewTest, LinkImagesOpenTheirAddressesAndAFailureChangesNothing) {
+  click(widget("img_intro_a"));
+  click(widget("img_intro_b"));
+  click(widget("img_intro_c"));
+  EXPECT_EQ(ws.urls, (std::vector<std::string>{links::kEmulatorSite, links::kDeveloperSite,
+                                               links::kCommunitySite}));
+  EXPECT_TRUE(ws.messages.empty());
+  EXPECT_FALSE(ws.ended());
+  EXPECT_TRUE(on_screen("pic_intro"));
 }
 
 TEST_F(ViewTest, ClickingACheckBoxFlipsItsCaptionInTheModelAndOnScreen) {
