@@ -14,22 +14,29 @@
 
 namespace {
 
+using quorvane::kAllRows;
+using quorvane::Row;
 using quorvane::SettingsTable;
 
-[[noreturn]] void fail(const char* what, int row) {
-  std::fprintf(stderr, "settings round trip broken: %s (row %d)\n", what, row);
+[[noreturn]] void fail(const char* what, std::string_view row) {
+  std::fprintf(stderr, "settings round trip broken: %s (%.*s)\n", what,
+               static_cast<int>(row.size()), row.data());
   std::abort();
 }
 
-void check(bool holds, const char* what, int row = -1) {
-  if (!holds) fail(what, row);
+void check(bool holds, const char* what, Row row) {
+  if (!holds) fail(what, SettingsTable::name(row));
+}
+
+void check(bool holds, const char* what) {
+  if (!holds) fail(what, "the whole text");
 }
 
 // Every setting value differs from the same row of `table`, so a row that the text does not
 // fill shows up as a difference.
 SettingsTable unlike(const SettingsTable& table) {
   SettingsTable other;
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+  for (Row row : kAllRows) {
     if (!SettingsTable::is_section_row(row)) other.set_value(row, table.value(row) + "\x7f");
   }
   return other;
@@ -56,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   SettingsTable over_other = before;
   quorvane::parse_config_text(input, over_other);
 
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+  for (Row row : kAllRows) {
     const std::string& value = first.value(row);
     if (SettingsTable::is_section_row(row)) {
       check(value == SettingsTable::kSectionValue, "a section row took a value", row);
@@ -71,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(!filled || over_other.value(row) == value, "reading depends on earlier values", row);
   }
 
-  const std::string text = quorvane::config_text_for(first);
+  const std::string text = quorvane::build_config_text(first);
   // 612 lines, each ending in CR LF, and no line break anywhere else.
   check(count(text, '\n') == 612 && count(text, '\r') == 612, "written text is not 612 lines");
   for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
@@ -80,9 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   SettingsTable second = unlike(first);
   quorvane::parse_config_text(text, second);
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+  for (Row row : kAllRows) {
     check(second.value(row) == first.value(row), "value changed on the way back", row);
   }
-  check(quorvane::config_text_for(second) == text, "second save differs from the first");
+  check(quorvane::build_config_text(second) == text, "second save differs from the first");
   return 0;
 }

@@ -1,9 +1,5 @@
 #include "panels/bindings.h"
 
-#include <algorithm>
-
-#include "panels/panels.h"
-
 namespace quorvane {
 
 namespace {
@@ -81,25 +77,6 @@ void collect_binding(const Form& form, const Binding& binding, SettingsTable& ta
 
 void collect_bindings(const Form& form, std::span<const Binding> bindings, SettingsTable& table) {
   for (const Binding& binding : bindings) collect_binding(form, binding, table);
-}
-
-const std::vector<Binding>& all_bindings() {
-  static const std::vector<Binding> merged = [] {
-    std::vector<Binding> all;
-    for (std::span<const Binding> panel :
-         {emulation_bindings(), video_bindings(), sound_bindings(), gamepad_bindings(),
-          keyboard_bindings(), cdrom_bindings()}) {
-      all.insert(all.end(), panel.begin(), panel.end());
-    }
-    std::stable_sort(all.begin(), all.end(),
-                     [](const Binding& a, const Binding& b) { return a.row < b.row; });
-    return all;
-  }();
-  return merged;
-}
-
-void fill_controls(Form& form, const SettingsTable& table) {
-  for (const Binding& binding : all_bindings()) fill_binding(form, binding, table);
 }
 
 }  // namespace quorvane

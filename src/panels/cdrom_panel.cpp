@@ -3,7 +3,7 @@
 #include "panels/bindings.h"
 #include "panels/layout.h"
 #include "panels/panel_units.h"
-#include "panels/panels.h"
+#include "panels/registry.h"
 
 namespace quorvane {
 
@@ -14,23 +14,17 @@ using codec::Text;
 using layout::LabelStyle;
 
 constexpr Binding kBindings[] = {
-    {59, {"com_cdrom_first"}, Text{}},
+    {row::cdrom_drive, {"com_cdrom_first"}, Text{}},
     // Built one letter per pick by the drive list, but a "D:" typed into the file is kept too.
-    {60, {"txt_cdrom_letter"}, Text{}},
-    {61, {"txt_cdrom_time"}, Text{}},
-    {62, {"ch_global", 8}, kSwitch},
-    {63, {"txt_cdrom_size"}, Text{}},
+    {row::drive_letter, {"txt_cdrom_letter"}, Text{}},
+    {row::timeout, {"txt_cdrom_time"}, Text{}},
+    {row::cache, {"ch_global", 8}, kSwitch},
+    {row::cache_size, {"txt_cdrom_size"}, Text{}},
 };
 
+constexpr DriveLink kDriveLinks[] = {{"dr_cdrom_letter", "txt_cdrom_letter"}};
+
 }  // namespace
-
-std::span<const Binding> cdrom_bindings() { return kBindings; }
-
-void collect_cdrom(Form& form, SettingsTable& table) { collect_bindings(form, kBindings, table); }
-
-void dr_cdrom_letter_Change(Form& form) {
-  panel_units::append_drive_letter(form.at("dr_cdrom_letter"), form.at("txt_cdrom_letter"));
-}
 
 namespace panel_units {
 
@@ -52,6 +46,20 @@ void build_cdrom_controls(Form& form) {
   p.label(66, "CD - ROM cache size", {2280, 480, 1845, 195});
   p.text_box("txt_cdrom_size", {2400, 720, 1095, 285}, "512");
   p.label(67, "KB", {3495, 760, 255, 195});
+}
+
+PanelEntry cdrom_panel() {
+  return PanelEntry{
+      .number = 5,
+      .page = "pic_cdrom",
+      .sub_page = "",
+      .sub_page_rect = {},
+      .nav = {"imgcd", 3120, "CD ROM Settings", "nav_cdrom"},
+      .bindings = kBindings,
+      .build = build_cdrom_controls,
+      .flips = {},
+      .drive_links = kDriveLinks,
+  };
 }
 
 }  // namespace panel_units

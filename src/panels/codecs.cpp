@@ -17,6 +17,13 @@ Collected Coded::collect(std::string_view text) const {
   return std::string();
 }
 
+std::vector<std::string> Coded::texts() const {
+  std::vector<std::string> items;
+  items.reserve(codes.size());
+  for (const CodePair& code : codes) items.emplace_back(code.text);
+  return items;
+}
+
 std::optional<std::size_t> OptionGroup::fill(std::string_view value) const {
   for (std::size_t i = 0; i < members.size(); ++i) {
     if (members[i].value == value) return i;

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The conversions between a setting's stored text and the state of the control that shows it.
 // Each is a pair of pure functions: fill (stored value -> control state) and collect (control
@@ -17,21 +18,27 @@ using Collected = std::optional<std::string>;
 
 // A check box standing for two stored values. Only the exact checked value checks the box, so
 // "Y", " y" or an empty value all show unchecked and come back as the unchecked value.
+// The box's caption follows its state.
 struct Switch {
   std::string_view checked_value;
   std::string_view unchecked_value;
+  std::string_view checked_caption;
+  std::string_view unchecked_caption;
 
   int fill(std::string_view value) const { return value == checked_value ? 1 : 0; }
   std::string collect(int box_value) const {
     return std::string(box_value == 1 ? checked_value : unchecked_value);
   }
+  std::string_view caption(int box_value) const {
+    return box_value == 1 ? checked_caption : unchecked_caption;
+  }
 };
 
 // ch_global: checked means "y".
-inline constexpr Switch kSwitch{"y", "n"};
+inline constexpr Switch kSwitch{"y", "n", "Enable", "Disable"};
 // ch_glolock: the box says "Locked", while the key it feeds asks whether to unlock, so a checked
 // box stores "n".
-inline constexpr Switch kLockSwitch{"n", "y"};
+inline constexpr Switch kLockSwitch{"n", "y", "Locked", "Unlock"};
 
 // Texts that are stored exactly as typed, blanks and all.
 struct Text {
@@ -51,13 +58,16 @@ enum class UnknownText {
 };
 
 // A setting stored as a code and shown as a text. Matching is exact in both directions; a stored
-// value that is not in the table shows as the empty text.
+// value that is not in the table shows as the empty text. The table is in the order the combo
+// lists its texts.
 struct Coded {
   std::span<const CodePair> codes;
   UnknownText unknown_text = UnknownText::StoreEmpty;
 
   std::string fill(std::string_view value) const;
   Collected collect(std::string_view text) const;
+  // The texts, for the combo's list.
+  std::vector<std::string> texts() const;
 };
 
 // One option button of a group and the stored value it stands for.

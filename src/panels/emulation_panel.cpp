@@ -3,7 +3,7 @@
 #include "panels/bindings.h"
 #include "panels/layout.h"
 #include "panels/panel_units.h"
-#include "panels/panels.h"
+#include "panels/registry.h"
 
 namespace quorvane {
 
@@ -17,28 +17,30 @@ using codec::UnknownText;
 using layout::LabelStyle;
 
 // 60 Hz is the emulator's own rate when the key is empty, so it is stored as nothing at all.
-constexpr CodePair kFrameDelay[] = {{"", "60 Hz"}, {"16393", "61 Hz"}, {"16949", "59 Hz"}};
+constexpr CodePair kFrameDelayCodes[] = {{"16393", "61 Hz"}, {"", "60 Hz"}, {"16949", "59 Hz"}};
+// Any other delay (a hand-tuned "16667", say) shows an empty combo and is kept unless the user
+// picks one of the three rates.
+constexpr Coded kFrameDelay{kFrameDelayCodes, UnknownText::KeepRow};
 // The emulator reads 0 as the old format and 1 as the new one, as the file's comment says.
-constexpr CodePair kBackupRam[] = {{"0", "Old format"}, {"1", "New format"}};
+constexpr CodePair kBackupRamCodes[] = {{"1", "New format"}, {"0", "Old format"}};
+constexpr Coded kBackupRam{kBackupRamCodes, UnknownText::StoreEmpty};
 
 constexpr Binding kBindings[] = {
-    {1, {"ch_global", 10}, kSwitch},
-    // Any other delay (a hand-tuned "16667", say) shows an empty combo and is kept unless the
-    // user picks one of the three rates.
-    {2, {"com_panel_hz"}, Coded{kFrameDelay, UnknownText::KeepRow}},
-    {51, {"txt_panel_list"}, Text{}},
-    {52, {"ch_global", 11}, kSwitch},
-    {54, {"com_papel_statefile"}, Text{}},
-    {55, {"ch_global", 13}, kSwitch},
-    {56, {"com_panel_backup"}, Coded{kBackupRam, UnknownText::StoreEmpty}},
-    {57, {"ch_global", 12}, kSwitch},
-    {65, {"txt_panel_b_card1"}, Text{}},
-    {66, {"txt_panel_b_card2"}, Text{}},
-    {67, {"txt_panel_b_card3"}, Text{}},
-    {68, {"txt_panel_b_card4"}, Text{}},
-    {69, {"txt_panel_b_config"}, Text{}},
-    {70, {"txt_panel_b_screen"}, Text{}},
-    {71, {"txt_panel_b_saved"}, Text{}},
+    {row::soft_reset, {"ch_global", 10}, kSwitch},
+    {row::frame_delay, {"com_panel_hz"}, kFrameDelay},
+    {row::drive_list, {"txt_panel_list"}, Text{}},
+    {row::use_rom_file_name, {"ch_global", 11}, kSwitch},
+    {row::nb_state_file, {"com_papel_statefile"}, Text{}},
+    {row::compress_state_file, {"ch_global", 13}, kSwitch},
+    {row::backup_ram, {"com_panel_backup"}, kBackupRam},
+    {row::debug_log, {"ch_global", 12}, kSwitch},
+    {row::system_card_1, {"txt_panel_b_card1"}, Text{}},
+    {row::system_card_2, {"txt_panel_b_card2"}, Text{}},
+    {row::system_card_3, {"txt_panel_b_card3"}, Text{}},
+    {row::system_card_4, {"txt_panel_b_card4"}, Text{}},
+    {row::config_path, {"txt_panel_b_config"}, Text{}},
+    {row::screenshots, {"txt_panel_b_screen"}, Text{}},
+    {row::saved_games, {"txt_panel_b_saved"}, Text{}},
 };
 
 void build_first_page(Form& form) {
@@ -50,7 +52,7 @@ void build_first_page(Form& form) {
   p.label(41, "(Run + Select)", {360, 675, 1245, 195});
   p.global_switch(10, 240, 960, true);
   p.label(42, "Frame delay", {120, 1320, 1035, 195});
-  p.combo("com_panel_hz", {240, 1560, 1215, 315}, "60 Hz", {"61 Hz", "60 Hz", "59 Hz"});
+  p.coded_combo("com_panel_hz", {240, 1560, 1215, 315}, "60 Hz", kFrameDelay);
   p.label(43, "Load Menu Settings", {120, 2040, 1710, 195});
   p.label(44, "Drive list", {240, 2280, 765, 195});
   p.drive_list("Dri_panel_list", {240, 2520, 1575, 315});
@@ -64,7 +66,7 @@ void build_first_page(Form& form) {
   p.label(48, "State file compression", {2400, 1440, 1890, 195});
   p.global_switch(13, 2520, 1680, true);
   p.label(49, "Backup ram format", {2400, 2040, 1605, 195});
-  p.combo("com_panel_backup", {2520, 2280, 1215, 315}, "New format", {"New format", "Old format"});
+  p.coded_combo("com_panel_backup", {2520, 2280, 1215, 315}, "New format", kBackupRam);
   p.label(50, "Debug log file", {2400, 2760, 1200, 195});
   p.global_switch(12, 2520, 3000, true);
 
@@ -96,23 +98,30 @@ void build_second_page(Form& form) {
   p.label(52, "<<< Back", {5280, 3600, 825, 195}, LabelStyle::PageFlip);
 }
 
+constexpr PageFlip kFlips[] = {{51, true}, {52, false}};
+constexpr DriveLink kDriveLinks[] = {{"Dri_panel_list", "txt_panel_list"}};
+
 }  // namespace
-
-std::span<const Binding> emulation_bindings() { return kBindings; }
-
-void collect_emulation(Form& form, SettingsTable& table) {
-  collect_bindings(form, kBindings, table);
-}
-
-void Dri_panel_list_Change(Form& form) {
-  panel_units::append_drive_letter(form.at("Dri_panel_list"), form.at("txt_panel_list"));
-}
 
 namespace panel_units {
 
 void build_emulation_controls(Form& form) {
   build_first_page(form);
   build_second_page(form);
+}
+
+PanelEntry emulation_panel() {
+  return PanelEntry{
+      .number = 0,
+      .page = "pic_panel",
+      .sub_page = "pic_panel_b",
+      .sub_page_rect = {0, 0, 6255, 3900},
+      .nav = {"imgpanel", 120, "Control Panel", "nav_panel"},
+      .bindings = kBindings,
+      .build = build_emulation_controls,
+      .flips = kFlips,
+      .drive_links = kDriveLinks,
+  };
 }
 
 }  // namespace panel_units

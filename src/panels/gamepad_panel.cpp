@@ -3,7 +3,7 @@
 #include "panels/bindings.h"
 #include "panels/layout.h"
 #include "panels/panel_units.h"
-#include "panels/panels.h"
+#include "panels/registry.h"
 
 namespace quorvane {
 
@@ -14,18 +14,14 @@ using codec::Text;
 using layout::LabelStyle;
 
 constexpr Binding kBindings[] = {
-    {39, {"ch_global", 9}, kSwitch},
-    {40, {"com_pad_speed"}, Text{}},
+    {row::gamepad, {"ch_global", 9}, kSwitch},
+    {row::auto_fire_speed, {"com_pad_speed"}, Text{}},
     // The list offers "80%" and the like; a level picked from it is stored with its sign, while a
     // bare "70" read from the file is shown and kept as it is.
-    {41, {"com_pad_control"}, Text{}},
+    {row::auto_calibration, {"com_pad_control"}, Text{}},
 };
 
 }  // namespace
-
-std::span<const Binding> gamepad_bindings() { return kBindings; }
-
-void collect_gamepad(Form& form, SettingsTable& table) { collect_bindings(form, kBindings, table); }
 
 namespace panel_units {
 
@@ -40,6 +36,20 @@ void build_gamepad_controls(Form& form) {
   p.combo("com_pad_speed", {240, 1320, 1215, 315}, "2", layout::numbers(1, 10));
   p.label(39, "Auto Calibration Control", {120, 1800, 2025, 195});
   p.combo("com_pad_control", {240, 2040, 1215, 315}, "70%", {"50%", "60%", "70%", "80%", "90%"});
+}
+
+PanelEntry gamepad_panel() {
+  return PanelEntry{
+      .number = 3,
+      .page = "Pic_pad",
+      .sub_page = "",
+      .sub_page_rect = {},
+      .nav = {"imgcontrol", 1920, "Gamepad Settings", "nav_gamepad"},
+      .bindings = kBindings,
+      .build = build_gamepad_controls,
+      .flips = {},
+      .drive_links = {},
+  };
 }
 
 }  // namespace panel_units

@@ -66,11 +66,13 @@ Control& Page::check_box(std::string name, int index, int left, int top, bool ch
 }
 
 Control& Page::global_switch(int index, int left, int top, bool checked) {
-  return check_box("ch_global", index, left, top, checked, checked ? "Enable" : "Disable");
+  return check_box(std::string(kGlobalSwitches), index, left, top, checked,
+                   std::string(codec::kSwitch.caption(checked ? 1 : 0)));
 }
 
 Control& Page::lock_switch(int index, int left, int top) {
-  return check_box("ch_glolock", index, left, top, true, "Locked");
+  return check_box(std::string(kLockSwitches), index, left, top, true,
+                   std::string(codec::kLockSwitch.caption(1)));
 }
 
 Control& Page::combo(std::string name, Twips rect, std::string text,
@@ -80,6 +82,11 @@ Control& Page::combo(std::string name, Twips rect, std::string text,
   c.set_text(std::move(text));
   c.font = control_font();
   return c;
+}
+
+Control& Page::coded_combo(std::string name, Twips rect, std::string text,
+                           const codec::Coded& codes) {
+  return combo(std::move(name), rect, std::move(text), codes.texts());
 }
 
 Control& Page::text_box(std::string name, Twips rect, std::string text, int index) {

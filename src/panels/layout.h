@@ -5,9 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "panels/codecs.h"
 #include "shell/controls.h"
 
 namespace quorvane::layout {
+
+// The names of the two check-box arrays whose captions follow their state.
+inline constexpr std::string_view kGlobalSwitches = "ch_global";
+inline constexpr std::string_view kLockSwitches = "ch_glolock";
 
 // Labels of lblvideo_1 come in four looks; everything else on a page uses the window's font.
 enum class LabelStyle {
@@ -42,6 +47,8 @@ class Page {
   Control& lock_switch(int index, int left, int top);
 
   Control& combo(std::string name, Twips rect, std::string text, std::vector<std::string> items);
+  // A combo that shows a coded setting lists the texts of its code table.
+  Control& coded_combo(std::string name, Twips rect, std::string text, const codec::Coded& codes);
   Control& text_box(std::string name, Twips rect, std::string text = {}, int index = -1);
   Control& drive_list(std::string name, Twips rect);
 

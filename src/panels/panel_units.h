@@ -1,19 +1,18 @@
 #pragma once
 
+#include "panels/registry.h"
 #include "shell/controls.h"
 
-// What the panel units share with each other; not part of the panels' public face.
+// What the panel units share with the registry; not part of the panels' public face.
 namespace quorvane::panel_units {
 
-void build_emulation_controls(Form& form);
-void build_video_controls(Form& form);
-void build_sound_controls(Form& form);
-void build_gamepad_controls(Form& form);
-void build_keyboard_controls(Form& form);
-void build_cdrom_controls(Form& form);
-
-// Appends the chosen drive's letter to the box. Drive texts start with the letter, as in "c:" or
-// "d: [DATA]"; an empty drive text (nothing chosen, or no drives at all) adds nothing.
-void append_drive_letter(const Control& drive_list, Control& text_box);
+// Each unit's entry: its pages, navigation image, bindings, build function and handlers.
+PanelEntry emulation_panel();
+PanelEntry video_panel();
+PanelEntry sound_panel();
+PanelEntry gamepad_panel();
+PanelEntry keyboard_panel();
+PanelEntry cdrom_panel();
+PanelEntry intro_panel();
 
 }  // namespace quorvane::panel_units

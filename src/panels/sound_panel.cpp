@@ -3,7 +3,7 @@
 #include "panels/bindings.h"
 #include "panels/layout.h"
 #include "panels/panel_units.h"
-#include "panels/panels.h"
+#include "panels/registry.h"
 
 namespace quorvane {
 
@@ -14,25 +14,21 @@ using codec::Text;
 using layout::LabelStyle;
 
 constexpr Binding kBindings[] = {
-    {4, {"ch_global", 14}, kSwitch},
-    {5, {"com_sound_fre"}, Text{}},
-    {6, {"ch_global", 15}, kSwitch},
-    {7, {"ch_global", 16}, kSwitch},
-    {8, {"ch_global", 17}, kSwitch},
-    {9, {"com_sound_ilevel"}, Text{}},
+    {row::sound, {"ch_global", 14}, kSwitch},
+    {row::frequency, {"com_sound_fre"}, Text{}},
+    {row::sound_16bit, {"ch_global", 15}, kSwitch},
+    {row::stereo, {"ch_global", 16}, kSwitch},
+    {row::sound_interpolation, {"ch_global", 17}, kSwitch},
+    {row::interpolation_level, {"com_sound_ilevel"}, Text{}},
     // No range checks: the ranges the labels name are for the emulator to enforce.
-    {10, {"txt_sound_delay"}, Text{}},
-    {11, {"txt_sound_cd"}, Text{}},
-    {12, {"txt_sound_mvol"}, Text{}},
-    {13, {"txt_sound_fxvol"}, Text{}},
-    {14, {"txt_sound_cdvol"}, Text{}},
+    {row::delay, {"txt_sound_delay"}, Text{}},
+    {row::cd_audio_input_line, {"txt_sound_cd"}, Text{}},
+    {row::master_audio_volume, {"txt_sound_mvol"}, Text{}},
+    {row::fx_audio_volume, {"txt_sound_fxvol"}, Text{}},
+    {row::cd_audio_volume, {"txt_sound_cdvol"}, Text{}},
 };
 
 }  // namespace
-
-std::span<const Binding> sound_bindings() { return kBindings; }
-
-void collect_sound(Form& form, SettingsTable& table) { collect_bindings(form, kBindings, table); }
 
 namespace panel_units {
 
@@ -67,6 +63,20 @@ void build_sound_controls(Form& form) {
 
   p.label(79, "CD Volume (0 - 100)", {4320, 360, 1725, 195});
   p.text_box("txt_sound_cdvol", {4440, 600, 1095, 285});
+}
+
+PanelEntry sound_panel() {
+  return PanelEntry{
+      .number = 2,
+      .page = "pic_sound",
+      .sub_page = "",
+      .sub_page_rect = {},
+      .nav = {"imgsonido", 1320, "Sound Settings", "nav_sound"},
+      .bindings = kBindings,
+      .build = build_sound_controls,
+      .flips = {},
+      .drive_links = {},
+  };
 }
 
 }  // namespace panel_units

@@ -3,7 +3,7 @@
 #include "panels/bindings.h"
 #include "panels/layout.h"
 #include "panels/panel_units.h"
-#include "panels/panels.h"
+#include "panels/registry.h"
 
 namespace quorvane {
 
@@ -24,36 +24,39 @@ constexpr OptionMember kFullscreenMode[] = {
 constexpr OptionMember kSize[] = {{"op_video_winmodo", 3, "0"}, {"op_video_winmodo", 2, "1"}};
 constexpr OptionMember kZoom[] = {{"op_video_winmodo", 4, "0"}, {"op_video_winmodo", 5, "1"}};
 
-constexpr CodePair kScanlines[] = {
+constexpr CodePair kScanlineCodes[] = {
     {"0", "100%"}, {"1", "75%"}, {"2", "50%"}, {"3", "25%"}, {"4", "0%"}};
+constexpr Coded kScanlines{kScanlineCodes, UnknownText::StoreEmpty};
 
 constexpr Binding kBindings[] = {
     // Anything but "y" starts fullscreen.
-    {16, {"pic_video_winmode"}, OptionGroup{kWindowed, 1, "n"}},
-    {17, {"ch_global", 1}, kSwitch},
+    {row::windowed, {"pic_video_winmode"}, OptionGroup{kWindowed, 1, "n"}},
+    {row::fullscreen, {"ch_global", 1}, kSwitch},
     // A mode the panel does not know selects nothing, and the row keeps it until the user picks
     // a mode: guessing one would silently change how the emulator stretches.
-    {18, {"pic_video_fullmode"}, OptionGroup{kFullscreenMode, std::nullopt, std::nullopt}},
-    {19, {"ch_global", 2}, kSwitch},
+    {row::fullscreen_mode,
+     {"pic_video_fullmode"},
+     OptionGroup{kFullscreenMode, std::nullopt, std::nullopt}},
+    {row::filtering, {"ch_global", 2}, kSwitch},
     // Anything but "0" is the larger display.
-    {20, {"pic_video_display"}, OptionGroup{kSize, 1, "1"}},
+    {row::size, {"pic_video_display"}, OptionGroup{kSize, 1, "1"}},
     // An unknown zoom falls back to software, the emulator's own default.
-    {21, {"pic_video_zoom"}, OptionGroup{kZoom, 0, "1"}},
-    {22, {"ch_global", 3}, kSwitch},
-    {23, {"ch_global", 0}, kSwitch},
-    {24, {"txt_video_full", 0}, Text{}},
-    {25, {"txt_video_full", 1}, Text{}},
-    {26, {"txt_video_full", 2}, Text{}},
-    {27, {"txt_video_full", 3}, Text{}},
-    {28, {"txt_video_full", 4}, Text{}},
-    {29, {"txt_video_full", 5}, Text{}},
-    {30, {"ch_global", 4}, kSwitch},
-    {32, {"ch_global", 5}, kSwitch},
-    {33, {"ch_global", 6}, kSwitch},
-    {34, {"ch_global", 7}, kSwitch},
-    {35, {"com_video_tvscal"}, Coded{kScanlines, UnknownText::StoreEmpty}},
-    {36, {"com_video_tvgamm"}, Text{}},
-    {37, {"com_video_tvbri"}, Text{}},
+    {row::zoom, {"pic_video_zoom"}, OptionGroup{kZoom, 0, "1"}},
+    {row::auto_frame_skip, {"ch_global", 3}, kSwitch},
+    {row::vsync, {"ch_global", 0}, kSwitch},
+    {row::res_256, {"txt_video_full", 0}, Text{}},
+    {row::res_320, {"txt_video_full", 1}, Text{}},
+    {row::res_352, {"txt_video_full", 2}, Text{}},
+    {row::win_res_256, {"txt_video_full", 3}, Text{}},
+    {row::win_res_320, {"txt_video_full", 4}, Text{}},
+    {row::win_res_352, {"txt_video_full", 5}, Text{}},
+    {row::res_lock, {"ch_global", 4}, kSwitch},
+    {row::tv_mode, {"ch_global", 5}, kSwitch},
+    {row::wide, {"ch_global", 6}, kSwitch},
+    {row::tv_interpolation, {"ch_global", 7}, kSwitch},
+    {row::scanlines, {"com_video_tvscal"}, kScanlines},
+    {row::gamma, {"com_video_tvgamm"}, Text{}},
+    {row::brightness, {"com_video_tvbri"}, Text{}},
 };
 
 void build_first_page(Form& form) {
@@ -127,7 +130,7 @@ void build_tv_page(Form& form) {
   p.label(26, "Interpolation", {240, 1800, 1080, 195});
   p.global_switch(7, 240, 2040, true);
   p.label(27, "Scalines", {120, 2400, 735, 195});
-  p.combo("com_video_tvscal", {240, 2640, 975, 315}, "25%", {"100%", "75%", "50%", "25%", "0%"});
+  p.coded_combo("com_video_tvscal", {240, 2640, 975, 315}, "25%", kScanlines);
 
   p.label(28, "Gamma correction", {1800, 360, 1545, 195});
   p.combo("com_video_tvgamm", {1920, 600, 975, 315}, "1", layout::numbers(5, 0));
@@ -137,17 +140,29 @@ void build_tv_page(Form& form) {
   p.label(21, "<<< Back", {5280, 3600, 825, 195}, LabelStyle::PageFlip);
 }
 
+constexpr PageFlip kFlips[] = {{20, true}, {21, false}};
+
 }  // namespace
-
-std::span<const Binding> video_bindings() { return kBindings; }
-
-void collect_video(Form& form, SettingsTable& table) { collect_bindings(form, kBindings, table); }
 
 namespace panel_units {
 
 void build_video_controls(Form& form) {
   build_first_page(form);
   build_tv_page(form);
+}
+
+PanelEntry video_panel() {
+  return PanelEntry{
+      .number = 1,
+      .page = "pic_video",
+      .sub_page = "pic_video_tv",
+      .sub_page_rect = {0, 0, 6195, 3900},
+      .nav = {"picpantalla", 720, "Video Settings", "nav_video"},
+      .bindings = kBindings,
+      .build = build_video_controls,
+      .flips = kFlips,
+      .drive_links = {},
+  };
 }
 
 }  // namespace panel_units

@@ -5,6 +5,16 @@
 
 namespace quorvane {
 
+// What a FileError says was being done, for callers that word their message by it.
+namespace file_action {
+inline constexpr const char* kRead = "Cannot read";
+inline constexpr const char* kWrite = "Cannot write";
+// The file did not exist and could not be made.
+inline constexpr const char* kCreate = "Cannot create";
+// The path is a folder that refused the new file a save makes beside the old one.
+inline constexpr const char* kNoNewFileIn = "Cannot create a new file in the folder";
+}  // namespace file_action
+
 // A failure on a file that reaches the user: it names the file and the system's reason.
 class FileError : public std::runtime_error {
  public:

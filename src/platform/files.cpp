@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "platform/files_detail.h"
@@ -18,11 +19,34 @@ fs::path to_fs_path(const std::string& path) {
 #endif
 }
 
+std::string from_fs_path(const fs::path& path) {
+#ifdef _WIN32
+  const std::u8string name = path.u8string();
+  return std::string(name.begin(), name.end());
+#else
+  return path.string();
+#endif
+}
+
 void fail(const char* action, const std::string& path, int code) {
   throw FileError(action, path, std::system_category().message(code));
 }
 
 std::string is_a_directory() { return std::make_error_code(std::errc::is_a_directory).message(); }
+
+namespace {
+constexpr const char* kNoSettingsFile = "a settings file is never larger than 64 MiB";
+}  // namespace
+
+void fail_too_large(const std::string& path, std::uintmax_t size) {
+  throw FileError(kCannotRead, path,
+                  "the file is " + std::to_string(size) + " bytes long; " + kNoSettingsFile);
+}
+
+void fail_grew_too_large(const std::string& path) {
+  throw FileError(kCannotRead, path,
+                  std::string("the file grew past 64 MiB while it was read; ") + kNoSettingsFile);
+}
 
 bool is_separator(char c) {
 #ifdef _WIN32
@@ -37,6 +61,11 @@ namespace {
 // run may have left a temporary file behind; the counter and exclusive creation keep names apart.
 std::atomic<unsigned> temp_counter{0};
 }  // namespace
+
+void fail_temp(const fs::path& target, const std::string& path, bool replacing, int code) {
+  if (!replacing) fail(kCannotCreate, path, code);
+  fail(file_action::kNoNewFileIn, from_fs_path(folder_of(target)), code);
+}
 
 fs::path folder_of(const fs::path& target) {
   return target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -75,9 +104,10 @@ bool process_alive(unsigned long pid);
 
 using namespace detail;
 
-void remove_stale_temporaries(const std::string& path) {
+void remove_stale_temporaries(const std::string& path, Links links) {
   std::error_code ec;
-  const fs::path target = resolve_links(to_fs_path(path), ec);
+  const fs::path target =
+      links == Links::Follow ? resolve_links(to_fs_path(path), ec) : to_fs_path(path);
   if (ec) return;
   const std::string name = target.filename().string();
   for (fs::directory_iterator it(folder_of(target), ec), end; !ec && it != end; it.increment(ec)) {
@@ -109,10 +139,16 @@ bool exists(const std::string& path) {
   return fs::status(to_fs_path(path), ec).type() != fs::file_type::not_found;
 }
 
-void copy(const std::string& from, const std::string& to) {
-  // Through a temporary file as well: a half-written copy would otherwise pass for a complete
-  // backup on every later start.
-  write_atomic(to, read_all(from));
+std::optional<std::string> program_folder(std::string_view executable) {
+  if (executable.empty()) return std::nullopt;
+  const fs::path path = to_fs_path(std::string(executable));
+  if (!path.is_absolute() || !path.has_filename()) return std::nullopt;
+  return from_fs_path(path.parent_path());
+}
+
+bool entry_exists(const std::string& path) {
+  std::error_code ec;
+  return fs::symlink_status(to_fs_path(path), ec).type() != fs::file_type::not_found;
 }
 
 }  // namespace quorvane::files

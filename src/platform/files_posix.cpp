@@ -79,8 +79,8 @@ class TempFile {
   }
 
   // 0, or the errno of the failure; EEXIST means "try another name".
-  int create(fs::path path) {
-    fd_ = open_retrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  int create(fs::path path, mode_t mode) {
+    fd_ = open_retrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd_ < 0) return errno;
     path_ = std::move(path);
     return 0;
@@ -136,11 +136,21 @@ int open_for_reading(const std::string& path) {
 
 }  // namespace
 
-bool can_open_for_reading(const std::string& path) {
-  Fd file(open_for_reading(path));
-  if (!file.valid()) return false;
-  struct stat status {};
-  return ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode);
+std::string executable_path() {
+#ifdef __linux__
+  std::string path(4096, '\0');
+  for (;;) {
+    const ssize_t got = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (got < 0) return "";
+    if (static_cast<std::size_t>(got) < path.size()) {
+      path.resize(static_cast<std::size_t>(got));
+      return path;
+    }
+    path.resize(path.size() * 2);  // cut short: try again with more room
+  }
+#else
+  return "";
+#endif
 }
 
 std::string read_all(const std::string& path) {
@@ -153,19 +163,68 @@ std::string read_all(const std::string& path) {
   // Back to ordinary blocking reads for the file itself.
   if (::fcntl(file.get(), F_SETFL, 0) != 0) fail(kCannotRead, path, errno);
 
-  std::string bytes;
-  char buffer[10000];
-  for (;;) {
-    const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      fail(kCannotRead, path, errno);
-    }
-    if (got == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(got));
-  }
-  return bytes;
+  return read_bounded(path, static_cast<std::uintmax_t>(status.st_size), kMaxReadBytes,
+                      [&file](char* buffer, std::size_t capacity, int& code) -> long long {
+                        for (;;) {
+                          const ssize_t got = ::read(file.get(), buffer, capacity);
+                          if (got >= 0 || errno != EINTR) {
+                            code = errno;
+                            return got;
+                          }
+                        }
+                      });
 }
+
+namespace {
+
+// Makes the temporary file of a save beside `target` and fills it with `bytes`, flushed to disk.
+// With `like`, it takes that file's owner (where allowed) and mode; until then it is private.
+// `replacing`: whether a file stands at `target`, which decides whom a failure to make the
+// temporary file blames (see fail_temp).
+void write_temp(TempFile& temp, const fs::path& target, const struct stat* like,
+                std::string_view bytes, const char* action, const std::string& path,
+                bool replacing) {
+  for (int attempt = 0; attempt < 100 && temp.fd() < 0; ++attempt) {
+    const int error = temp.create(temp_path_for(target, static_cast<unsigned long>(::getpid())),
+                                  like != nullptr ? 0600 : 0666);
+    if (error != 0 && error != EEXIST) fail_temp(target, path, replacing, error);
+  }
+  if (temp.fd() < 0) fail_temp(target, path, replacing, EEXIST);
+
+  if (like != nullptr) {
+    // Best effort: only root can give the file back to its owner, and a file that changes hands
+    // is no reason to refuse the save. The mode is set afterwards, as chown may clear bits.
+    if (like->st_uid != ::geteuid() || like->st_gid != ::getegid()) {
+      [[maybe_unused]] const int owner_kept = ::fchown(temp.fd(), like->st_uid, like->st_gid);
+    }
+    if (::fchmod(temp.fd(), like->st_mode & 07777) != 0) fail(action, path, errno);
+  }
+  if (!write_fully(temp.fd(), bytes) || ::fsync(temp.fd()) != 0 || !temp.close()) {
+    fail(action, path, errno);
+  }
+}
+
+}  // namespace
+
+namespace detail {
+
+int place_without_replacing(const fs::path& from, const fs::path& to, bool may_rename) {
+#ifdef RENAME_NOREPLACE
+  if (may_rename) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    // Anything but "this file system or kernel cannot" is the answer.
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+  }
+#else
+  (void)may_rename;
+#endif
+  // link() never replaces and never follows a link at `to`, dangling or not.
+  if (::link(from.c_str(), to.c_str()) != 0) return errno;
+  ::unlink(from.c_str());
+  return 0;
+}
+
+}  // namespace detail
 
 void write_atomic(const std::string& path, std::string_view bytes) {
   std::error_code ec;
@@ -177,39 +236,39 @@ void write_atomic(const std::string& path, std::string_view bytes) {
   if (replacing) {
     if (S_ISDIR(old.st_mode)) throw FileError(kCannotWrite, path, is_a_directory());
     // The rename needs only a writable folder; a file the user made read-only must still refuse
-    // to change, as it would if it were written in place.
+    // to change, as it would if it were written in place. Root passes every access check, so the
+    // owner's write bit is asked as well: "read-only" holds for root too.
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
       fail(kCannotWrite, path, errno);
     }
+    if ((old.st_mode & S_IWUSR) == 0) fail(kCannotWrite, path, EACCES);
   } else if (errno != ENOENT) {
     fail(kCannotWrite, path, errno);
   }
 
   TempFile temp;
-  for (int attempt = 0; attempt < 100 && temp.fd() < 0; ++attempt) {
-    const int error = temp.create(temp_path_for(target, static_cast<unsigned long>(::getpid())));
-    if (error != 0 && error != EEXIST) fail(kCannotWrite, path, error);
-  }
-  if (temp.fd() < 0) fail(kCannotWrite, path, EEXIST);
-
-  if (replacing) {
-    // Best effort: only root can give the file back to its owner, and a file that changes hands
-    // is no reason to refuse the save. The mode is set afterwards, as chown may clear bits.
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-      [[maybe_unused]] const int owner_kept = ::fchown(temp.fd(), old.st_uid, old.st_gid);
-    }
-    if (::fchmod(temp.fd(), old.st_mode & 07777) != 0) {
-      fail(kCannotWrite, path, errno);
-    }
-  }
-  if (!write_fully(temp.fd(), bytes) || ::fsync(temp.fd()) != 0 || !temp.close()) {
-    fail(kCannotWrite, path, errno);
-  }
+  write_temp(temp, target, replacing ? &old : nullptr, bytes, kCannotWrite, path, replacing);
   if (::rename(temp.path().c_str(), target.c_str()) != 0) {
     fail(kCannotWrite, path, errno);
   }
   temp.commit();
   sync_folder(folder_of(target));
+}
+
+bool create_new(const std::string& path, std::string_view bytes, const std::string& like) {
+  // The name itself, never what a link there leads to.
+  const fs::path target = to_fs_path(path);
+  struct stat model {};
+  if (::stat(to_fs_path(like).c_str(), &model) != 0) fail(kCannotCreate, path, errno);
+
+  TempFile temp;
+  write_temp(temp, target, &model, bytes, kCannotCreate, path, false);
+  const int error = place_without_replacing(temp.path(), target);
+  if (error == EEXIST) return false;
+  if (error != 0) fail(kCannotCreate, path, error);
+  temp.commit();
+  sync_folder(folder_of(target));
+  return true;
 }
 
 }  // namespace quorvane::files

@@ -193,9 +193,17 @@ HANDLE open_for_reading(const std::string& path) {
 
 }  // namespace
 
-bool can_open_for_reading(const std::string& path) {
-  Handle file(open_for_reading(path));
-  return file.valid();
+std::string executable_path() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD got = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (got == 0) return "";
+    if (got < path.size()) {
+      path.resize(got);
+      return from_fs_path(fs::path(path));
+    }
+    path.resize(path.size() * 2);  // cut short: try again with more room
+  }
 }
 
 std::string read_all(const std::string& path) {
@@ -210,18 +218,52 @@ std::string read_all(const std::string& path) {
     }
     fail(kCannotRead, path, error);
   }
-  std::string bytes;
-  char buffer[10000];
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), buffer, static_cast<DWORD>(sizeof buffer), &got, nullptr)) {
-      fail(kCannotRead, path, last_error());
-    }
-    if (got == 0) break;
-    bytes.append(buffer, got);
+  // A console, a pipe or a serial port opened by name would be read for ever or block.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+    throw FileError(kCannotRead, path, "Not a regular file");
   }
-  return bytes;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size)) fail(kCannotRead, path, last_error());
+  return read_bounded(
+      path, static_cast<std::uintmax_t>(size.QuadPart), kMaxReadBytes,
+      [&file](char* buffer, std::size_t capacity, int& code) -> long long {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer, static_cast<DWORD>(capacity), &got, nullptr)) {
+          code = last_error();
+          return -1;
+        }
+        return got;
+      });
 }
+
+namespace {
+
+// Makes the temporary file of a save beside `target` and fills it with `bytes`, flushed to disk.
+// `replacing`: whether a file stands at `target`, which decides whom a failure to make the
+// temporary file blames (see fail_temp).
+void write_temp(TempFile& temp, const fs::path& target, std::string_view bytes, const char* action,
+                const std::string& path, bool replacing) {
+  for (int attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
+    const int error = temp.create(temp_path_for(target, GetCurrentProcessId()));
+    if (error != 0 && error != ERROR_FILE_EXISTS) fail_temp(target, path, replacing, error);
+  }
+  if (!temp.valid()) fail_temp(target, path, replacing, ERROR_FILE_EXISTS);
+
+  const char* next = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(temp.get(), next, chunk, &written, nullptr)) fail(action, path, last_error());
+    // A write that "succeeds" with nothing written would loop for ever.
+    if (written == 0) fail(action, path, ERROR_WRITE_FAULT);
+    next += written;
+    left -= written;
+  }
+  if (!FlushFileBuffers(temp.get()) || !temp.close()) fail(action, path, last_error());
+}
+
+}  // namespace
 
 void write_atomic(const std::string& path, std::string_view bytes) {
   std::error_code ec;
@@ -240,34 +282,35 @@ void write_atomic(const std::string& path, std::string_view bytes) {
   }
 
   TempFile temp;
-  for (int attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
-    const int error = temp.create(temp_path_for(target, GetCurrentProcessId()));
-    if (error != 0 && error != ERROR_FILE_EXISTS) fail(kCannotWrite, path, error);
-  }
-  if (!temp.valid()) fail(kCannotWrite, path, ERROR_FILE_EXISTS);
-
-  const char* next = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-    DWORD written = 0;
-    if (!WriteFile(temp.get(), next, chunk, &written, nullptr)) {
-      fail(kCannotWrite, path, last_error());
-    }
-    // A write that "succeeds" with nothing written would loop for ever.
-    if (written == 0) fail(kCannotWrite, path, ERROR_WRITE_FAULT);
-    next += written;
-    left -= written;
-  }
-  if (!FlushFileBuffers(temp.get()) || !temp.close()) {
-    fail(kCannotWrite, path, last_error());
-  }
+  write_temp(temp, target, bytes, kCannotWrite, path, attributes != INVALID_FILE_ATTRIBUTES);
   if (attributes != INVALID_FILE_ATTRIBUTES) carry_over_security(target, temp.path(), attributes);
   if (!MoveFileExW(temp.path().c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     fail(kCannotWrite, path, last_error());
   }
   temp.commit();
+}
+
+bool create_new(const std::string& path, std::string_view bytes, const std::string& like) {
+  // The name itself: a link or junction there is something standing there, never a way through.
+  const fs::path target = to_fs_path(path);
+  std::error_code ec;
+  const fs::path model = resolve_links(to_fs_path(like), ec);
+  if (ec) throw FileError(kCannotCreate, path, ec.message());
+  const DWORD attributes = GetFileAttributesW(model.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) fail(kCannotCreate, path, last_error());
+
+  TempFile temp;
+  write_temp(temp, target, bytes, kCannotCreate, path, false);
+  carry_over_security(model, temp.path(), attributes);
+  // Without MOVEFILE_REPLACE_EXISTING the move fails on any name that is taken, a link included.
+  if (!MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
+    fail(kCannotCreate, path, static_cast<int>(error));
+  }
+  temp.commit();
+  return true;
 }
 
 }  // namespace quorvane::files

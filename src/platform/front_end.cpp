@@ -1,10 +1,7 @@
 #include "platform/front_end.h"
 
 #include <cmath>
-#include <exception>
-
-#include "platform/file_error.h"
-#include "shell/main_window.h"
+#include <new>
 
 namespace quorvane::front_end {
 
@@ -31,23 +28,13 @@ std::string describe(const Control& control, std::string_view event) {
   return std::string(event) + " " + control.display_name();
 }
 
+std::string failure_reason(const std::exception& error) {
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return "there is not enough memory";
+  return error.what();
+}
+
 std::string handler_failure_text(std::string_view what, std::string_view reason) {
   return std::string(what) + " failed, and the program has to end.\n\n" + std::string(reason);
-}
-
-std::optional<std::string> form_load_failure(MainWindow& window) {
-  try {
-    window.Form_Load();
-  } catch (const FileError& error) {
-    return "The settings could not be read.\n\n" + std::string(error.what());
-  } catch (const std::exception& error) {
-    return start_failure_text(error.what());
-  }
-  return std::nullopt;
-}
-
-std::string start_failure_text(std::string_view reason) {
-  return "Start-up failed.\n\n" + std::string(reason);
 }
 
 }  // namespace quorvane::front_end

@@ -27,15 +27,11 @@
 //  4. Convert text at the edge only: the model holds Windows-1252 bytes; the widgets speak the
 //     toolkit's Unicode. Characters Windows-1252 cannot hold are refused in edit fields.
 
-#include <optional>
+#include <exception>
 #include <string>
 #include <string_view>
 
 #include "shell/controls.h"
-
-namespace quorvane {
-class MainWindow;
-}
 
 namespace quorvane::front_end {
 
@@ -69,15 +65,11 @@ Placement inside(const Control& container, const Placement& in);
 // "Clicking ch_global(3)", for the message of a failure.
 std::string describe(const Control& control, std::string_view event);
 
+// The reason to show for an exception: its own text, except for running out of memory, whose own
+// text ("std::bad_alloc") tells a user nothing.
+std::string failure_reason(const std::exception& error);
+
 // The message shown when something escapes a handler; the program ends after it.
 std::string handler_failure_text(std::string_view what, std::string_view reason);
-
-// Start-up as every front end begins it: runs window.Form_Load() and returns the message to show
-// when it failed (settings that can be neither read nor created), after which the program ends
-// without writing anything; nothing when it went well.
-std::optional<std::string> form_load_failure(MainWindow& window);
-
-// The message for a failure while a front end builds and shows its window.
-std::string start_failure_text(std::string_view reason);
 
 }  // namespace quorvane::front_end

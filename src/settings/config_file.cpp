@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
+#include <span>
+#include <variant>
 
 #include "platform/files.h"
 #include "settings/config_template.h"
+#include "settings/text_encoding.h"
 
 namespace quorvane {
 
@@ -12,7 +16,6 @@ namespace {
 
 constexpr std::string_view kConfigName = "VOZ.INI";
 constexpr std::string_view kBackupName = "VOZ_backup.INI";
-constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
@@ -33,31 +36,32 @@ bool same_name(std::string_view a, std::string_view b) {
 }
 
 // "[sound]" -> "sound", "frequency=" -> "frequency".
-std::string_view section_name(int row) {
+std::string_view section_name(Row row) {
   std::string_view header = SettingsTable::key(row);
   return header.substr(1, header.size() - 2);
 }
 
-std::string_view key_name(int row) {
+std::string_view key_name(Row row) {
   std::string_view key = SettingsTable::key(row);
   return key.substr(0, key.size() - 1);
 }
 
-// The header row of the named section, or -1 when the table has no such section.
-int find_section(std::string_view name) {
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+// The header row of the named section, if the table has that section.
+std::optional<Row> find_section(std::string_view name) {
+  for (Row row : kAllRows) {
     if (SettingsTable::is_section_row(row) && same_name(section_name(row), name)) return row;
   }
-  return -1;
+  return std::nullopt;
 }
 
-// The setting row of `name` within the section that starts at `header`, or -1.
-int find_key(int header, std::string_view name) {
-  for (int row = header + 1; row < SettingsTable::kRowCount && !SettingsTable::is_section_row(row);
-       ++row) {
+// The setting row of `name` within the section that starts at `header`.
+std::optional<Row> find_key(Row header, std::string_view name) {
+  for (int n = number(header) + 1; n < kRowCount; ++n) {
+    const Row row = static_cast<Row>(n);
+    if (SettingsTable::is_section_row(row)) break;
     if (same_name(key_name(row), name)) return row;
   }
-  return -1;
+  return std::nullopt;
 }
 
 // Calls `line` for every line of `text`. CR LF, LF and a lone CR each end a line, so a file
@@ -76,32 +80,20 @@ void for_each_line(std::string_view text, LineFn line) {
   }
 }
 
-std::string render(const std::array<std::string, SettingsTable::kRowCount>& lines) {
+std::string render(const ConfigLines& lines) {
+  constexpr std::string_view kLineEnd = "\r\n";
   std::string text;
   text.reserve(9000);
-  for (int i = 0; i < kTemplateWrittenItems; ++i) {
-    const std::string_view item = kConfigTemplate[static_cast<std::size_t>(i)];
-    const int row = template_row(item);
-    if (row >= 0) {
-      text += lines[static_cast<std::size_t>(row)];
-    } else if (item != "b") {
-      text += item;
+  const std::span<const TemplateItem> items = config_template().first(written_template_items());
+  for (const TemplateItem& item : items) {
+    if (const Row* row = std::get_if<Row>(&item)) {
+      text += lines[slot(*row)];
+    } else {
+      text += std::get<std::string_view>(item);
     }
     text += kLineEnd;
   }
   return text;
-}
-
-std::array<std::string, SettingsTable::kRowCount> lines_for(const SettingsTable& table) {
-  std::array<std::string, SettingsTable::kRowCount> lines;
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
-    std::string& line = lines[static_cast<std::size_t>(row)];
-    line = SettingsTable::key(row);
-    // A section row is its header whatever its value; a setting always carries its value, even
-    // one that reads "xxx" (a folder may well be called that).
-    if (!SettingsTable::is_section_row(row)) line += table.value(row);
-  }
-  return lines;
 }
 
 }  // namespace
@@ -109,8 +101,9 @@ std::array<std::string, SettingsTable::kRowCount> lines_for(const SettingsTable&
 void parse_config_text(std::string_view text, SettingsTable& table) {
   if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
 
-  int section = -1;  // header row of the section being read; -1 before any or in an unknown one
-  std::array<bool, SettingsTable::kRowCount> filled{};
+  // The header row of the section being read; none before any section or in an unknown one.
+  std::optional<Row> section;
+  std::array<bool, kRowCount> filled{};
   for_each_line(text, [&](std::string_view line) {
     if (line.empty() || line.front() == ';' || line.front() == '#' || line.front() == ' ') return;
     if (line.front() == '[') {
@@ -122,15 +115,29 @@ void parse_config_text(std::string_view text, SettingsTable& table) {
       return;
     }
     const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos || section < 0) return;
-    const int row = find_key(section, trim_blanks(line.substr(0, equals)));
-    if (row < 0 || filled[static_cast<std::size_t>(row)]) return;
-    filled[static_cast<std::size_t>(row)] = true;
-    table.set_value(row, std::string(line.substr(equals + 1)));
+    if (equals == std::string_view::npos || !section) return;
+    const std::optional<Row> row = find_key(*section, trim_blanks(line.substr(0, equals)));
+    if (!row || filled[slot(*row)]) return;
+    filled[slot(*row)] = true;
+    table.set_value(*row, std::string(line.substr(equals + 1)));
   });
 }
 
-std::string config_text_for(const SettingsTable& table) { return render(lines_for(table)); }
+ConfigLines build_config_lines(const SettingsTable& table) {
+  ConfigLines lines;
+  for (Row row : kAllRows) {
+    std::string& line = lines[slot(row)];
+    line = SettingsTable::key(row);
+    // A section row is its header whatever its value; a setting always carries its value, even
+    // one that reads "xxx" (a folder may well be called that).
+    if (!SettingsTable::is_section_row(row)) line += table.value(row);
+  }
+  return lines;
+}
+
+std::string build_config_text(const SettingsTable& table) {
+  return render(build_config_lines(table));
+}
 
 ConfigFile::ConfigFile(std::string folder)
     : folder_(std::move(folder)),
@@ -142,21 +149,40 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
   // A save cut short by a crash or a power cut leaves its temporary file behind; the editor that
   // made it is gone, so its leftovers go now.
   files::remove_stale_temporaries(cfg_path_);
-  files::remove_stale_temporaries(backup_path_);
+  files::remove_stale_temporaries(backup_path_, files::Links::DoNotFollow);
   // Only a file that is not there at all is replaced by the defaults: one that exists but cannot
   // be read still holds the user's settings, and the error says why it could not be read.
   if (!files::exists(cfg_path_)) {
-    write_config(table);
+    try {
+      write_config(table);
+    } catch (const FileError& error) {
+      // Whatever stopped it, the file the user does not have yet is what is missing.
+      throw FileError(file_action::kCreate, cfg_path_, error.reason());
+    }
     outcome.created_default = true;
   }
-  parse_config_text(files::read_all(cfg_path_), table);
-
-  // Never refreshed: the backup keeps the file as it stood the first time the editor ran. Only a
-  // backup that cannot be read is no backup; a folder in its place makes the copy fail, and the
-  // caller warns about it.
-  if (!files::can_open_for_reading(backup_path_)) {
+  const std::string bytes = files::read_all(cfg_path_);
+  known_ = Fingerprint::of(bytes);
+  if (starts_with_utf16_mark(bytes)) {
+    // What Notepad saves as "Unicode". Its settings are read as the text they are, and the save
+    // writes them as the emulator's Windows-1252; a character that would not survive that stops
+    // the start before anything is written.
     try {
-      files::copy(cfg_path_, backup_path_);
+      parse_config_text(utf16_to_cp1252(bytes), table);
+    } catch (const EncodingError& error) {
+      throw FileError(file_action::kRead, cfg_path_,
+                      std::string("it is UTF-16 text, and ") + error.what());
+    }
+  } else {
+    parse_config_text(bytes, table);
+  }
+
+  // Never refreshed: the backup keeps the file as it stood the first time the editor ran.
+  // Whatever stands at its name (a file, even one that cannot be read, a folder, a pipe, a link
+  // leading anywhere or nowhere) is that backup and is never written, followed or replaced.
+  if (!files::entry_exists(backup_path_)) {
+    try {
+      files::create_new(backup_path_, bytes, cfg_path_);
     } catch (const FileError& error) {
       outcome.backup_error = error;
     }
@@ -167,21 +193,37 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
 void ConfigFile::write_config(const SettingsTable& table) {
   // A line break inside a value would come back as lines of its own, and could forge any
   // setting; refuse before anything is written.
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+  for (Row row : kAllRows) {
     if (SettingsTable::is_section_row(row)) continue;
     if (table.value(row).find_first_of("\r\n") != std::string::npos) {
-      throw FileError("Cannot write", cfg_path_,
+      throw FileError(file_action::kWrite, cfg_path_,
                       "the value of " + std::string(key_name(row)) + " in " +
                           std::string(SettingsTable::section(row)) + " contains a line break");
     }
   }
-  build_config_lines(table);
-  build_config_text();
-  files::write_atomic(cfg_path_, cfg_text_);
+  const std::string text = build_config_text(table);
+  files::write_atomic(cfg_path_, text);
+  known_ = Fingerprint::of(text);
 }
 
-void ConfigFile::build_config_lines(const SettingsTable& table) { cfg_lines_ = lines_for(table); }
+bool ConfigFile::changed_on_disk() const {
+  if (!files::exists(cfg_path_)) return false;
+  try {
+    return Fingerprint::of(files::read_all(cfg_path_)) != known_;
+  } catch (const FileError&) {
+    return files::exists(cfg_path_);  // gone between the two looks: nothing to lose
+  }
+}
 
-void ConfigFile::build_config_text() { cfg_text_ = render(cfg_lines_); }
+// FNV-1a over the bytes, with their count: two files of one size with one hash do not come
+// about by chance.
+ConfigFile::Fingerprint ConfigFile::Fingerprint::of(std::string_view bytes) {
+  std::uint64_t hash = 14695981039346656037u;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211u;
+  }
+  return Fingerprint{bytes.size(), hash};
+}
 
 }  // namespace quorvane

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/file_error.h"
 #include "settings/settings_table.h"
@@ -25,9 +27,10 @@ class ConfigFile {
   const std::string& cfg_path() const { return cfg_path_; }
   const std::string& backup_path() const { return backup_path_; }
 
-  // Reads VOZ.INI into the table, writing it from the table first when it cannot be opened,
-  // then copies it to VOZ_backup.INI unless a backup already exists. Throws FileError when
-  // VOZ.INI can be neither read nor created; a failed backup copy is returned, not thrown.
+  // Reads VOZ.INI into the table, writing it from the table first when it is missing, then
+  // copies the bytes read to a new VOZ_backup.INI, with VOZ.INI's permissions, unless anything
+  // at all stands at that name. Throws FileError when VOZ.INI can be neither read nor created;
+  // a failed backup copy is returned, not thrown.
   ReadOutcome read_config(SettingsTable& table);
 
   // Regenerates VOZ.INI from the table and replaces the file atomically: on any failure the old
@@ -35,24 +38,34 @@ class ConfigFile {
   // naming the key whose value holds a line break.
   void write_config(const SettingsTable& table);
 
-  // The 72 output lines, one per row, without line ends.
-  void build_config_lines(const SettingsTable& table);
-  // Builds cfg_text from the template and cfg_lines.
-  void build_config_text();
-
-  const std::array<std::string, SettingsTable::kRowCount>& cfg_lines() const { return cfg_lines_; }
-  const std::string& cfg_text() const { return cfg_text_; }
+  // Whether VOZ.INI on disk holds other bytes than those this editor last read or wrote: another
+  // program, the emulator or a second editor saved it meanwhile. A file that is gone counts as
+  // unchanged (writing it undoes nothing); one that can no longer be read counts as changed, as
+  // nothing shows that it is still the editor's own.
+  bool changed_on_disk() const;
 
  private:
   std::string folder_;
   std::string cfg_path_;
   std::string backup_path_;
-  std::array<std::string, SettingsTable::kRowCount> cfg_lines_;
-  std::string cfg_text_;
+  // What the editor last read from or wrote to VOZ.INI: enough to tell those bytes from any
+  // others without keeping a copy of a file that may be large.
+  struct Fingerprint {
+    std::uint64_t size = 0;
+    std::uint64_t hash = 0;
+    bool operator==(const Fingerprint&) const = default;
+    static Fingerprint of(std::string_view bytes);
+  };
+  std::optional<Fingerprint> known_;
 };
 
-// The settings file text for a table: the whole output of write_config, as bytes.
-std::string config_text_for(const SettingsTable& table);
+// The line of each row, without line ends: a section row's header, a setting's key and value.
+using ConfigLines = std::array<std::string, kRowCount>;
+ConfigLines build_config_lines(const SettingsTable& table);
+
+// The settings file text for a table, from the template: the whole output of write_config, as
+// bytes.
+std::string build_config_text(const SettingsTable& table);
 
 // Parses settings file bytes into the table (matching rows by section and key). Rows the text
 // does not reach keep their values.

@@ -1,61 +1,21 @@
 #include "shell/form_layout.h"
 
-#include <array>
+#include <algorithm>
+#include <string>
+#include <vector>
 
-#include "panels/panels.h"
+#include "panels/registry.h"
 
 namespace quorvane {
 namespace {
 
-struct NavImage {
-  const char* name;
-  int left;
-  const char* tooltip;
-  const char* picture;
-};
+// "Save & Quit" stands in the row of navigation images, near "About", but shows no panel.
+constexpr NavImage kSaveImage{"imgsave", 5040, "Save & Quit", "nav_save"};
 
-// Left to right along the top of the body. "Save & Quit" stands apart, near "About".
-constexpr std::array<NavImage, 8> kNavImages{{
-    {"imgpanel", 120, "Control Panel", "nav_panel"},
-    {"picpantalla", 720, "Video Settings", "nav_video"},
-    {"imgsonido", 1320, "Sound Settings", "nav_sound"},
-    {"imgcontrol", 1920, "Gamepad Settings", "nav_gamepad"},
-    {"imgteclado", 2520, "Keyboard Settings", "nav_keyboard"},
-    {"imgcd", 3120, "CD ROM Settings", "nav_cdrom"},
-    {"imgsave", 5040, "Save & Quit", "nav_save"},
-    {"imgabout", 5640, "About", "nav_about"},
-}};
-
-Control& add_page(Form& form, const char* name, Control& parent, Twips rect) {
-  Control& page = form.add(Kind::PictureBox, name, parent, rect);
+Control& add_page(Form& form, std::string_view name, Control& parent, Twips rect) {
+  Control& page = form.add(Kind::PictureBox, std::string(name), parent, rect);
   page.set_visible(false);
   return page;
-}
-
-Control& add_intro_label(Form& form, Control& page, int index, const char* caption, int top) {
-  Control& label = form.add(Kind::Label, "lblvideo_1", page, Twips{0, top, 6090, 240}, index);
-  label.set_caption(caption);
-  label.align = Align::Center;
-  return label;
-}
-
-Control& add_link_image(Form& form, Control& page, const char* name, Twips rect) {
-  Control& image = form.add(Kind::Image, name, page, rect);
-  image.picture = name == std::string_view("img_intro_a")   ? "intro_a"
-                  : name == std::string_view("img_intro_b") ? "intro_b"
-                                                            : "intro_c";
-  image.hand_pointer = true;
-  return image;
-}
-
-void build_intro(Form& form, Control& page) {
-  add_intro_label(form, page, 80, "Developed by", 0);
-  add_link_image(form, page, "img_intro_b", Twips{1440, 240, 3405, 945});
-  add_intro_label(form, page, 81, "for", 1200);
-  add_link_image(form, page, "img_intro_c", Twips{1200, 1560, 3900, 645});
-  add_link_image(form, page, "img_intro_a", Twips{1800, 2280, 2670, 1230});
-  Control& free_line = add_intro_label(form, page, 82, "", 3600);
-  free_line.font = FontSpec{"Times New Roman", 8.25, false};
 }
 
 }  // namespace
@@ -76,38 +36,41 @@ void build_form1(Form& form) {
 
   Control& body = form.add(Kind::PictureBox, "pictabla1", window, Twips{0, 300, 6195, 4680});
   body.border = true;
-  for (const NavImage& nav : kNavImages) {
-    Control& image = form.add(Kind::Image, nav.name, body, Twips{nav.left, 40, 480, 480});
+  // Left to right along the top of the body.
+  std::vector<NavImage> nav_images{kSaveImage};
+  for (const PanelEntry& panel : panel_registry()) nav_images.push_back(panel.nav);
+  std::sort(nav_images.begin(), nav_images.end(),
+            [](const NavImage& a, const NavImage& b) { return a.left < b.left; });
+  for (const NavImage& nav : nav_images) {
+    Control& image =
+        form.add(Kind::Image, std::string(nav.name), body, Twips{nav.left, 40, 480, 480});
     image.tooltip = nav.tooltip;
     image.picture = nav.picture;
     image.hand_pointer = true;
   }
-  form.at("imgsave").set_visible(false);
+  form.at(kSaveImage.name).set_visible(false);
 
   // The separator lies in the panels' band; the panels, added after it, are drawn over it.
   Control& separator = form.add(Kind::Image, "imgraya2", body, Twips{120, 840, 6165, 30});
   separator.picture = "separator";
 
   constexpr Twips kPageRect{0, 650, 6195, 3900};
-  Control& intro = form.add(Kind::PictureBox, "pic_intro", body, kPageRect);
-  build_intro(form, intro);
-  Control& emulation = add_page(form, "pic_panel", body, kPageRect);
-  add_page(form, "pic_panel_b", emulation, Twips{0, 0, 6255, 3900});
-  Control& video = add_page(form, "pic_video", body, kPageRect);
-  add_page(form, "pic_video_tv", video, Twips{0, 0, 6195, 3900});
-  add_page(form, "pic_sound", body, kPageRect);
-  add_page(form, "Pic_pad", body, kPageRect);
-  add_page(form, "Pic_key", body, kPageRect);
-  add_page(form, "pic_cdrom", body, kPageRect);
+  for (const PanelEntry& panel : panel_registry()) {
+    Control& page = add_page(form, panel.page, body, kPageRect);
+    // The intro page is the one on show at start.
+    if (panel.number == kIntroPanel) page.set_visible(true);
+    if (!panel.sub_page.empty()) add_page(form, panel.sub_page, page, panel.sub_page_rect);
+  }
 
   Control& timer = form.add(Kind::Timer, "Tm1", window, Twips{});
   timer.set_interval_ms(100);
   timer.set_enabled(false);
 
-  build_panel_controls(form);
-  // A sub-page covers its panel's first page, so it must sit above the controls just added.
-  form.bring_to_front(form.at("pic_panel_b"));
-  form.bring_to_front(form.at("pic_video_tv"));
+  for (const PanelEntry& panel : panel_registry()) {
+    panel.build(form);
+    // A sub-page covers its panel's first page, so it must sit above the controls just added.
+    if (!panel.sub_page.empty()) form.bring_to_front(form.at(panel.sub_page));
+  }
 }
 
 }  // namespace quorvane

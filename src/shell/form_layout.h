@@ -5,6 +5,8 @@
 namespace quorvane {
 
 inline constexpr const char* kWindowTitle = "Quorvane Configuration";
+// The intro page's panel number.
+inline constexpr int kIntroPanel = 6;
 
 // Builds Form1's whole control tree in its initial state: the drawn title bar, the body with its
 // navigation images, the intro page, the seven panels with their sub-pages (filled in by the

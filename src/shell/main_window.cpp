@@ -1,41 +1,15 @@
 #include "shell/main_window.h"
 
-#include <array>
 #include <utility>
 
-#include "panels/panels.h"
+#include "panels/layout.h"
+#include "panels/registry.h"
+#include "platform/front_end.h"
+#include "settings/text_encoding.h"
 #include "shell/form_layout.h"
 
 namespace quorvane {
 namespace {
-
-// Hidden in this order whenever a panel is shown; both sub-pages are among them, so a panel
-// always comes back at its first page.
-constexpr std::array<const char*, 9> kPagesToHide{
-    "pic_cdrom", "Pic_key",      "Pic_pad",   "pic_panel", "pic_panel_b",
-    "pic_video", "pic_video_tv", "pic_sound", "pic_intro",
-};
-
-constexpr std::array<const char*, 7> kPanelByNumber{
-    "pic_panel", "pic_video", "pic_sound", "Pic_pad", "Pic_key", "pic_cdrom", "pic_intro",
-};
-
-struct NavTarget {
-  const char* image;
-  int panel;
-};
-constexpr std::array<NavTarget, 7> kNavTargets{{
-    {"imgpanel", 0},
-    {"picpantalla", 1},
-    {"imgsonido", 2},
-    {"imgcontrol", 3},
-    {"imgteclado", 4},
-    {"imgcd", 5},
-    {"imgabout", 6},
-}};
-
-constexpr int kGlobalSwitches = 18;
-constexpr int kLockSwitches = 3;
 
 // fade_level percent of full opacity as an alpha of 0..255, rounding halves to the even
 // neighbour: 90 % gives 230 and 70 % gives 178.
@@ -49,16 +23,56 @@ int fade_alpha(int fade_level) {
 
 }  // namespace
 
+std::string other_writer_question(const std::string& cfg_path) {
+  return "\"" + cfg_path +
+         "\"\n\nwas changed by another program since the editor opened it (the emulator or a "
+         "second editor may have saved it).\n\nReplace it with the settings in this window, or go "
+         "back and leave it as it is?";
+}
+
+std::string start_failure_text(const std::exception& error) {
+  const auto* file = dynamic_cast<const FileError*>(&error);
+  if (file != nullptr && file->action() == file_action::kCreate) {
+    return std::string(
+               "VOZ.INI could not be created, and the editor cannot start without it.\n\n") +
+           file->what();
+  }
+  if (file != nullptr) {
+    return std::string(
+               "The settings could not be read, so the editor does not start. Nothing "
+               "was written.\n\n") +
+           file->what();
+  }
+  return "Start-up failed.\n\n" + front_end::failure_reason(error);
+}
+
+std::string no_program_folder_text() {
+  return "The editor cannot find the folder it was started from, where VOZ.INI lives (the system "
+         "does not tell it), so it does not start. It never falls back to the working folder, "
+         "which may hold some other VOZ.INI.";
+}
+
 MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
     : ws_(window_system), config_(std::move(program_folder)) {
   build_form1(form_);
   wire_handlers();
+  // Started through a link, or from a second copy, the editor may work on another folder than
+  // the user thinks; the title bar says which. The title text lies on the bar and takes the
+  // pointer over its own area, so it says it too.
+  const std::string where = utf8_to_cp1252_for_display(config_.cfg_path());
+  form_.at("picbarraalta").tooltip = where;
+  form_.at("Label1").tooltip = where;
 }
 
 void MainWindow::wire_handlers() {
-  for (const NavTarget& nav : kNavTargets) {
-    const int panel = nav.panel;
-    form_.at(nav.image).on_click([this, panel](Control&) { show_panel(panel); });
+  for (const PanelEntry& panel : panel_registry()) {
+    const int number = panel.number;
+    form_.at(panel.nav.name).on_click([this, number](Control&) { show_panel(number); });
+    for (const DriveLink& link : panel.drive_links) {
+      form_.at(link.drive_list).on_change([this, link](Control&) {
+        drive_link_Change(form_, link);
+      });
+    }
   }
   form_.at("imgsave").on_click([this](Control&) { imgsave_Click(); });
   form_.at("imgcerrar").on_click([this](Control&) { imgcerrar_Click(); });
@@ -70,21 +84,24 @@ void MainWindow::wire_handlers() {
   for (const auto& control : form_.controls()) {
     if (control->name() == "lblvideo_1") {
       control->on_click([this](Control& label) { lblvideo_1_Click(label.index()); });
+    } else if (control->name() == layout::kGlobalSwitches) {
+      control->on_click([this](Control& box) { ch_global_Click(box.index()); });
+    } else if (control->name() == layout::kLockSwitches) {
+      control->on_click([this](Control& box) { ch_glolock_Click(box.index()); });
     }
   }
-  for (int i = 0; i < kGlobalSwitches; ++i) {
-    form_.at("ch_global", i).on_click([this](Control& box) { ch_global_Click(box.index()); });
-  }
-  for (int i = 0; i < kLockSwitches; ++i) {
-    form_.at("ch_glolock", i).on_click([this](Control& box) { ch_glolock_Click(box.index()); });
-  }
 
-  form_.at("Dri_panel_list").on_change([this](Control&) { Dri_panel_list_Change(form_); });
-  form_.at("dr_cdrom_letter").on_change([this](Control&) { dr_cdrom_letter_Change(form_); });
+  form_.at("img_intro_a").on_click([this](Control&) { open_link(links::kEmulatorSite); });
+  form_.at("img_intro_b").on_click([this](Control&) { open_link(links::kDeveloperSite); });
+  form_.at("img_intro_c").on_click([this](Control&) { open_link(links::kCommunitySite); });
+}
 
-  form_.at("img_intro_a").on_click([this](Control&) { ws_.open_url(links::kEmulatorSite); });
-  form_.at("img_intro_b").on_click([this](Control&) { ws_.open_url(links::kDeveloperSite); });
-  form_.at("img_intro_c").on_click([this](Control&) { ws_.open_url(links::kCommunitySite); });
+void MainWindow::open_link(const std::string& url) {
+  if (ws_.open_url(url)) return;
+  ws_.show_message(MessageKind::Warning, kWindowTitle,
+                   "No web browser could be started to open this link. To visit it, copy the "
+                   "address into a browser:\n\n" +
+                       url);
 }
 
 void MainWindow::Form_Load() {
@@ -103,40 +120,31 @@ void MainWindow::Form_Unload() { ws_.end_program(); }
 void MainWindow::show_panel(int n) {
   collect_panel(cur_panel_);
   cur_panel_ = n;
-  for (const char* page : kPagesToHide) form_.at(page).set_visible(false);
-  if (n >= 0 && n < static_cast<int>(kPanelByNumber.size())) {
-    form_.at(kPanelByNumber[static_cast<std::size_t>(n)]).set_visible(true);
+  // Sub-pages are hidden too, so a panel always comes back at its first page.
+  for (const PanelEntry& panel : panel_registry()) {
+    form_.at(panel.page).set_visible(false);
+    if (!panel.sub_page.empty()) form_.at(panel.sub_page).set_visible(false);
   }
+  if (const PanelEntry* panel = find_panel(n)) form_.at(panel->page).set_visible(true);
   form_.at("imgsave").set_visible(true);
 }
 
 void MainWindow::collect_panel(int n) {
-  switch (n) {
-    case 0:
-      collect_emulation(form_, table_);
-      break;
-    case 1:
-      collect_video(form_, table_);
-      break;
-    case 2:
-      collect_sound(form_, table_);
-      break;
-    case 3:
-      collect_gamepad(form_, table_);
-      break;
-    case 4:
-      collect_keyboard(form_, table_);
-      break;
-    case 5:
-      collect_cdrom(form_, table_);
-      break;
-    default:  // the intro page, or no panel chosen yet
-      break;
-  }
+  // The intro page and "no panel chosen yet" have nothing to collect.
+  if (const PanelEntry* panel = find_panel(n)) collect_panel_rows(form_, *panel, table_);
 }
 
 void MainWindow::imgsave_Click() {
   collect_panel(cur_panel_);
+  if (config_.changed_on_disk()) {
+    // The question lets window events run; a fade under way would close the window behind it
+    // and take the edits along. Saving after all starts the fade again.
+    stop_fade();
+    if (!ws_.ask(kWindowTitle, other_writer_question(config_.cfg_path()), "Replace it",
+                 "Go back")) {
+      return;
+    }
+  }
   try {
     config_.write_config(table_);
   } catch (const FileError& error) {
@@ -145,8 +153,13 @@ void MainWindow::imgsave_Click() {
     // under way (an earlier close or save) stops first, or it would close the window behind the
     // message and take the edits with it.
     stop_fade();
+    const std::string why =
+        error.action() == file_action::kNoNewFileIn
+            ? "\n\nSaving writes the new VOZ.INI beside the old one before it takes its place, so "
+              "the folder must let a new file be made there."
+            : "";
     ws_.show_message(MessageKind::Error, kWindowTitle,
-                     std::string("The settings could not be saved.\n\n") + error.what() +
+                     std::string("The settings could not be saved.\n\n") + error.what() + why +
                          "\n\nVOZ.INI is unchanged and your changes are still in the window.");
     return;
   }
@@ -156,32 +169,21 @@ void MainWindow::imgsave_Click() {
 void MainWindow::imgcerrar_Click() { close_with_fade(); }
 
 void MainWindow::lblvideo_1_Click(int index) {
-  switch (index) {
-    case 20:
-      form_.at("pic_video_tv").set_visible(true);
-      break;
-    case 21:
-      form_.at("pic_video_tv").set_visible(false);
-      break;
-    case 51:
-      form_.at("pic_panel_b").set_visible(true);
-      break;
-    case 52:
-      form_.at("pic_panel_b").set_visible(false);
-      break;
-    default:
-      break;
+  for (const PanelEntry& panel : panel_registry()) {
+    for (const PageFlip& flip : panel.flips) {
+      if (flip.label == index) form_.at(panel.sub_page).set_visible(flip.shows_sub_page);
+    }
   }
 }
 
 void MainWindow::ch_global_Click(int index) {
-  Control& box = form_.at("ch_global", index);
-  box.set_caption(box.value() == 0 ? "Disable" : "Enable");
+  Control& box = form_.at(layout::kGlobalSwitches, index);
+  box.set_caption(std::string(codec::kSwitch.caption(box.value())));
 }
 
 void MainWindow::ch_glolock_Click(int index) {
-  Control& box = form_.at("ch_glolock", index);
-  box.set_caption(box.value() == 0 ? "Unlock" : "Locked");
+  Control& box = form_.at(layout::kLockSwitches, index);
+  box.set_caption(std::string(codec::kLockSwitch.caption(box.value())));
 }
 
 void MainWindow::close_with_fade() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <string>
 
 #include "platform/window_system.h"
@@ -18,6 +19,16 @@ inline constexpr const char* kCommunitySite = "https://pc-engine-fans.example/";
 
 inline constexpr int kNoPanel = 99;
 
+// What "Save & Quit" asks when VOZ.INI changed on disk since the editor read or wrote it.
+std::string other_writer_question(const std::string& cfg_path);
+
+// The message shown when start-up fails with `error` (what Form_Load or building the window
+// threw); the program ends after it.
+std::string start_failure_text(const std::exception& error);
+
+// The message shown when the program's own folder, where VOZ.INI lives, cannot be found.
+std::string no_program_folder_text();
+
 // Form1: the window's control tree, its settings, and every handler of the window. The Qt view
 // draws form() and forwards the user's actions to the controls (whose handlers land here) or,
 // for the title bar, to picbarraalta_MouseMove.
@@ -30,7 +41,6 @@ class MainWindow {
   const Form& form() const { return form_; }
   SettingsTable& table() { return table_; }
   const SettingsTable& table() const { return table_; }
-  ConfigFile& config() { return config_; }
 
   int cur_panel() const { return cur_panel_; }
   int fade_level() const { return fade_level_; }
@@ -58,6 +68,8 @@ class MainWindow {
 
  private:
   void wire_handlers();
+  // Opens an intro link; without a browser, tells the user the address instead.
+  void open_link(const std::string& url);
   // Back to the normal, opaque window with the timer off.
   void stop_fade();
 

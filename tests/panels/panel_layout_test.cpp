@@ -9,18 +9,13 @@
 #include "panel_pages.h"
 #include "panels/bindings.h"
 #include "panels/layout.h"
+#include "panels/registry.h"
 
 namespace quorvane {
 namespace {
 
+using testing::lies_in;
 using testing::make_panel_form;
-
-bool lies_in(const Control& c, const Control& page) {
-  for (const Control* p = c.parent(); p != nullptr; p = p->parent()) {
-    if (p == &page) return true;
-  }
-  return false;
-}
 
 std::map<std::string, std::set<int>> array_by_page(const Form& form, std::string_view array) {
   std::map<std::string, std::set<int>> by_page;
@@ -56,7 +51,7 @@ TEST(PanelLayout, LabelsStandOnTheirPages) {
   const std::map<std::string, std::set<int>> expected = {
       {"pic_video", video},     {"pic_video_tv", video_tv}, {"pic_panel", panel},
       {"pic_panel_b", panel_b}, {"pic_sound", sound},       {"Pic_pad", pad},
-      {"Pic_key", key},         {"pic_cdrom", cdrom}};
+      {"Pic_key", key},         {"pic_cdrom", cdrom},       {"pic_intro", {80, 81, 82}}};
   EXPECT_EQ(array_by_page(*form, "lblvideo_1"), expected);
 }
 
@@ -67,7 +62,8 @@ TEST(PanelLayout, LabelLooks) {
   const std::set<int> flips = {20, 21, 51, 52};
   int labels = 0;
   for (const auto& c : form->controls()) {
-    if (c->name() != "lblvideo_1") continue;
+    // The intro page's captions have looks of their own.
+    if (c->name() != "lblvideo_1" || c->parent()->name() == "pic_intro") continue;
     ++labels;
     const int i = c->index();
     const double points = headings.count(i) ? 9.75 : prefixes.count(i) ? 12 : 8.25;
@@ -173,42 +169,33 @@ TEST(PanelLayout, NumericListsRunBothWays) {
   EXPECT_EQ(form->at("com_cdrom_first").list().front(), "0");
 }
 
-struct PanelPage {
-  std::span<const Binding> bindings;
-  const char* page;  // a sub-page lies inside its panel's first page
-};
-
 TEST(PanelBindings, EverySettingRowIsBoundOnceOnItsOwnPanel) {
   const auto form = make_panel_form();
-  const PanelPage panels[] = {
-      {emulation_bindings(), "pic_panel"}, {video_bindings(), "pic_video"},
-      {sound_bindings(), "pic_sound"},     {gamepad_bindings(), "Pic_pad"},
-      {keyboard_bindings(), "Pic_key"},    {cdrom_bindings(), "pic_cdrom"},
-  };
-  std::map<int, int> bound;
-  for (const PanelPage& panel : panels) {
+  std::map<Row, int> bound;
+  for (const PanelEntry& panel : panel_registry()) {
     int previous = -1;
     for (const Binding& b : panel.bindings) {
       ++bound[b.row];
-      EXPECT_GT(b.row, previous) << "collect order";
-      previous = b.row;
+      EXPECT_GT(number(b.row), previous) << "collect order";
+      previous = number(b.row);
       const Control& c = form->at(b.control.name, b.control.index);
       EXPECT_TRUE(lies_in(c, form->at(panel.page))) << c.display_name();
       if (std::holds_alternative<codec::Switch>(b.codec)) {
-        EXPECT_EQ(c.kind(), Kind::CheckBox) << b.row;
+        EXPECT_EQ(c.kind(), Kind::CheckBox) << SettingsTable::name(b.row);
       } else if (const auto* g = std::get_if<codec::OptionGroup>(&b.codec)) {
-        EXPECT_EQ(c.kind(), Kind::PictureBox) << b.row;
-        EXPECT_EQ(c.children().size(), g->members.size()) << b.row;
+        EXPECT_EQ(c.kind(), Kind::PictureBox) << SettingsTable::name(b.row);
+        EXPECT_EQ(c.children().size(), g->members.size()) << SettingsTable::name(b.row);
         for (const codec::OptionMember& m : g->members) {
-          EXPECT_EQ(form->at(m.name, m.index).parent(), &c) << b.row;
+          EXPECT_EQ(form->at(m.name, m.index).parent(), &c) << SettingsTable::name(b.row);
         }
       } else {
-        EXPECT_TRUE(c.kind() == Kind::ComboBox || c.kind() == Kind::TextBox) << b.row;
+        EXPECT_TRUE(c.kind() == Kind::ComboBox || c.kind() == Kind::TextBox)
+            << SettingsTable::name(b.row);
       }
     }
   }
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
-    EXPECT_EQ(bound[row], SettingsTable::is_section_row(row) ? 0 : 1) << "row " << row;
+  for (Row row : kAllRows) {
+    EXPECT_EQ(bound[row], SettingsTable::is_section_row(row) ? 0 : 1) << SettingsTable::name(row);
   }
   EXPECT_EQ(all_bindings().size(), 62u);
 }

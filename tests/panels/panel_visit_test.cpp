@@ -6,29 +6,36 @@
 
 #include "panel_pages.h"
 #include "panels/bindings.h"
-#include "panels/panels.h"
+#include "panels/registry.h"
 
 namespace quorvane {
 namespace {
 
 using testing::make_panel_form;
-using Collect = void (*)(Form&, SettingsTable&);
+
+// Collects panel `number` as leaving it does.
+void collect(int number, Form& form, SettingsTable& table) {
+  collect_panel_rows(form, *find_panel(number), table);
+}
+
+constexpr int kEmulation = 0, kVideo = 1, kSound = 2, kGamepad = 3, kKeyboard = 4, kCdrom = 5;
 
 struct Visit {
-  int row;
+  Row row;
   const char* stored;
   const char* after;  // the row once the panel is filled and collected, nothing touched
 };
 
 // Each case on a fresh window, so one row's value cannot hide another's fault.
-void expect_visits(Collect collect, std::initializer_list<Visit> visits) {
+void expect_visits(int panel, std::initializer_list<Visit> visits) {
   for (const Visit& v : visits) {
     const auto form = make_panel_form();
     SettingsTable table;
     table.set_value(v.row, v.stored);
     fill_controls(*form, table);
-    collect(*form, table);
-    EXPECT_EQ(table.value(v.row), v.after) << "row " << v.row << " stored \"" << v.stored << '"';
+    collect(panel, *form, table);
+    EXPECT_EQ(table.value(v.row), v.after)
+        << SettingsTable::name(v.row) << " stored \"" << v.stored << '"';
   }
 }
 
@@ -36,7 +43,7 @@ struct Filled {
   std::unique_ptr<Form> form = make_panel_form();
   SettingsTable table;
 
-  explicit Filled(std::initializer_list<std::pair<int, const char*>> values) {
+  explicit Filled(std::initializer_list<std::pair<Row, const char*>> values) {
     for (const auto& [row, value] : values) table.set_value(row, value);
     fill_controls(*form, table);
   }
@@ -44,67 +51,89 @@ struct Filled {
 };
 
 TEST(EmulationPanel, Visit) {
-  expect_visits(collect_emulation, {{1, "y", "y"},
-                                    {1, "n", "n"},
-                                    {1, "Y", "n"},
-                                    {1, "", "n"},
-                                    {2, "", ""},
-                                    {2, "16393", "16393"},
-                                    {2, "16949", "16949"},
-                                    {2, "16667", "16667"},
-                                    {2, " 16393", " 16393"},
-                                    {51, "CDEF", "CDEF"},
-                                    {51, "", ""},
-                                    {52, "y", "y"},
-                                    {52, "yes", "n"},
-                                    {54, "6", "6"},
-                                    {55, "n", "n"},
-                                    {56, "0", "0"},
-                                    {56, "1", "1"},
-                                    {56, "2", ""},
-                                    {56, " 1", ""},
-                                    {57, "", "n"},
-                                    {65, " C:\\PCE\\sys.pce ", " C:\\PCE\\sys.pce "},
-                                    {69, "xxx", "xxx"},
-                                    {71, "", ""}});
+  expect_visits(kEmulation, {{row::soft_reset, "y", "y"},
+                             {row::soft_reset, "n", "n"},
+                             {row::soft_reset, "Y", "n"},
+                             {row::soft_reset, "", "n"},
+                             {row::frame_delay, "", ""},
+                             {row::frame_delay, "16393", "16393"},
+                             {row::frame_delay, "16949", "16949"},
+                             {row::frame_delay, "16667", "16667"},
+                             {row::frame_delay, " 16393", " 16393"},
+                             {row::drive_list, "CDEF", "CDEF"},
+                             {row::drive_list, "", ""},
+                             {row::use_rom_file_name, "y", "y"},
+                             {row::use_rom_file_name, "yes", "n"},
+                             {row::nb_state_file, "6", "6"},
+                             {row::compress_state_file, "n", "n"},
+                             {row::backup_ram, "0", "0"},
+                             {row::backup_ram, "1", "1"},
+                             {row::backup_ram, "2", ""},
+                             {row::backup_ram, " 1", ""},
+                             {row::debug_log, "", "n"},
+                             {row::system_card_1, " C:\\PCE\\sys.pce ", " C:\\PCE\\sys.pce "},
+                             {row::config_path, "xxx", "xxx"},
+                             {row::saved_games, "", ""}});
 }
 
 TEST(EmulationPanel, CodedCombos) {
-  Filled f({{2, "16667"}, {56, "1"}});
+  Filled f({{row::frame_delay, "16667"}, {row::backup_ram, "1"}});
   EXPECT_EQ(f.at("com_panel_hz").text(), "");
   EXPECT_EQ(f.at("com_panel_backup").text(), "New format");
 
   // An unknown rate typed in keeps the delay; a listed one replaces it.
   f.at("com_panel_hz").set_text("61 hz");
-  collect_emulation(*f.form, f.table);
-  EXPECT_EQ(f.table.value(2), "16667");
+  collect(kEmulation, *f.form, f.table);
+  EXPECT_EQ(f.table.value(row::frame_delay), "16667");
   f.at("com_panel_hz").set_text("60 Hz");
   f.at("com_panel_backup").set_text("Old format");
-  collect_emulation(*f.form, f.table);
-  EXPECT_EQ(f.table.value(2), "");
-  EXPECT_EQ(f.table.value(56), "0");
+  collect(kEmulation, *f.form, f.table);
+  EXPECT_EQ(f.table.value(row::frame_delay), "");
+  EXPECT_EQ(f.table.value(row::backup_ram), "0");
   f.at("com_panel_backup").set_text("new format");
-  collect_emulation(*f.form, f.table);
-  EXPECT_EQ(f.table.value(56), "");
+  collect(kEmulation, *f.form, f.table);
+  EXPECT_EQ(f.table.value(row::backup_ram), "");
 }
 
 TEST(VideoPanel, Visit) {
-  expect_visits(collect_video, {{16, "y", "y"},  {16, "n", "n"}, {16, "Y", "n"},
-                                {16, "", "n"},   {17, "y", "y"}, {19, "", "n"},
-                                {22, "Y", "n"},  {23, "y", "y"}, {30, "n", "n"},
-                                {32, "y", "y"},  {33, "y", "y"}, {34, "y ", "n"},
-                                {18, "0", "0"},  {18, "1", "1"}, {18, "2", "2"},
-                                {18, "3", "3"},  {18, "", ""},   {18, "01", "01"},
-                                {20, "0", "0"},  {20, "1", "1"}, {20, "2", "1"},
-                                {20, "", "1"},   {21, "0", "0"}, {21, "1", "1"},
-                                {21, "", "0"},   {21, "2", "0"}, {24, "800,600", "800,600"},
-                                {29, "", ""},    {35, "0", "0"}, {35, "4", "4"},
-                                {35, "7", ""},   {35, "", ""},   {36, "9", "9"},
-                                {37, " 1", " 1"}});
+  expect_visits(kVideo, {{row::windowed, "y", "y"},
+                         {row::windowed, "n", "n"},
+                         {row::windowed, "Y", "n"},
+                         {row::windowed, "", "n"},
+                         {row::fullscreen, "y", "y"},
+                         {row::filtering, "", "n"},
+                         {row::auto_frame_skip, "Y", "n"},
+                         {row::vsync, "y", "y"},
+                         {row::res_lock, "n", "n"},
+                         {row::tv_mode, "y", "y"},
+                         {row::wide, "y", "y"},
+                         {row::tv_interpolation, "y ", "n"},
+                         {row::fullscreen_mode, "0", "0"},
+                         {row::fullscreen_mode, "1", "1"},
+                         {row::fullscreen_mode, "2", "2"},
+                         {row::fullscreen_mode, "3", "3"},
+                         {row::fullscreen_mode, "", ""},
+                         {row::fullscreen_mode, "01", "01"},
+                         {row::size, "0", "0"},
+                         {row::size, "1", "1"},
+                         {row::size, "2", "1"},
+                         {row::size, "", "1"},
+                         {row::zoom, "0", "0"},
+                         {row::zoom, "1", "1"},
+                         {row::zoom, "", "0"},
+                         {row::zoom, "2", "0"},
+                         {row::res_256, "800,600", "800,600"},
+                         {row::win_res_352, "", ""},
+                         {row::scanlines, "0", "0"},
+                         {row::scanlines, "4", "4"},
+                         {row::scanlines, "7", ""},
+                         {row::scanlines, "", ""},
+                         {row::gamma, "9", "9"},
+                         {row::brightness, " 1", " 1"}});
 }
 
 TEST(VideoPanel, OptionGroupsFollowTheValue) {
-  Filled f({{16, "Y"}, {18, "5"}, {20, "0"}, {21, "1"}});
+  Filled f({{row::windowed, "Y"}, {row::fullscreen_mode, "5"}, {row::size, "0"}, {row::zoom, "1"}});
   EXPECT_TRUE(f.at("op_video_winmodo", 1).option_value());  // Fullscreen
   EXPECT_FALSE(f.at("op_video_winmodo", 0).option_value());
   for (int i = 0; i <= 2; ++i) EXPECT_FALSE(f.at("op_video_fullm", i).option_value()) << i;
@@ -116,96 +145,96 @@ TEST(VideoPanel, OptionGroupsFollowTheValue) {
   // A mode the panel cannot show is written only once the user picks one.
   f.at("op_video_fullm", 1).set_option_value(true);
   f.at("op_video_winmodo", 0).set_option_value(true);
-  collect_video(*f.form, f.table);
-  EXPECT_EQ(f.table.value(18), "1");
-  EXPECT_EQ(f.table.value(16), "y");
+  collect(kVideo, *f.form, f.table);
+  EXPECT_EQ(f.table.value(row::fullscreen_mode), "1");
+  EXPECT_EQ(f.table.value(row::windowed), "y");
 }
 
 TEST(VideoPanel, ScanlinesByText) {
-  Filled f({{35, "2"}});
+  Filled f({{row::scanlines, "2"}});
   EXPECT_EQ(f.at("com_video_tvscal").text(), "50%");
   f.at("com_video_tvscal").set_text("0%");
-  collect_video(*f.form, f.table);
-  EXPECT_EQ(f.table.value(35), "4");
+  collect(kVideo, *f.form, f.table);
+  EXPECT_EQ(f.table.value(row::scanlines), "4");
   f.at("com_video_tvscal").set_text("30%");
-  collect_video(*f.form, f.table);
-  EXPECT_EQ(f.table.value(35), "");
+  collect(kVideo, *f.form, f.table);
+  EXPECT_EQ(f.table.value(row::scanlines), "");
 }
 
 TEST(SoundPanel, Visit) {
-  expect_visits(collect_sound, {{4, "y", "y"},
-                                {4, "Y", "n"},
-                                {6, "n", "n"},
-                                {7, "", "n"},
-                                {8, "y", "y"},
-                                {5, "32000", "32000"},
-                                {9, "20", "20"},
-                                {10, " 5 ", " 5 "},
-                                {11, "", ""},
-                                {12, "150", "150"},
-                                {13, "x", "x"},
-                                {14, "0", "0"}});
+  expect_visits(kSound, {{row::sound, "y", "y"},
+                         {row::sound, "Y", "n"},
+                         {row::sound_16bit, "n", "n"},
+                         {row::stereo, "", "n"},
+                         {row::sound_interpolation, "y", "y"},
+                         {row::frequency, "32000", "32000"},
+                         {row::interpolation_level, "20", "20"},
+                         {row::delay, " 5 ", " 5 "},
+                         {row::cd_audio_input_line, "", ""},
+                         {row::master_audio_volume, "150", "150"},
+                         {row::fx_audio_volume, "x", "x"},
+                         {row::cd_audio_volume, "0", "0"}});
 }
 
 TEST(GamepadPanel, Visit) {
-  expect_visits(collect_gamepad, {{39, "y", "y"},
-                                  {39, "n", "n"},
-                                  {39, "", "n"},
-                                  {40, "15", "15"},
-                                  {41, "70", "70"},
-                                  {41, "80%", "80%"}});
+  expect_visits(kGamepad, {{row::gamepad, "y", "y"},
+                           {row::gamepad, "n", "n"},
+                           {row::gamepad, "", "n"},
+                           {row::auto_fire_speed, "15", "15"},
+                           {row::auto_calibration, "70", "70"},
+                           {row::auto_calibration, "80%", "80%"}});
   Filled f({});
   EXPECT_EQ(f.at("com_pad_control").text(), "70");  // the default, without a sign
   f.at("com_pad_control").set_text("90%");
-  collect_gamepad(*f.form, f.table);
-  EXPECT_EQ(f.table.value(41), "90%");
+  collect(kGamepad, *f.form, f.table);
+  EXPECT_EQ(f.table.value(row::auto_calibration), "90%");
 }
 
 TEST(KeyboardPanel, Visit) {
-  expect_visits(collect_keyboard, {{43, "0", "0"},
-                                   {43, "1", "1"},
-                                   {43, "2", "2"},
-                                   {43, "3", ""},
-                                   {43, "", ""},
-                                   {44, "n", "n"},
-                                   {44, "y", "y"},
-                                   {44, "", "y"},
-                                   {45, "N", "y"},
-                                   {46, "n ", "y"},
-                                   {47, "0", "0"},
-                                   {47, "2", "2"},
-                                   {47, "x", ""},
-                                   {48, "20", "20"},
-                                   {49, "20", "20"}});
-  Filled f({{43, "2"}, {47, "1"}});
+  expect_visits(kKeyboard, {{row::keyboard_type, "0", "0"},
+                            {row::keyboard_type, "1", "1"},
+                            {row::keyboard_type, "2", "2"},
+                            {row::keyboard_type, "3", ""},
+                            {row::keyboard_type, "", ""},
+                            {row::numpad, "n", "n"},
+                            {row::numpad, "y", "y"},
+                            {row::numpad, "", "y"},
+                            {row::numkeys, "N", "y"},
+                            {row::ctrlkeys, "n ", "y"},
+                            {row::esc_key_mode, "0", "0"},
+                            {row::esc_key_mode, "2", "2"},
+                            {row::esc_key_mode, "x", ""},
+                            {row::auto_repeat_delay, "20", "20"},
+                            {row::auto_repeat_rate, "20", "20"}});
+  Filled f({{row::keyboard_type, "2"}, {row::esc_key_mode, "1"}});
   EXPECT_EQ(f.at("com_key_type").text(), "QWERTZ");
   EXPECT_EQ(f.at("com_key_mode").text(), "GUI mode");
   f.at("com_key_mode").set_text("GUI Mode");
-  collect_keyboard(*f.form, f.table);
-  EXPECT_EQ(f.table.value(47), "");
+  collect(kKeyboard, *f.form, f.table);
+  EXPECT_EQ(f.table.value(row::esc_key_mode), "");
 }
 
 TEST(CdromPanel, Visit) {
-  expect_visits(collect_cdrom, {{59, "12", "12"},
-                                {59, "", ""},
-                                {60, "D:", "D:"},
-                                {61, "0", "0"},
-                                {62, "y", "y"},
-                                {62, "n", "n"},
-                                {62, "Y", "n"},
-                                {63, "512", "512"}});
+  expect_visits(kCdrom, {{row::cdrom_drive, "12", "12"},
+                         {row::cdrom_drive, "", ""},
+                         {row::drive_letter, "D:", "D:"},
+                         {row::timeout, "0", "0"},
+                         {row::cache, "y", "y"},
+                         {row::cache, "n", "n"},
+                         {row::cache, "Y", "n"},
+                         {row::cache_size, "512", "512"}});
 }
 
 TEST(FillControls, DefaultsSurviveAVisitOfEveryPanelButThreeEmptySwitches) {
   const auto form = make_panel_form();
   SettingsTable table;
   fill_controls(*form, table);
-  for (Collect collect : {collect_emulation, collect_video, collect_sound, collect_gamepad,
-                          collect_keyboard, collect_cdrom}) {
-    collect(*form, table);
+  for (int panel : {kEmulation, kVideo, kSound, kGamepad, kKeyboard, kCdrom}) {
+    collect(panel, *form, table);
   }
   SettingsTable expected;
-  for (int row : {16, 17, 19}) expected.set_value(row, "n");  // stored empty by default
+  // Stored empty by default, and neither a check box nor an option group can show "empty".
+  for (Row row : {row::windowed, row::fullscreen, row::filtering}) expected.set_value(row, "n");
   EXPECT_EQ(table, expected);
 }
 
@@ -238,10 +267,15 @@ TEST(FillControls, VisitsRowsInAscendingOrder) {
 
 TEST(DriveLists, AppendTheUpperCasedLetterOfEachPick) {
   const auto form = make_panel_form();
+  for (const PanelEntry& panel : panel_registry()) {
+    for (const DriveLink& link : panel.drive_links) {
+      form->at(link.drive_list).on_change([&form, link](Control&) {
+        drive_link_Change(*form, link);
+      });
+    }
+  }
   Control& panel_list = form->at("Dri_panel_list");
-  panel_list.on_change([&form](Control&) { Dri_panel_list_Change(*form); });
   Control& cdrom_list = form->at("dr_cdrom_letter");
-  cdrom_list.on_change([&form](Control&) { dr_cdrom_letter_Change(*form); });
 
   EXPECT_EQ(form->at("txt_panel_list").text(), "CDEF");
   panel_list.pick_drive("c:");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "qstring_printer.h"
+#include "settings/text_encoding.h"
 
 namespace quorvane {
 namespace {
@@ -16,6 +17,23 @@ TEST(Cp1252, EveryByteSurvivesTheTripThroughTheWidgets) {
   ASSERT_EQ(text.size(), 256);
   EXPECT_EQ(cp1252::encode(text), all);
   for (QChar c : text) EXPECT_TRUE(cp1252::storable(c)) << int{c.unicode()};
+}
+
+// The core converts files saved as UTF-16 with a table of its own; it must agree with the codec
+// the widgets use, byte for byte, or a value would change between the file and the window.
+TEST(Cp1252, TheCoresTableAgreesWithTheWidgetsCodec) {
+  int mapped = 0;
+  for (int b = 0; b < 256; ++b) {
+    const QString text = cp1252::decode(std::string(1, static_cast<char>(b)));
+    ASSERT_EQ(text.size(), 1);
+    EXPECT_EQ(cp1252_byte(text[0].unicode()), b) << b;
+  }
+  for (char32_t c = 0; c < 0x10000; ++c) {
+    if (cp1252_byte(c) < 0) continue;
+    ++mapped;
+    EXPECT_TRUE(cp1252::storable(QChar(static_cast<char16_t>(c)))) << static_cast<unsigned>(c);
+  }
+  EXPECT_EQ(mapped, 256);
 }
 
 TEST(Cp1252, MapsTheWindowsRangeAndRefusesWhatItCannotHold) {

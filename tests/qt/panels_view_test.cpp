@@ -10,22 +10,22 @@ namespace quorvane {
 namespace {
 
 // Rows of the settings table.
-constexpr int kSoftReset = 1;
-constexpr int kFrameDelay = 2;
-constexpr int kSound = 4;
-constexpr int kFrequency = 5;
-constexpr int kInterpolationLevel = 9;
-constexpr int kSoundDelay = 10;
-constexpr int kScanlines = 35;
-constexpr int kAutoCalibration = 41;
-constexpr int kKeyboardType = 43;
-constexpr int kNumpad = 44;
-constexpr int kLoadDriveList = 51;
-constexpr int kCdromDrive = 59;
-constexpr int kCdromLetter = 60;
-constexpr int kCdromTimeout = 61;
-constexpr int kSystemCard1 = 65;
-constexpr int kSystemCard2 = 66;
+constexpr Row kSoftReset = row::soft_reset;
+constexpr Row kFrameDelay = row::frame_delay;
+constexpr Row kSound = row::sound;
+constexpr Row kFrequency = row::frequency;
+constexpr Row kInterpolationLevel = row::interpolation_level;
+constexpr Row kSoundDelay = row::delay;
+constexpr Row kScanlines = row::scanlines;
+constexpr Row kAutoCalibration = row::auto_calibration;
+constexpr Row kKeyboardType = row::keyboard_type;
+constexpr Row kNumpad = row::numpad;
+constexpr Row kLoadDriveList = row::drive_list;
+constexpr Row kCdromDrive = row::cdrom_drive;
+constexpr Row kCdromLetter = row::drive_letter;
+constexpr Row kCdromTimeout = row::timeout;
+constexpr Row kSystemCard1 = row::system_card_1;
+constexpr Row kSystemCard2 = row::system_card_2;
 
 const QString kDriveC = "c: -> /prefix/drive_c";
 const QString kDriveD = "d: -> /media/cd";
@@ -44,7 +44,7 @@ class PanelsViewTest : public testing::ViewTest {
     view->sync();
   }
 
-  const std::string& row(int n) { return main.table().value(n); }
+  const std::string& row(Row r) { return main.table().value(r); }
 };
 
 TEST_F(PanelsViewTest, EmulationEditsOnBothPagesReachTheTableWhenThePanelIsLeft) {

@@ -46,6 +46,10 @@ TEST_F(ViewTest, WindowAndControlsStandWhereTheirTwipsSay) {
   EXPECT_EQ(widget("lblvideo_1", 20)->cursor().shape(), Qt::PointingHandCursor);
   EXPECT_NE(widget("lblvideo_1", 7)->cursor().shape(), Qt::PointingHandCursor);
   EXPECT_EQ(video->toolTip(), "Video Settings");
+  // The title bar, and the title on it, say which VOZ.INI the window edits.
+  const QString path = QString::fromStdString(folder.file("VOZ.INI"));
+  EXPECT_EQ(widget("picbarraalta")->toolTip(), path);
+  EXPECT_EQ(widget("Label1")->toolTip(), path);
 }
 
 TEST_F(ViewTest, ClickingACheckBoxFlipsItsCaptionInTheModelAndOnScreen) {
@@ -99,7 +103,7 @@ TEST_F(ViewTest, AHiddenPanelKeepsItsValuesAndShowsThemAgain) {
   EXPECT_FALSE(widget("pic_video")->isVisible());
   EXPECT_TRUE(widget("pic_sound")->isVisible());
   EXPECT_EQ(at("txt_video_full", 0).text(), "800,600");
-  EXPECT_EQ(main.table().value(24), "800,600") << "leaving the panel collects it";
+  EXPECT_EQ(main.table().value(row::res_256), "800,600") << "leaving the panel collects it";
 
   click("picpantalla");
   EXPECT_TRUE(widget("pic_video")->isVisible());

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "panels/bindings.h"
+#include "panels/registry.h"
 #include "settings/config_file.h"
 #include "shell/fake_window_system.h"
 #include "shell/main_window.h"
@@ -22,7 +23,7 @@ namespace {
 using quorvane::testing::FakeWindowSystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kConfigRow = 69;
+constexpr Row kConfigRow = row::config_path;
 // Wide enough for a loaded machine, where these starts share two cores with the other tests (on
 // Windows under Wine, with children being started and killed beside them), and far too narrow for
 // work that grows faster than the file.
@@ -37,7 +38,7 @@ double seconds_since(Clock::time_point start) {
 }
 
 // The text of the control that shows `row`.
-std::string shown(const MainWindow& window, int row) {
+std::string shown(const MainWindow& window, Row row) {
   const auto& bindings = all_bindings();
   const auto it = std::find_if(bindings.begin(), bindings.end(),
                                [row](const Binding& b) { return b.row == row; });
@@ -76,7 +77,7 @@ TEST(OddFiles, StartQuicklyShowWhatTheyCanAndSaveAWholeFile) {
     EXPECT_TRUE(ws.messages.empty());
     const std::string saved = read_bytes(folder / "VOZ.INI");
     EXPECT_TRUE(is_whole_file(saved)) << saved.size() << " bytes";
-    EXPECT_TRUE(saved == config_text_for(window.table()));
+    EXPECT_TRUE(saved == build_config_text(window.table()));
     SettingsTable back;
     parse_config_text(saved, back);
     EXPECT_TRUE(back == window.table());

@@ -12,6 +12,7 @@
 
 #include "settings/config_file.h"
 #include "settings/settings_table.h"
+#include "settings_table_printer.h"
 #include "support.h"
 
 namespace quorvane::robustness {
@@ -83,7 +84,7 @@ class ValueSource {
 SettingsTable random_table(unsigned seed) {
   ValueSource source(seed);
   SettingsTable table;
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+  for (Row row : kAllRows) {
     if (!SettingsTable::is_section_row(row)) table.set_value(row, source.value());
   }
   return table;
@@ -93,15 +94,15 @@ SettingsTable random_table(unsigned seed) {
 // then shows.
 SettingsTable unlike(const SettingsTable& table) {
   SettingsTable other;
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+  for (Row row : kAllRows) {
     if (!SettingsTable::is_section_row(row)) other.set_value(row, table.value(row) + "~");
   }
   return other;
 }
 
-std::vector<int> differing_rows(const SettingsTable& a, const SettingsTable& b) {
-  std::vector<int> rows;
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+std::vector<Row> differing_rows(const SettingsTable& a, const SettingsTable& b) {
+  std::vector<Row> rows;
+  for (Row row : kAllRows) {
     if (a.value(row) != b.value(row)) rows.push_back(row);
   }
   return rows;
@@ -116,10 +117,10 @@ TEST(RandomTables, ComeBackEqualFromTheirTextAndFromTheFile) {
     SCOPED_TRACE("table seed " + std::to_string(seed));
     const SettingsTable table = random_table(seed);
 
-    const std::string text = config_text_for(table);
+    const std::string text = build_config_text(table);
     SettingsTable back = unlike(table);
     parse_config_text(text, back);
-    ASSERT_EQ(differing_rows(back, table), std::vector<int>{});
+    ASSERT_EQ(differing_rows(back, table), std::vector<Row>{});
 
     if (i % kThroughFilesEvery == 0) {
       // The real way round: saved to VOZ.INI, then read as at start.
@@ -127,7 +128,7 @@ TEST(RandomTables, ComeBackEqualFromTheirTextAndFromTheFile) {
       ASSERT_EQ(read_bytes(folder / "VOZ.INI"), text);
       SettingsTable read = unlike(table);
       config.read_config(read);
-      ASSERT_EQ(differing_rows(read, table), std::vector<int>{});
+      ASSERT_EQ(differing_rows(read, table), std::vector<Row>{});
       ++through_files;
     }
   }

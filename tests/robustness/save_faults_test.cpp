@@ -42,9 +42,9 @@ constexpr int kFileExists = EEXIST;
 // The user's edits: every setting changed to a long value, so the new file (about 21 kB) is far
 // larger than the old one and a write can be cut off at many points.
 void edit_everything(SettingsTable& table) {
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+  for (Row row : kAllRows) {
     if (SettingsTable::is_section_row(row)) continue;
-    table.set_value(row, std::string(200, static_cast<char>('a' + row % 26)));
+    table.set_value(row, std::string(200, static_cast<char>('a' + number(row) % 26)));
   }
 }
 
@@ -111,11 +111,16 @@ class SaveFaults : public ::testing::Test {
     return run_apart([&] { return save_and_describe(window, ws); });
   }
 
-  // A refusal that names VOZ.INI and the reason, and a folder left exactly as it was.
+  // A refusal that names VOZ.INI (or the folder, when it is to blame) and the reason, and a
+  // folder left exactly as it was.
   void expect_refused(const std::string& report, const std::string& reason,
-                      const std::map<std::string, std::string>& before) {
+                      const std::map<std::string, std::string>& before,
+                      bool folder_blamed = false) {
     EXPECT_EQ(report.rfind("refused: ", 0), 0u) << report;
-    EXPECT_NE(report.find(voz.string()), std::string::npos) << report;
+    const std::string named =
+        folder_blamed ? "Cannot create a new file in the folder \"" + folder.str() + "\""
+                      : "\"" + voz.string() + "\"";
+    EXPECT_NE(report.find(named), std::string::npos) << report;
     EXPECT_NE(report.find(reason), std::string::npos) << report;
     EXPECT_EQ(read_bytes(voz), old_file);
     EXPECT_EQ(snapshot(folder.path()), before);
@@ -123,7 +128,7 @@ class SaveFaults : public ::testing::Test {
 
   void expect_saved(const std::string& report) {
     EXPECT_EQ(report, "saved");
-    EXPECT_EQ(read_bytes(voz), config_text_for(window.table()));
+    EXPECT_EQ(read_bytes(voz), build_config_text(window.table()));
   }
 };
 
@@ -133,7 +138,7 @@ TEST_F(SaveFaults, FullDiskPartWayThroughTheWrite) {
 #else
   start(false);
   const auto before = snapshot(folder.path());
-  const rlim_t size = config_text_for(window.table()).size();
+  const rlim_t size = build_config_text(window.table()).size();
   // Nothing written at all, one byte, a page, and all but the last byte.
   int cut_short = 0;
   for (const rlim_t limit : {rlim_t{0}, rlim_t{1}, rlim_t{4096}, size - 1}) {
@@ -155,7 +160,7 @@ TEST_F(SaveFaults, ReadOnlyFolder) {
   start(true);
   set_mode(folder.path(), 0555);
   const auto before = snapshot(folder.path());
-  expect_refused(save_in_child(As::Nobody), reason_for(EACCES), before);
+  expect_refused(save_in_child(As::Nobody), reason_for(EACCES), before, true);
 
   set_mode(folder.path(), 0755);
   expect_saved(save_in_child(As::Nobody));
@@ -180,6 +185,8 @@ TEST_F(SaveFaults, FolderStandingWhereVozIniIs) {
   write_bytes(voz / "inside.txt", "kept");
   old_file = "(a folder)";
   const auto before = snapshot(folder.path());
+  // No longer the file the editor read: the user is asked first, and allows the replace.
+  ws.answer = true;
   expect_refused(save_apart(), is_a_directory(), before);
 }
 
@@ -275,7 +282,7 @@ TEST_F(SaveFaults, FoldersStandingWhereTheTemporaryFileWouldGo) {
   const std::string few =
       run_apart([&] { return block_temp_names_and_save(window, ws, folder.path(), probe, 5); });
   EXPECT_EQ(few, "saved");
-  EXPECT_EQ(read_bytes(voz), config_text_for(window.table()));
+  EXPECT_EQ(read_bytes(voz), build_config_text(window.table()));
   EXPECT_EQ(names().second, 5u);
 
   // Every name it would try taken: the save gives up with the old file in place.
@@ -287,7 +294,9 @@ TEST_F(SaveFaults, FoldersStandingWhereTheTemporaryFileWouldGo) {
   const std::string all =
       run_apart([&] { return block_temp_names_and_save(window, ws, folder.path(), probe, 150); });
   EXPECT_EQ(all.rfind("refused: ", 0), 0u) << all;
-  EXPECT_NE(all.find(voz.string()), std::string::npos) << all;
+  EXPECT_NE(all.find("Cannot create a new file in the folder \"" + folder.str() + "\""),
+            std::string::npos)
+      << all;
   EXPECT_NE(all.find(reason_for(kFileExists)), std::string::npos) << all;
   EXPECT_EQ(read_bytes(voz), old_file);
   const auto [rest, blockers] = names();
@@ -302,7 +311,7 @@ TEST_F(SaveFaults, NoSpaceLeftOnASmallFileSystem) {
   GTEST_SKIP() << "needs a small file system mounted in a mount namespace, which are Linux's";
 #else
   start(false);
-  const std::string edited_text = config_text_for(window.table());
+  const std::string edited_text = build_config_text(window.table());
   const std::string report = run_in_child(As::Root, [&]() -> std::string {
     if (::unshare(CLONE_NEWNS) != 0 ||
         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -383,8 +392,8 @@ TEST(KilledSaves, LeaveEitherTheOldOrTheNewFileWhole) {
   SettingsTable small;
   SettingsTable large;
   edit_everything(large);
-  const std::string small_text = config_text_for(small);
-  const std::string large_text = config_text_for(large);
+  const std::string small_text = build_config_text(small);
+  const std::string large_text = build_config_text(large);
   const fs::path voz = folder / "VOZ.INI";
   write_bytes(voz, small_text);
 #ifdef _WIN32

@@ -5,14 +5,21 @@
 // on with the values read.
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 
+#include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/file_error.h"
+#include "platform/files.h"
 #include "shell/fake_window_system.h"
 #include "shell/main_window.h"
 #include "support.h"
@@ -116,19 +123,6 @@ std::vector<StartFault> start_faults() {
          set_mode(f.path(), 0555);
        },
        As::Nobody, RLIM_INFINITY, false, "VOZ_backup.INI", EACCES},
-      {"a folder standing where the backup goes",
-       [=](const TempFolder& f) {
-         user_file(f);
-         fs::create_directory(f / "VOZ_backup.INI");
-       },
-       As::Root, RLIM_INFINITY, false, "VOZ_backup.INI", EISDIR},
-      {"an old backup that can be neither read nor replaced",
-       [=](const TempFolder& f) {
-         user_file(f);
-         write_bytes(f / "VOZ_backup.INI", "old backup");
-         set_mode(f / "VOZ_backup.INI", 0);
-       },
-       As::Nobody, RLIM_INFINITY, false, "VOZ_backup.INI", EACCES},
       {"disk full while copying the backup",
        [](const TempFolder& f) {
          write_bytes(f / "VOZ.INI", std::string(kUserFile) + std::string(8000, ';') + "\r\n");
@@ -164,16 +158,118 @@ TEST(StartFaults, AnOrdinaryUserStartsWhenThePermissionsAllowIt) {
   EXPECT_EQ(read_bytes(folder / "VOZ_backup.INI"), read_bytes(folder / "VOZ.INI"));
 }
 
-// A named pipe where the backup goes is no backup: start-up does not wait on it but replaces it
-// with the copy, as it would a missing one.
-TEST(StartFaults, ANamedPipeWhereTheBackupGoesIsReplacedWithoutWaiting) {
+// Whatever stands at the backup's name is the backup: start-up neither waits on it, nor writes,
+// follows or replaces it, nor creates anything where a link there leads, and says nothing.
+TEST(StartFaults, AnythingStandingAtTheBackupsNameIsLeftAlone) {
+  const std::vector<std::pair<const char*, std::function<void(const fs::path&, const fs::path&)>>>
+      occupants = {
+          {"an old backup", [](const fs::path& b, const fs::path&) { write_bytes(b, "old"); }},
+          {"an old backup no one may read",
+           [](const fs::path& b, const fs::path&) {
+             write_bytes(b, "old");
+             set_mode(b, 0);
+           }},
+          {"a folder", [](const fs::path& b, const fs::path&) { fs::create_directory(b); }},
+          {"a named pipe", [](const fs::path& b, const fs::path&) { ::mkfifo(b.c_str(), 0644); }},
+          {"a link to a pipe elsewhere",
+           [](const fs::path& b, const fs::path& other) {
+             ::mkfifo((other / "pipe").c_str(), 0644);
+             fs::create_symlink(other / "pipe", b);
+           }},
+          {"a link to a file elsewhere",
+           [](const fs::path& b, const fs::path& other) {
+             write_bytes(other / "file", "theirs");
+             fs::create_symlink(other / "file", b);
+           }},
+          {"a dangling link elsewhere",
+           [](const fs::path& b, const fs::path& other) {
+             fs::create_symlink(other / "nothing yet", b);
+           }},
+          {"a link to a device",
+           [](const fs::path& b, const fs::path&) { fs::create_symlink("/dev/null", b); }},
+      };
+  for (const auto& [what, occupy] : occupants) {
+    SCOPED_TRACE(what);
+    TempFolder folder;
+    TempFolder other;
+    write_bytes(folder / "VOZ.INI", kUserFile);
+    occupy(folder / "VOZ_backup.INI", other.path());
+    const auto before = snapshot(folder.path());
+    const auto other_before = snapshot(other.path());
+    EXPECT_EQ(run_in_child(As::Root, [&] { return start_and_describe(folder); }),
+              "started with frequency 22050, cur_panel 99");
+    EXPECT_EQ(snapshot(folder.path()), before);
+    EXPECT_EQ(snapshot(other.path()), other_before);
+  }
+}
+
+// A disk image or a dump renamed VOZ.INI: refused by its size before a byte of it is read, and
+// neither backed up nor replaced.
+TEST(StartFaults, AHugeFileIsRefusedAtOnceNamingItsSize) {
   TempFolder folder;
-  write_bytes(folder / "VOZ.INI", kUserFile);
-  ASSERT_EQ(::mkfifo((folder / "VOZ_backup.INI").c_str(), 0644), 0);
-  EXPECT_EQ(run_in_child(As::Root, [&] { return start_and_describe(folder); }),
-            "started with frequency 22050, cur_panel 99");
-  EXPECT_TRUE(fs::is_regular_file(folder / "VOZ_backup.INI"));
-  EXPECT_EQ(read_bytes(folder / "VOZ_backup.INI"), kUserFile);
+  write_bytes(folder / "VOZ.INI", "");
+  fs::resize_file(folder / "VOZ.INI", std::uintmax_t{1} << 30);  // sparse: no room on disk
+  const auto written = fs::last_write_time(folder / "VOZ.INI");
+  const auto start = std::chrono::steady_clock::now();
+  const std::string report = run_in_child(As::Root, [&] { return start_and_describe(folder); });
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(report, "failed: " + (folder / "VOZ.INI").string() +
+                        ": the file is 1073741824 bytes long; a settings file is never larger "
+                        "than 64 MiB (0 messages)");
+  // A snapshot would read the whole gigabyte; the names, the size and the time say enough.
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+  EXPECT_EQ(fs::file_size(folder / "VOZ.INI"), std::uintmax_t{1} << 30);
+  EXPECT_EQ(fs::last_write_time(folder / "VOZ.INI"), written);
+}
+
+// The bytes of virtual memory the process has mapped now.
+rlim_t mapped_bytes() {
+  std::ifstream statm("/proc/self/statm");
+  rlim_t pages = 0;
+  statm >> pages;
+  return pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// A file within the bound on a machine short of memory: the reason is the memory, in words.
+TEST(StartFaults, RunningOutOfMemoryWhileReadingIsAFileErrorThatSaysSo) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#else
+  TempFolder folder;
+  write_bytes(folder / "VOZ.INI", "");
+  fs::resize_file(folder / "VOZ.INI", 60u << 20);
+  const std::string report = run_in_child(As::Root, [&] {
+    const rlim_t limit = mapped_bytes() + (16u << 20);
+    const struct rlimit cap { limit, limit };
+    if (::setrlimit(RLIMIT_AS, &cap) != 0) return std::string("child not prepared: no limit");
+    try {
+      files::read_all((folder / "VOZ.INI").string());
+      return std::string("read it");
+    } catch (const FileError& error) {
+      return std::string(error.what());
+    }
+  });
+  EXPECT_EQ(report, "Cannot read \"" + (folder / "VOZ.INI").string() +
+                        "\": there is not enough memory to hold it");
+#endif
+}
+
+// Without /proc (a bare container, a chroot) the system cannot say where the program lies, and
+// the editor has nothing to go on: no folder at all, never the working one. A tmpfs over /proc,
+// in a mount namespace of the child's own; skipped where mounting is not allowed.
+TEST(StartFaults, WithoutProcThereIsNoProgramFolder) {
+  const std::string report = run_in_child(As::Root, []() -> std::string {
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", "/proc", "tmpfs", 0, "size=16k") != 0) {
+      return "cannot hide /proc";
+    }
+    const std::string exe = files::executable_path();
+    return "executable \"" + exe + "\", folder " +
+           (files::program_folder(exe) ? "\"" + *files::program_folder(exe) + "\"" : "none");
+  });
+  if (report == "cannot hide /proc") GTEST_SKIP() << report;
+  EXPECT_EQ(report, "executable \"\", folder none");
 }
 
 #else

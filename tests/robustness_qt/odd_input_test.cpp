@@ -19,12 +19,14 @@
 #include <vector>
 
 #include "panels/bindings.h"
+#include "panels/registry.h"
 #include "platform/qt/cp1252.h"
 #include "platform/qt/qt_view.h"
 #include "platform/qt/qt_window_system.h"
 #include "robustness/odd_files.h"
 #include "robustness/support.h"
 #include "settings/config_file.h"
+#include "settings_table_printer.h"
 #include "shell/main_window.h"
 
 namespace quorvane::robustness {
@@ -48,19 +50,31 @@ class RecordingWindowSystem : public QtWindowSystem {
 };
 
 struct Panel {
-  const char* image;
+  std::string_view image;
   int flip_label;  // the label that shows its second page, or -1
-  std::span<const Binding> (*bindings)();
+  std::span<const Binding> bindings;
 };
-const Panel kPanels[] = {
-    {"imgpanel", 51, emulation_bindings},  {"picpantalla", 20, video_bindings},
-    {"imgsonido", -1, sound_bindings},     {"imgcontrol", -1, gamepad_bindings},
-    {"imgteclado", -1, keyboard_bindings}, {"imgcd", -1, cdrom_bindings},
-};
+
+// The settings panels, as a user reaches them.
+const std::vector<Panel>& panels() {
+  static const std::vector<Panel> all = [] {
+    std::vector<Panel> found;
+    for (const PanelEntry& entry : panel_registry()) {
+      if (entry.bindings.empty()) continue;
+      int flip = -1;
+      for (const PageFlip& f : entry.flips) {
+        if (f.shows_sub_page) flip = f.label;
+      }
+      found.push_back({entry.nav.name, flip, entry.bindings});
+    }
+    return found;
+  }();
+  return all;
+}
 
 // A setting shown as free text, and the line edit the user types it into.
 struct Field {
-  int row;
+  Row row;
   const Control* control;
   const Panel* panel;
 };
@@ -87,8 +101,8 @@ class WindowInput : public ::testing::Test {
   // Every text-bound setting whose control the user can type into.
   std::vector<Field> fields() {
     std::vector<Field> found;
-    for (const Panel& panel : kPanels) {
-      for (const Binding& b : panel.bindings()) {
+    for (const Panel& panel : panels()) {
+      for (const Binding& b : panel.bindings) {
         if (!std::holds_alternative<codec::Text>(b.codec)) continue;
         const Control& c = main.form().at(b.control.name, b.control.index);
         if (edit_of(c) != nullptr) found.push_back({b.row, &c, &panel});
@@ -120,10 +134,10 @@ class WindowInput : public ::testing::Test {
   // A VOZ.INI in which every setting holds `value`.
   void write_every_setting(const std::string& value) {
     SettingsTable table;
-    for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+    for (Row row : kAllRows) {
       if (!SettingsTable::is_section_row(row)) table.set_value(row, value);
     }
-    write_bytes(folder / "VOZ.INI", config_text_for(table));
+    write_bytes(folder / "VOZ.INI", build_config_text(table));
   }
 
   static void paste(QLineEdit* edit, const QString& text) {
@@ -151,10 +165,10 @@ class WindowInput : public ::testing::Test {
     EXPECT_TRUE(ws.ended()) << "the save did not go through to the close";
     const std::string saved = read_bytes(folder / "VOZ.INI");
     EXPECT_TRUE(whole_file(saved));
-    EXPECT_TRUE(saved == config_text_for(main.table()));
+    EXPECT_TRUE(saved == build_config_text(main.table()));
     SettingsTable back;
     parse_config_text(saved, back);
-    for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+    for (Row row : kAllRows) {
       EXPECT_TRUE(back.value(row) == main.table().value(row)) << "row " << row;
     }
   }
@@ -208,7 +222,7 @@ TEST_F(WindowInput, EveryFieldEmptied) {
       ++emptied;
     }
   };
-  for (const Panel& panel : kPanels) {
+  for (const Panel& panel : panels()) {
     QTest::mouseClick(view->widget(panel.image), Qt::LeftButton);
     empty_visible_fields();
     if (panel.flip_label >= 0) {
@@ -272,7 +286,7 @@ TEST(OddFilesInTheWindow, StartVisitEveryPanelAndSave) {
     EXPECT_LT(shown, 5.0);
 
     const auto visit_start = Clock::now();
-    for (const Panel& panel : kPanels) {
+    for (const Panel& panel : panels()) {
       QTest::mouseClick(view.widget(panel.image), Qt::LeftButton);
       if (panel.flip_label >= 0) {
         QTest::mouseClick(view.widget("lblvideo_1", panel.flip_label), Qt::LeftButton);
@@ -281,10 +295,11 @@ TEST(OddFilesInTheWindow, StartVisitEveryPanelAndSave) {
     auto* frequency = qobject_cast<QComboBox*>(view.widget("com_sound_fre"));
     ASSERT_NE(frequency, nullptr);
     EXPECT_EQ(frequency->currentText().toStdString(), odd.frequency);
-    EXPECT_TRUE(main.table().value(69) == odd.config_path) << "the path did not survive the visit";
+    EXPECT_TRUE(main.table().value(row::config_path) == odd.config_path)
+        << "the path did not survive the visit";
     const auto& bindings = all_bindings();
     const auto config = std::find_if(bindings.begin(), bindings.end(),
-                                     [](const Binding& b) { return b.row == 69; });
+                                     [](const Binding& b) { return b.row == row::config_path; });
     ASSERT_NE(config, bindings.end());
     auto* config_edit =
         qobject_cast<QLineEdit*>(view.widget(config->control.name, config->control.index));
@@ -296,7 +311,7 @@ TEST(OddFilesInTheWindow, StartVisitEveryPanelAndSave) {
     EXPECT_TRUE(ws.messages.empty());
     const std::string saved = read_bytes(folder / "VOZ.INI");
     EXPECT_TRUE(whole_file(saved));
-    EXPECT_TRUE(saved == config_text_for(main.table()));
+    EXPECT_TRUE(saved == build_config_text(main.table()));
     std::printf(
         "[figures] window on %-32s shown in %.3f s; all panels visited and saved in %.3f s\n",
         odd.name.c_str(), shown, visit_and_save);

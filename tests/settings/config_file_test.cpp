@@ -1,6 +1,7 @@
 #include "settings/config_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "settings/settings_table.h"
 #include "settings_table_printer.h"
 #include "test_support.h"
+#include "utf16.h"
 
 namespace quorvane {
 namespace {
@@ -29,14 +31,15 @@ namespace fs = std::filesystem;
 // Every setting row gets a value of its own, so a value on the wrong row shows.
 SettingsTable distinct_table() {
   SettingsTable table;
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
-    if (!SettingsTable::is_section_row(row)) table.set_value(row, "v" + std::to_string(row) + " ");
+  for (Row row : kAllRows) {
+    if (!SettingsTable::is_section_row(row))
+      table.set_value(row, "v" + std::to_string(number(row)) + " ");
   }
-  table.set_value(8, "y");
-  table.set_value(34, "n");
-  table.set_value(65, "xxx");
-  table.set_value(69, "C:\\emu=\xB5");
-  table.set_value(2, "");
+  table.set_value(row::sound_interpolation, "y");
+  table.set_value(row::tv_interpolation, "n");
+  table.set_value(row::system_card_1, "xxx");
+  table.set_value(row::config_path, "C:\\emu=\xB5");
+  table.set_value(row::frame_delay, "");
   return table;
 }
 
@@ -72,8 +75,8 @@ TEST(ConfigFile, WrittenFileReadsBackToTheSameValues) {
   const ReadOutcome outcome = ConfigFile(folder.str()).read_config(read);
   EXPECT_FALSE(outcome.created_default);
   EXPECT_EQ(read, written);
-  EXPECT_EQ(read.value(8), "y");
-  EXPECT_EQ(read.value(34), "n");
+  EXPECT_EQ(read.value(row::sound_interpolation), "y");
+  EXPECT_EQ(read.value(row::tv_interpolation), "n");
 }
 
 TEST(ConfigFile, BackupIsMadeOnceAndNeverRefreshed) {
@@ -84,7 +87,7 @@ TEST(ConfigFile, BackupIsMadeOnceAndNeverRefreshed) {
 
   SettingsTable table;
   EXPECT_FALSE(config.read_config(table).backup_error.has_value());
-  EXPECT_EQ(table.value(4), "n");
+  EXPECT_EQ(table.value(row::sound), "n");
   EXPECT_EQ(read_bytes(config.backup_path()), first);
 
   config.write_config(distinct_table());
@@ -113,7 +116,7 @@ TEST(ConfigFile, ValueWithALineBreakIsRefusedAndNothingIsWritten) {
   write_bytes(config.cfg_path(), "old");
   for (const char* forged : {"C:\\\r\n[sound]\r\nsound=n", "a\nb", "a\rb"}) {
     SettingsTable table;
-    table.set_value(69, forged);
+    table.set_value(row::config_path, forged);
     try {
       config.write_config(table);
       ADD_FAILURE() << "a value with a line break was written";
@@ -147,15 +150,18 @@ TEST(ConfigFile, FolderStandingWhereTheFileShouldBeFailsCleanly) {
   EXPECT_EQ(read_bytes(fs::path(config.cfg_path()) / "inside"), "kept");
 }
 
-// What a save that must fail reports, from wherever it ran.
-int save_outcome(ConfigFile& config) {
+// What a save that must fail reports, from wherever it ran: refused when it names `blamed` (the
+// file, or the folder that cannot take a new file) with a reason.
+int save_outcome(ConfigFile& config, const std::string& blamed) {
   try {
     config.write_config(distinct_table());
     return kSucceeded;
   } catch (const FileError& error) {
-    return error.path() == config.cfg_path() && !error.reason().empty() ? kRefused : kWrongError;
+    return error.path() == blamed && !error.reason().empty() ? kRefused : kWrongError;
   }
 }
+
+int save_outcome(ConfigFile& config) { return save_outcome(config, config.cfg_path()); }
 
 TEST(ConfigFile, AReadOnlyFileIsNotReplaced) {
   TempFolder folder;
@@ -176,7 +182,7 @@ TEST(ConfigFile, AReadOnlyFileIsNotReplaced) {
   // something else in the way.
   set_mode(config.cfg_path(), fs::perms(0666));
   EXPECT_EQ(run_unprivileged(refuses), kSucceeded);
-  EXPECT_EQ(read_bytes(config.cfg_path()), config_text_for(distinct_table()));
+  EXPECT_EQ(read_bytes(config.cfg_path()), build_config_text(distinct_table()));
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
 }
 
@@ -190,7 +196,8 @@ TEST(ConfigFile, AReadOnlyFolderLeavesTheOldFileAsItWas) {
   write_bytes(config.cfg_path(), old);
   set_mode(config.cfg_path(), fs::perms(0666));
   set_mode(folder.path(), fs::perms(0555));
-  EXPECT_EQ(run_unprivileged([&] { return save_outcome(config); }), kRefused);
+  // The file is writable and not to blame: the folder cannot take the new file.
+  EXPECT_EQ(run_unprivileged([&] { return save_outcome(config, folder.str()); }), kRefused);
   EXPECT_EQ(read_bytes(config.cfg_path()), old);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
 
@@ -259,26 +266,80 @@ TEST(ConfigFile, BackupInAReadOnlyFolderIsReportedAndTheValuesAreStillRead) {
     const ReadOutcome outcome = config.read_config(table);
     const bool reported =
         outcome.backup_error && outcome.backup_error->path() == config.backup_path();
-    return reported && table.value(4) == "n" ? int{kRefused} : int{kWrongError};
+    return reported && table.value(row::sound) == "n" ? int{kRefused} : int{kWrongError};
   });
   EXPECT_EQ(result, kRefused);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
 #endif
 }
 
-// A folder where the backup should be is no backup: the copy is tried, fails and is reported.
-TEST(ConfigFile, AFolderWhereTheBackupGoesIsReportedAndTheValuesAreStillRead) {
+// A private settings file never gets a backup that others may read, whatever the umask says.
+TEST(ConfigFile, TheBackupHasThePermissionsOfVozIni) {
+#ifdef _WIN32
+  GTEST_SKIP() << "file modes and the umask are POSIX's; on Windows the backup inherits the "
+                  "folder's access rules as VOZ.INI does";
+#else
+  const mode_t umask_before = ::umask(0);
+  for (const fs::perms mode : {fs::perms(0600), fs::perms(0644), fs::perms(0664)}) {
+    TempFolder folder;
+    ConfigFile config(folder.str());
+    write_bytes(config.cfg_path(), "[sound]\r\nsound=n\r\n");
+    set_mode(config.cfg_path(), mode);
+    SettingsTable table;
+    EXPECT_FALSE(config.read_config(table).backup_error.has_value());
+    EXPECT_EQ(testing::mode_of(config.backup_path()), mode);
+    EXPECT_EQ(read_bytes(config.backup_path()), "[sound]\r\nsound=n\r\n");
+  }
+  ::umask(umask_before);
+#endif
+}
+
+// Notepad's "Unicode": the settings are read, the backup keeps the file as it was, and the save
+// writes the emulator's Windows-1252.
+TEST(ConfigFile, Utf16FilesKeepTheirSettingsAndAreSavedAsWindows1252) {
+  // The same file as Windows-1252 bytes: what the save writes.
+  std::string cp1252 = default_file();
+  cp1252.replace(cp1252.find("vsync=n"), 7, "vsync=y");
+  cp1252.replace(cp1252.find("\r\nconfig="), 9, "\r\nconfig=C:\\Jeux \xE9t\xE9 \x80");
+  for (const bool big_endian : {false, true}) {
+    SCOPED_TRACE(big_endian ? "big-endian" : "little-endian");
+    TempFolder folder;
+    ConfigFile config(folder.str());
+    std::u16string text = testing::widen(default_file());
+    text.replace(text.find(u"vsync=n"), 7, u"vsync=y");
+    text.replace(text.find(u"\r\nconfig="), 9, u"\r\nconfig=C:\\Jeux \u00e9t\u00e9 \u20ac");
+    const std::string file = testing::utf16_file(text, big_endian);
+    write_bytes(config.cfg_path(), file);
+
+    SettingsTable table;
+    config.read_config(table);
+    EXPECT_EQ(table.value(row::vsync), "y");
+    EXPECT_EQ(table.value(row::config_path), "C:\\Jeux \xE9t\xE9 \x80");
+    EXPECT_EQ(read_bytes(config.backup_path()), file);
+    config.write_config(table);
+    EXPECT_EQ(read_bytes(config.cfg_path()), cp1252);
+  }
+}
+
+TEST(ConfigFile, AUtf16CharacterWindows1252CannotHoldStopsTheStartNamingFileAndLine) {
   TempFolder folder;
   ConfigFile config(folder.str());
-  write_bytes(config.cfg_path(), "[sound]\nsound=n\n");
-  fs::create_directory(config.backup_path());
+  const std::string file =
+      testing::utf16_file(u"\r\n[path]\r\nconfig=C:\\\u30b2\u30fc\u30e0\r\n", false);
+  write_bytes(config.cfg_path(), file);
   SettingsTable table;
-  const ReadOutcome outcome = config.read_config(table);
-  ASSERT_TRUE(outcome.backup_error.has_value());
-  EXPECT_EQ(outcome.backup_error->path(), config.backup_path());
-  EXPECT_EQ(table.value(4), "n");
-  EXPECT_TRUE(fs::is_directory(config.backup_path()));
-  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI"}));
+  try {
+    config.read_config(table);
+    ADD_FAILURE() << "read a character that Windows-1252 cannot hold";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.path(), config.cfg_path());
+    EXPECT_EQ(error.reason(),
+              "it is UTF-16 text, and line 3 holds the character \"\u30b2\" (U+30B2), which "
+              "Windows-1252 cannot hold");
+  }
+  EXPECT_EQ(table, SettingsTable{});
+  EXPECT_EQ(read_bytes(config.cfg_path()), file);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
 }
 
 }  // namespace

@@ -18,9 +18,9 @@ SettingsTable parsed(std::string_view text) {
   return table;
 }
 
-std::vector<int> section_rows() {
-  std::vector<int> rows;
-  for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+std::vector<Row> section_rows() {
+  std::vector<Row> rows;
+  for (Row row : kAllRows) {
     if (SettingsTable::is_section_row(row)) rows.push_back(row);
   }
   return rows;
@@ -35,31 +35,31 @@ TEST(ConfigReader, EveryKindOfLineEndEndsALine) {
       for (const auto& line : lines) text += line + std::string(end);
       text.erase(text.size() - end.size());  // a last line without an end still counts
       const SettingsTable table = parsed(text);
-      EXPECT_EQ(table.value(4), "n") << text;
-      EXPECT_EQ(table.value(5), "22050") << text;
-      EXPECT_EQ(table.value(57), "n") << text;
+      EXPECT_EQ(table.value(row::sound), "n") << text;
+      EXPECT_EQ(table.value(row::frequency), "22050") << text;
+      EXPECT_EQ(table.value(row::debug_log), "n") << text;
     }
   }
   const SettingsTable mixed = parsed("[sound]\rsound=n\nfrequency=8000\r\n[misc]\n\rdebug_log=n");
-  EXPECT_EQ(mixed.value(4), "n");
-  EXPECT_EQ(mixed.value(5), "8000");
-  EXPECT_EQ(mixed.value(57), "n");
+  EXPECT_EQ(mixed.value(row::sound), "n");
+  EXPECT_EQ(mixed.value(row::frequency), "8000");
+  EXPECT_EQ(mixed.value(row::debug_log), "n");
 }
 
 TEST(ConfigReader, ByteOrderMarkAtTheStartIsSkipped) {
   const SettingsTable table = parsed("\xEF\xBB\xBF[emulation]\r\nsoft_reset=n\r\n");
-  EXPECT_EQ(table.value(1), "n");
+  EXPECT_EQ(table.value(row::soft_reset), "n");
 }
 
 TEST(ConfigReader, ValuesAreKeptExactlyAsWritten) {
   const SettingsTable table = parsed(
       "[sound]\nsound= y\nfrequency=44100  \n16bit=\n"
       "[path]\nconfig=C:\\a=b\\c\nscreenshots=\t\xB5;#[x]\n");
-  EXPECT_EQ(table.value(4), " y");
-  EXPECT_EQ(table.value(5), "44100  ");
-  EXPECT_EQ(table.value(6), "");
-  EXPECT_EQ(table.value(69), "C:\\a=b\\c");
-  EXPECT_EQ(table.value(70), "\t\xB5;#[x]");
+  EXPECT_EQ(table.value(row::sound), " y");
+  EXPECT_EQ(table.value(row::frequency), "44100  ");
+  EXPECT_EQ(table.value(row::sound_16bit), "");
+  EXPECT_EQ(table.value(row::config_path), "C:\\a=b\\c");
+  EXPECT_EQ(table.value(row::screenshots), "\t\xB5;#[x]");
 }
 
 TEST(ConfigReader, NamesMatchWithoutRegardToCaseOrSurroundingBlanks) {
@@ -69,10 +69,11 @@ TEST(ConfigReader, NamesMatchWithoutRegardToCaseOrSurroundingBlanks) {
       "\tFrequency \t=11025\n"
       "[TV_MODE]\n"
       "Interpolation = n\n");
-  EXPECT_EQ(table.value(4), "n");
-  EXPECT_EQ(table.value(5), "11025");
-  EXPECT_EQ(table.value(34), " n");
-  EXPECT_EQ(table.value(8), SettingsTable::default_value(8));
+  EXPECT_EQ(table.value(row::sound), "n");
+  EXPECT_EQ(table.value(row::frequency), "11025");
+  EXPECT_EQ(table.value(row::tv_interpolation), " n");
+  EXPECT_EQ(table.value(row::sound_interpolation),
+            SettingsTable::default_value(row::sound_interpolation));
 }
 
 TEST(ConfigReader, CommentsAreToldByTheFirstCharacterAndATabIsNotOne) {
@@ -85,8 +86,8 @@ TEST(ConfigReader, CommentsAreToldByTheFirstCharacterAndATabIsNotOne) {
       "\tsound=5\n"
       "frequency\n"
       "frequency=6\n");
-  EXPECT_EQ(table.value(4), "5");
-  EXPECT_EQ(table.value(5), "6");
+  EXPECT_EQ(table.value(row::sound), "5");
+  EXPECT_EQ(table.value(row::frequency), "6");
 }
 
 TEST(ConfigReader, RowsAreFoundBySectionAndKeyWhereverTheLinesStand) {
@@ -105,11 +106,11 @@ TEST(ConfigReader, RowsAreFoundBySectionAndKeyWhereverTheLinesStand) {
       "interpolation=p\n"
       "[video]\n"
       "sound=in the wrong section\n");
-  EXPECT_EQ(table.value(8), "p");
-  EXPECT_EQ(table.value(34), "q");
-  EXPECT_EQ(table.value(7), "n");
-  EXPECT_EQ(table.value(4), SettingsTable::default_value(4));
-  EXPECT_EQ(table.value(6), SettingsTable::default_value(6));
+  EXPECT_EQ(table.value(row::sound_interpolation), "p");
+  EXPECT_EQ(table.value(row::tv_interpolation), "q");
+  EXPECT_EQ(table.value(row::stereo), "n");
+  EXPECT_EQ(table.value(row::sound), SettingsTable::default_value(row::sound));
+  EXPECT_EQ(table.value(row::sound_16bit), SettingsTable::default_value(row::sound_16bit));
 }
 
 TEST(ConfigReader, FirstOccurrenceOfAKeyInItsSectionWins) {
@@ -117,8 +118,8 @@ TEST(ConfigReader, FirstOccurrenceOfAKeyInItsSectionWins) {
       "[sound]\nsound=first\nsound=second\n"
       "[video]\n"
       "[sound]\nsound=third\nfrequency=1\nFREQUENCY=2\n");
-  EXPECT_EQ(table.value(4), "first");
-  EXPECT_EQ(table.value(5), "1");
+  EXPECT_EQ(table.value(row::sound), "first");
+  EXPECT_EQ(table.value(row::frequency), "1");
 }
 
 TEST(ConfigReader, SectionRowsNeverTakeAValue) {
@@ -131,23 +132,23 @@ TEST(ConfigReader, SectionRowsNeverTakeAValue) {
       "sound]=zzz\n"
       "[path]\n"
       "path=zzz\n");
-  for (int row : section_rows()) EXPECT_EQ(table.value(row), "xxx") << "row " << row;
+  for (Row row : section_rows()) EXPECT_EQ(table.value(row), "xxx") << SettingsTable::name(row);
   EXPECT_EQ(table, SettingsTable{});
 }
 
 TEST(ConfigReader, HeaderWithoutClosingBracketStillNamesItsSection) {
   const SettingsTable table = parsed("[sound\nsound=n\n[misc] trailing words\ndebug_log=n\n");
-  EXPECT_EQ(table.value(4), "n");
-  EXPECT_EQ(table.value(57), "n");
+  EXPECT_EQ(table.value(row::sound), "n");
+  EXPECT_EQ(table.value(row::debug_log), "n");
 }
 
 TEST(ConfigReader, EmptyTextLeavesTheTableAsItWas) {
   SettingsTable table;
-  table.set_value(5, "22050");
+  table.set_value(row::frequency, "22050");
   parse_config_text("", table);
-  EXPECT_EQ(table.value(5), "22050");
+  EXPECT_EQ(table.value(row::frequency), "22050");
   parse_config_text("\r\n\r\n", table);
-  EXPECT_EQ(table.value(5), "22050");
+  EXPECT_EQ(table.value(row::frequency), "22050");
 }
 
 // The format's own way of reading: the separator is the file's first two bytes, and the n-th
@@ -172,7 +173,8 @@ SettingsTable read_by_position(std::string_view text) {
     const auto equals = line.find('=');
     if (equals == std::string_view::npos) continue;
     if (counter < SettingsTable::kRowCount) {
-      table.set_value(counter, std::string(line.substr(equals + 1)));
+      // By position: the n-th line of the format fills row n.
+      table.set_value(static_cast<Row>(counter), std::string(line.substr(equals + 1)));
     }
     ++counter;
   }
@@ -193,12 +195,12 @@ TEST(ConfigReader, FilesInTheFormatsOrderReadExactlyAsByPosition) {
 
   for (int round = 0; round < 200; ++round) {
     SettingsTable written;
-    for (int row = 0; row < SettingsTable::kRowCount; ++row) {
+    for (Row row : kAllRows) {
       if (!SettingsTable::is_section_row(row)) written.set_value(row, pick(values));
     }
     // Re-cut the writer's output into lines and vary what the format allows to vary: comment,
     // blank and nameless lines in between, and the spelling of names.
-    const std::string original = config_text_for(written);
+    const std::string original = build_config_text(written);
     std::string text = "\r\n";
     std::size_t start = 2;
     while (start < original.size()) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 #include "fake_window_system.h"
 #include "test_support.h"
@@ -117,13 +119,13 @@ TEST_F(MainWindowTest, APanelReachesTheTableOnlyWhenLeftAndBothPagesAreCollected
   at("lblvideo_1", 51).click();
   at("txt_panel_b_card1").set_text("C:\\cards\\syscard3.pce");
   at("lblvideo_1", 52).click();
-  EXPECT_EQ(window.table().value(1), "y") << "a page flip collects nothing";
-  EXPECT_EQ(window.table().value(65), "");
+  EXPECT_EQ(window.table().value(row::soft_reset), "y") << "a page flip collects nothing";
+  EXPECT_EQ(window.table().value(row::system_card_1), "");
 
   at("lblvideo_1", 51).click();
   click("imgsonido");  // leave while the second page shows
-  EXPECT_EQ(window.table().value(1), "n");
-  EXPECT_EQ(window.table().value(65), "C:\\cards\\syscard3.pce");
+  EXPECT_EQ(window.table().value(row::soft_reset), "n");
+  EXPECT_EQ(window.table().value(row::system_card_1), "C:\\cards\\syscard3.pce");
 }
 
 TEST_F(MainWindowTest, SaveCollectsThePanelOnShowWritesAndStartsTheFade) {
@@ -163,11 +165,14 @@ TEST_F(MainWindowTest, AFailedSaveKeepsTheWindowTheEditsAndTheOldFile) {
   window.Form_Load();
   click("imgsonido");
   at("com_sound_fre").set_text("22050");
-  // A folder standing where VOZ.INI is: the replace must fail and leave it in place.
+  // A folder standing where VOZ.INI is: no longer the editor's file, so the user is asked, and
+  // the replace they allow must fail and leave it in place.
   std::filesystem::remove(folder.path() / "VOZ.INI");
   std::filesystem::create_directory(folder.path() / "VOZ.INI");
+  ws.answer = true;
   click("imgsave");
 
+  EXPECT_EQ(ws.questions.size(), 1u);
   ASSERT_EQ(ws.messages.size(), 1u);
   EXPECT_NE(ws.messages[0].find("VOZ.INI"), std::string::npos) << ws.messages[0];
   EXPECT_FALSE(at("Tm1").enabled()) << "no fade after a failed save";
@@ -191,6 +196,7 @@ TEST_F(MainWindowTest, AFailedSaveDuringAFadeStopsTheFadeAndKeepsTheWindow) {
   for (int tick = 0; tick < 3; ++tick) window.Tm1_Timer();
   std::filesystem::remove(folder.path() / "VOZ.INI");
   std::filesystem::create_directory(folder.path() / "VOZ.INI");
+  ws.answer = true;
   click("imgsave");  // ...then a save after all, which fails
 
   ASSERT_EQ(ws.messages.size(), 1u);
@@ -199,6 +205,103 @@ TEST_F(MainWindowTest, AFailedSaveDuringAFadeStopsTheFadeAndKeepsTheWindow) {
   EXPECT_EQ(ws.opacities.back(), 255) << "the window is opaque again";
   EXPECT_EQ(ws.closed, 0);
   EXPECT_EQ(at("com_sound_fre").text(), "22050");
+}
+
+TEST_F(MainWindowTest, AFileChangedSinceStartIsReplacedOnlyWhenTheUserSaysSo) {
+  window.Form_Load();
+  click("imgsonido");
+  at("com_sound_fre").set_text("22050");
+  const std::string theirs = with_line(default_file(), "vsync=n", "vsync=y");
+  folder.write("VOZ.INI", theirs);  // the emulator saved meanwhile
+
+  click("imgsave");  // going back: the default, and what Escape does
+  ASSERT_EQ(ws.questions.size(), 1u);
+  EXPECT_EQ(ws.questions[0], other_writer_question(folder.file("VOZ.INI")));
+  EXPECT_NE(ws.questions[0].find(folder.file("VOZ.INI")), std::string::npos);
+  EXPECT_NE(ws.questions[0].find("changed by another program since the editor opened it"),
+            std::string::npos);
+  EXPECT_EQ(saved(), theirs);
+  EXPECT_FALSE(at("Tm1").enabled());
+  EXPECT_EQ(ws.closed, 0);
+  EXPECT_TRUE(ws.messages.empty());
+  EXPECT_TRUE(at("pic_sound").shown());
+  EXPECT_EQ(at("com_sound_fre").text(), "22050");
+
+  ws.answer = true;
+  click("imgsave");
+  EXPECT_EQ(ws.questions.size(), 2u);
+  EXPECT_EQ(saved(), with_line(default_file(), "frequency=44100", "frequency=22050"));
+  EXPECT_TRUE(at("Tm1").enabled());
+
+  // A second "Save & Quit" during the fade finds the editor's own bytes and asks nothing.
+  window.Tm1_Timer();
+  click("imgsave");
+  EXPECT_EQ(ws.questions.size(), 2u);
+  EXPECT_TRUE(at("Tm1").enabled());
+}
+
+TEST_F(MainWindowTest, OnlyOtherBytesCountAsAChangeAndADeletedFileIsJustWritten) {
+  folder.write("VOZ.INI", with_line(default_file(), "vsync=n", "vsync=y"));
+  window.Form_Load();
+  // Written again with the same bytes (a touch, a copy back): nothing to lose, nothing asked.
+  folder.write("VOZ.INI", with_line(default_file(), "vsync=n", "vsync=y"));
+  click("imgsave");
+  EXPECT_TRUE(ws.questions.empty());
+
+  std::filesystem::remove(folder.path() / "VOZ.INI");
+  click("imgsave");
+  EXPECT_TRUE(ws.questions.empty());
+  EXPECT_EQ(saved(), with_line(default_file(), "vsync=n", "vsync=y"));
+  EXPECT_TRUE(ws.messages.empty());
+}
+
+TEST_F(MainWindowTest, GoingBackFromTheQuestionStopsAFadeUnderWay) {
+  window.Form_Load();
+  click("imgcerrar");
+  for (int tick = 0; tick < 4; ++tick) window.Tm1_Timer();
+  folder.write("VOZ.INI", "\r\n[sound]\r\nsound=n\r\n");
+  click("imgsave");
+  EXPECT_EQ(ws.questions.size(), 1u);
+  EXPECT_FALSE(at("Tm1").enabled());
+  EXPECT_EQ(window.fade_level(), 0);
+  EXPECT_EQ(ws.opacities.back(), 255);
+  EXPECT_EQ(saved(), "\r\n[sound]\r\nsound=n\r\n");
+}
+
+// Two editors started on one folder: whichever saves second is asked before it undoes the other.
+TEST(TwoEditors, TheSecondToSaveIsAskedBeforeItUndoesTheFirst) {
+  TempFolder folder;
+  FakeWindowSystem ws_a;
+  FakeWindowSystem ws_b;
+  MainWindow a(folder.str(), ws_a);
+  MainWindow b(folder.str(), ws_b);
+  a.Form_Load();
+  b.Form_Load();
+  EXPECT_EQ(folder.read("VOZ.INI"), default_file());
+
+  b.form().at("imgsonido").click();
+  b.form().at("com_sound_fre").set_text("11025");
+  b.imgsave_Click();
+  EXPECT_TRUE(ws_b.questions.empty());
+  const std::string bs = with_line(default_file(), "frequency=44100", "frequency=11025");
+  EXPECT_EQ(folder.read("VOZ.INI"), bs);
+
+  a.form().at("imgsonido").click();
+  a.form().at("com_sound_fre").set_text("22050");
+  a.imgsave_Click();
+  EXPECT_EQ(ws_a.questions.size(), 1u);
+  EXPECT_EQ(folder.read("VOZ.INI"), bs);
+  ws_a.answer = true;
+  a.imgsave_Click();
+  EXPECT_EQ(folder.read("VOZ.INI"),
+            with_line(default_file(), "frequency=44100", "frequency=22050"));
+
+  // And B, saving again during its fade, now finds A's file: asked, and nothing written.
+  b.imgsave_Click();
+  EXPECT_EQ(ws_b.questions.size(), 1u);
+  EXPECT_EQ(folder.read("VOZ.INI"),
+            with_line(default_file(), "frequency=44100", "frequency=22050"));
+  EXPECT_FALSE(b.form().at("Tm1").enabled());
 }
 
 TEST_F(MainWindowTest, StartFailsWithoutWritingWhenVozIniCannotBeRead) {
@@ -210,13 +313,17 @@ TEST_F(MainWindowTest, StartFailsWithoutWritingWhenVozIniCannotBeRead) {
 
 TEST_F(MainWindowTest, AFailedBackupWarnsOnceAndStartGoesOn) {
   folder.write("VOZ.INI", with_line(default_file(), "vsync=n", "vsync=y"));
-  std::filesystem::create_directory(folder.path() / "VOZ_backup.INI");
-  std::filesystem::create_directory(folder.path() / "VOZ_backup.INI" / "in-the-way");
-  window.Form_Load();
-  ASSERT_EQ(ws.messages.size(), 1u);
-  EXPECT_NE(ws.messages[0].find("VOZ_backup.INI"), std::string::npos) << ws.messages[0];
-  EXPECT_EQ(window.table().value(23), "y");
-  EXPECT_EQ(window.cur_panel(), kNoPanel);
+  testing::set_mode(folder.path(), 0555);  // no room for the backup
+  const int result = testing::run_unprivileged([&] {
+    window.Form_Load();
+    const bool warned =
+        ws.messages.size() == 1 && ws.messages[0].find("VOZ_backup.INI") != std::string::npos;
+    return warned && window.table().value(row::vsync) == "y" && window.cur_panel() == kNoPanel
+               ? int{testing::kRefused}
+               : int{testing::kWrongError};
+  });
+  EXPECT_EQ(result, testing::kRefused);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
 }
 
 TEST_F(MainWindowTest, FadeStepsThroughTenOpacitiesAndClosesOnTheEleventhTick) {
@@ -281,6 +388,90 @@ TEST_F(MainWindowTest, IntroImagesOpenThreeRootAddresses) {
   EXPECT_NE(ws.urls[0], ws.urls[1]);
   EXPECT_NE(ws.urls[1], ws.urls[2]);
   EXPECT_TRUE(ws.messages.empty());
+}
+
+TEST_F(MainWindowTest, ALinkWithoutABrowserShowsItsAddressAndTheProgramGoesOn) {
+  ws.url_opens = false;
+  click("img_intro_b");
+  ASSERT_EQ(ws.messages.size(), 1u);
+  EXPECT_NE(ws.messages[0].find(std::string("\n") + links::kDeveloperSite), std::string::npos)
+      << ws.messages[0];
+  EXPECT_NE(ws.messages[0].find("No web browser could be started"), std::string::npos);
+  EXPECT_EQ(ws.closed, 0);
+  EXPECT_EQ(ws.ended, 0);
+}
+
+TEST_F(MainWindowTest, TheTitleBarSaysWhichFileItEdits) {
+  EXPECT_EQ(at("picbarraalta").tooltip, folder.file("VOZ.INI"));
+  EXPECT_EQ(at("Label1").tooltip, folder.file("VOZ.INI"));
+  // The model holds Windows-1252; the path comes as UTF-8.
+  FakeWindowSystem other_ws;
+  MainWindow other((folder / "Jeux \u00e9t\u00e9").string(), other_ws);
+  EXPECT_EQ(other.form().at("picbarraalta").tooltip,
+            (folder / "Jeux \xE9t\xE9" / "VOZ.INI").string());
+}
+
+// VOZ.INI itself may be written; the folder refuses the new file a save makes beside it.
+TEST_F(MainWindowTest, ASaveTheFolderRefusesNamesTheFolderNotTheFile) {
+  window.Form_Load();
+  testing::set_mode(folder.path() / "VOZ.INI", 0666);
+  testing::set_mode(folder.path(), 0555);
+  const int result = testing::run_unprivileged([&] {
+    click("imgsave");
+    if (ws.messages.size() != 1) return int{testing::kWrongError};
+    const std::string& text = ws.messages[0];
+    const bool folder_named =
+        text.find("Cannot create a new file in the folder \"" + folder.str() +
+                  "\": " + std::make_error_code(std::errc::permission_denied).message()) !=
+        std::string::npos;
+    const bool file_blamed = text.find("\"" + folder.file("VOZ.INI") + "\"") != std::string::npos;
+    return folder_named && !file_blamed ? int{testing::kRefused} : int{testing::kWrongError};
+  });
+  EXPECT_EQ(result, testing::kRefused);
+  EXPECT_EQ(saved(), default_file());
+}
+
+// What the user reads when start-up cannot go on.
+TEST(StartFailureText, SaysWhatFailedInWords) {
+  const std::string path = "/emu/VOZ.INI";
+  const std::string created =
+      start_failure_text(FileError(file_action::kCreate, path, "Permission denied"));
+  EXPECT_EQ(created.rfind("VOZ.INI could not be created", 0), 0u) << created;
+  EXPECT_NE(created.find("Cannot create \"/emu/VOZ.INI\": Permission denied"), std::string::npos);
+  EXPECT_EQ(created.find("could not be read"), std::string::npos);
+
+  const std::string unread = start_failure_text(
+      FileError(file_action::kRead, path,
+                "the file is 1073741824 bytes long; a settings file is never larger than 64 MiB"));
+  EXPECT_EQ(unread.rfind("The settings could not be read", 0), 0u) << unread;
+  EXPECT_NE(unread.find("\"/emu/VOZ.INI\": the file is 1073741824 bytes long"), std::string::npos);
+
+  EXPECT_EQ(start_failure_text(std::bad_alloc()), "Start-up failed.\n\nthere is not enough memory");
+  EXPECT_EQ(start_failure_text(std::runtime_error("no fonts")), "Start-up failed.\n\nno fonts");
+  EXPECT_NE(no_program_folder_text().find("never falls back to the working folder"),
+            std::string::npos);
+}
+
+// A first start in a folder that takes no new file: "could not be created", naming VOZ.INI.
+TEST(StartFailureText, AFirstStartThatCannotCreateVozIniSaysSo) {
+  TempFolder folder;
+  testing::set_mode(folder.path(), 0555);
+  const int result = testing::run_unprivileged([&] {
+    FakeWindowSystem ws;
+    MainWindow window(folder.str(), ws);
+    try {
+      window.Form_Load();
+      return int{testing::kSucceeded};
+    } catch (const FileError& error) {
+      const std::string text = start_failure_text(error);
+      const bool says = error.action() == file_action::kCreate &&
+                        error.path() == folder.file("VOZ.INI") &&
+                        text.rfind("VOZ.INI could not be created", 0) == 0;
+      return says ? int{testing::kRefused} : int{testing::kWrongError};
+    }
+  });
+  EXPECT_EQ(result, testing::kRefused);
+  EXPECT_TRUE(folder.entries().empty());
 }
 
 }  // namespace

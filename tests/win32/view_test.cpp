@@ -427,11 +427,12 @@ std::wstring tooltip_of(HWND control) {
   return text;
 }
 
-TEST_F(ViewTest, ImagesCarryTheirTooltips) {
+TEST_F(ViewTest, ControlsCarryTheirTooltips) {
   EXPECT_EQ(tooltip_of(widget("imgsave")), L"Save & Quit");
   EXPECT_EQ(tooltip_of(widget("picpantalla")), L"Video Settings");
   EXPECT_EQ(tooltip_of(widget("imgcerrar")), from_model(at("imgcerrar").tooltip));
-  EXPECT_EQ(tooltip_of(widget("Label1")), L"") << "no tip where the layout gives none";
+  EXPECT_EQ(tooltip_of(widget("Label1")), from_model(at("Label1").tooltip));
+  EXPECT_EQ(tooltip_of(widget("lblvideo_1", 80)), L"") << "no tip where the layout gives none";
 }
 
 TEST_F(ViewTest, TheFadeRunsOnTheTimerAndEndsTheProgram) {

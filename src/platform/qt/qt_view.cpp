@@ -102,7 +102,18 @@ struct QtView::Impl {
   void refused(QWidget* field, const QString& chars);
 
   void sync();
+  // One per control kind: each brings its widget in line with the model.
   void sync_one(Binding& b);
+  void sync_timer(Binding& b);
+  void sync_check_box(Binding& b);
+  void sync_option_button(Binding& b);
+  void sync_label(Binding& b);
+  void sync_combo_box(Binding& b);
+  void sync_drive_list(Binding& b);
+  void sync_text(Binding& b, QLineEdit* edit);
+  void sync_caption(Binding& b, QAbstractButton* button);
+  // True when the combo's items changed.
+  bool sync_items(Binding& b);
 };
 
 void QtView::Impl::build() {
@@ -395,7 +406,7 @@ void QtView::Impl::dispatch(const QString& what, F&& f) {
     if (!ws.ended()) sync();
   } catch (const std::exception& e) {
     syncing = false;
-    fail(what, QString::fromUtf8(e.what()));
+    fail(what, QString::fromStdString(front_end::failure_reason(e)));
   } catch (...) {
     syncing = false;
     fail(what, QStringLiteral("an unknown error"));
@@ -421,92 +432,120 @@ void QtView::Impl::sync() {
 
 void QtView::Impl::sync_one(Binding& b) {
   const Control& c = *b.control;
-  if (b.timer != nullptr) {
-    if (b.timer->interval() != c.interval_ms()) b.timer->setInterval(c.interval_ms());
-    if (c.enabled() && !b.timer->isActive()) b.timer->start();
-    if (!c.enabled() && b.timer->isActive()) b.timer->stop();
-    return;
+  if (b.timer != nullptr) return sync_timer(b);
+  if (b.widget == nullptr) return;
+  if (b.widget != window.get() && b.widget->isHidden() == c.visible()) {
+    b.widget->setVisible(c.visible());
   }
-  QWidget* w = b.widget;
-  if (w == nullptr) return;
-  if (w != window.get() && w->isHidden() == c.visible()) w->setVisible(c.visible());
+  switch (c.kind()) {
+    case Kind::CheckBox:
+      return sync_check_box(b);
+    case Kind::OptionButton:
+      return sync_option_button(b);
+    case Kind::Label:
+      return sync_label(b);
+    case Kind::ComboBox:
+      return sync_combo_box(b);
+    case Kind::DriveList:
+      return sync_drive_list(b);
+    case Kind::TextBox:
+      return sync_text(b, b.edit);
+    case Kind::PictureBox:
+    case Kind::Image:
+    case Kind::Line:
+    case Kind::Timer:
+      return;  // nothing but visibility changes on these
+  }
+}
 
-  if (b.check != nullptr) {
-    const QSignalBlocker block(b.check);
-    const bool checked = c.value() != 0;
-    if (b.check->isChecked() != checked) b.check->setChecked(checked);
-    const QString caption = cp1252::decode(c.caption());
-    if (b.check->text() != caption) {
-      b.check->setText(caption);
-      fit_caption(b);
-    }
-  } else if (b.radio != nullptr) {
-    const QSignalBlocker block(b.radio);
-    if (b.radio->isChecked() != c.option_value()) {
-      // An exclusive button cannot be unchecked on its own; the model may leave a group with
-      // no choice (a value the panel does not know).
-      b.radio->setAutoExclusive(false);
-      b.radio->setChecked(c.option_value());
-      b.radio->setAutoExclusive(true);
-    }
-    const QString caption = cp1252::decode(c.caption());
-    if (b.radio->text() != caption) {
-      b.radio->setText(caption);
-      fit_caption(b);
-    }
-  } else if (b.label != nullptr) {
-    const QString caption = cp1252::decode(c.caption());
-    if (b.label->text() != caption) {
-      b.label->setText(caption);
-      fit_caption(b);
-    }
-  } else if (b.combo != nullptr) {
-    const QSignalBlocker block(b.combo);
-    const QSignalBlocker block_edit(b.edit);
-    QStringList items;
-    items.reserve(static_cast<qsizetype>(c.list().size()));
-    for (const std::string& item : c.list()) items << cp1252::decode(item);
-    bool same = b.combo->count() == items.size();
-    for (int i = 0; same && i < items.size(); ++i) same = b.combo->itemText(i) == items[i];
-    if (!same) {
-      if (b.validator != nullptr) b.validator->set_passive(true);
-      b.combo->clear();
-      b.combo->addItems(items);
-      if (b.validator != nullptr) b.validator->set_passive(false);
-      if (b.edit != nullptr) {
-        fit_items(b);
-      } else if (!items.isEmpty()) {
-        // Drive texts carry whole paths: the closed list cuts them at its edge, but the open
-        // list is as wide as they need.
-        QAbstractItemView* list = b.combo->view();
-        list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
-                              list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
-      }
-    }
-    if (b.edit != nullptr) {
-      const QString text = cp1252::decode(c.text());
-      if (b.edit->text() != text) {
-        b.validator->set_passive(true);
-        b.edit->setText(text);
-        b.validator->set_passive(false);
-      }
-    } else {
-      const int index = b.combo->findText(cp1252::decode(c.drive()), Qt::MatchExactly);
-      if (b.combo->currentIndex() != index) b.combo->setCurrentIndex(index);
-      const bool any = !c.list().empty();
-      if (b.combo->isEnabled() != any) b.combo->setEnabled(any);
-      const QString tip = cp1252::decode(c.tooltip);
-      if (b.combo->toolTip() != tip) b.combo->setToolTip(tip);
-    }
-  } else if (b.edit != nullptr) {
-    const QSignalBlocker block(b.edit);
-    const QString text = cp1252::decode(c.text());
-    if (b.edit->text() != text) {
-      b.validator->set_passive(true);
-      b.edit->setText(text);
-      b.validator->set_passive(false);
-    }
+void QtView::Impl::sync_timer(Binding& b) {
+  const Control& c = *b.control;
+  if (b.timer->interval() != c.interval_ms()) b.timer->setInterval(c.interval_ms());
+  if (c.enabled() && !b.timer->isActive()) b.timer->start();
+  if (!c.enabled() && b.timer->isActive()) b.timer->stop();
+}
+
+void QtView::Impl::sync_caption(Binding& b, QAbstractButton* button) {
+  const QString caption = cp1252::decode(b.control->caption());
+  if (button->text() != caption) {
+    button->setText(caption);
+    fit_caption(b);
   }
+}
+
+void QtView::Impl::sync_check_box(Binding& b) {
+  const QSignalBlocker block(b.check);
+  const bool checked = b.control->value() != 0;
+  if (b.check->isChecked() != checked) b.check->setChecked(checked);
+  sync_caption(b, b.check);
+}
+
+void QtView::Impl::sync_option_button(Binding& b) {
+  const QSignalBlocker block(b.radio);
+  if (b.radio->isChecked() != b.control->option_value()) {
+    // An exclusive button cannot be unchecked on its own; the model may leave a group with no
+    // choice (a value the panel does not know).
+    b.radio->setAutoExclusive(false);
+    b.radio->setChecked(b.control->option_value());
+    b.radio->setAutoExclusive(true);
+  }
+  sync_caption(b, b.radio);
+}
+
+void QtView::Impl::sync_label(Binding& b) {
+  const QString caption = cp1252::decode(b.control->caption());
+  if (b.label->text() != caption) {
+    b.label->setText(caption);
+    fit_caption(b);
+  }
+}
+
+bool QtView::Impl::sync_items(Binding& b) {
+  QStringList items;
+  items.reserve(static_cast<qsizetype>(b.control->list().size()));
+  for (const std::string& item : b.control->list()) items << cp1252::decode(item);
+  bool same = b.combo->count() == items.size();
+  for (int i = 0; same && i < items.size(); ++i) same = b.combo->itemText(i) == items[i];
+  if (same) return false;
+  if (b.validator != nullptr) b.validator->set_passive(true);
+  b.combo->clear();
+  b.combo->addItems(items);
+  if (b.validator != nullptr) b.validator->set_passive(false);
+  return true;
+}
+
+void QtView::Impl::sync_text(Binding& b, QLineEdit* edit) {
+  const QSignalBlocker block(edit);
+  const QString text = cp1252::decode(b.control->text());
+  if (edit->text() != text) {
+    b.validator->set_passive(true);
+    edit->setText(text);
+    b.validator->set_passive(false);
+  }
+}
+
+void QtView::Impl::sync_combo_box(Binding& b) {
+  const QSignalBlocker block(b.combo);
+  if (sync_items(b)) fit_items(b);
+  sync_text(b, b.edit);
+}
+
+void QtView::Impl::sync_drive_list(Binding& b) {
+  const Control& c = *b.control;
+  const QSignalBlocker block(b.combo);
+  if (sync_items(b) && !c.list().empty()) {
+    // Drive texts carry whole paths: the closed list cuts them at its edge, but the open list
+    // is as wide as they need.
+    QAbstractItemView* list = b.combo->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
+  }
+  const int index = b.combo->findText(cp1252::decode(c.drive()), Qt::MatchExactly);
+  if (b.combo->currentIndex() != index) b.combo->setCurrentIndex(index);
+  const bool any = !c.list().empty();
+  if (b.combo->isEnabled() != any) b.combo->setEnabled(any);
+  const QString tip = cp1252::decode(c.tooltip);
+  if (b.combo->toolTip() != tip) b.combo->setToolTip(tip);
 }
 
 QtView::QtView(Form& form, QtWindowSystem& window_system, ViewEvents events)

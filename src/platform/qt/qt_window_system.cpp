@@ -86,13 +86,13 @@ bool QtWindowSystem::open_url(const std::string& url) {
 void QtWindowSystem::show_message(MessageKind kind, const std::string& title,
                                   const std::string& text) {
   QWidget* parent = window_ != nullptr && window_->isVisible() ? window_.data() : nullptr;
-  const QString t = QString::fromStdString(title);
-  const QString x = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  if (kind == MessageKind::Error) {
-    QMessageBox::critical(parent, t, x);
-  } else {
-    QMessageBox::warning(parent, t, x);
-  }
+  QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning,
+                  QString::fromStdString(title),
+                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                  QMessageBox::Ok, parent);
+  // Messages carry paths and web addresses that the user may want to copy.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  box.exec();
 }
 
 }  // namespace quorvane

@@ -649,7 +649,7 @@ void Win32View::Impl::dispatch(const std::string& what, F&& f) {
     if (!ws.ended() && !destroyed) sync();
   } catch (const std::exception& e) {
     syncing = false;
-    fail(what, e.what());
+    fail(what, front_end::failure_reason(e));
   } catch (...) {
     syncing = false;
     fail(what, "an unknown error");
@@ -1009,7 +1009,7 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
           try {
             events.unload();
           } catch (const std::exception& e) {
-            fail("Closing the window", e.what());
+            fail("Closing the window", front_end::failure_reason(e));
           } catch (...) {
             fail("Closing the window", "an unknown error");
           }

@@ -1,0 +1,159 @@
+#include "settings/text_encoding.h"
+
+#include <array>
+#include <cstdio>
+
+namespace quorvane {
+
+namespace {
+
+// What Windows-1252 puts at 0x80..0x9F, where it parts from Latin-1. 0 marks the five bytes it
+// leaves unassigned, which stand for the C1 control of their own number.
+constexpr std::array<char32_t, 32> kHighControls{
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80..87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 88..8F
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90..97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 98..9F
+};
+
+std::string code_point_name(char32_t c) {
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
+  return name;
+}
+
+void append_utf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Counts lines as the reader cuts them: CR LF, LF and a lone CR each end one.
+class LineCounter {
+ public:
+  void see(char32_t c) {
+    if (c == '\n' && !after_cr_) ++line_;
+    if (c == '\r') ++line_;
+    after_cr_ = c == '\r';
+  }
+  int line() const { return line_; }
+
+ private:
+  int line_ = 1;
+  bool after_cr_ = false;
+};
+
+}  // namespace
+
+int cp1252_byte(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
+  for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+    const char32_t at = kHighControls[i] != 0 ? kHighControls[i] : static_cast<char32_t>(0x80 + i);
+    if (at == c) return static_cast<int>(0x80 + i);
+  }
+  return -1;
+}
+
+bool starts_with_utf16_mark(std::string_view bytes) {
+  return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+std::string utf16_to_cp1252(std::string_view bytes) {
+  const bool big_endian = bytes.starts_with("\xFE\xFF");
+  bytes.remove_prefix(2);
+  const auto unit = [&](std::size_t at) {
+    const auto hi = static_cast<unsigned char>(bytes[big_endian ? at : at + 1]);
+    const auto lo = static_cast<unsigned char>(bytes[big_endian ? at + 1 : at]);
+    return static_cast<char32_t>(hi << 8 | lo);
+  };
+
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  LineCounter lines;
+  std::size_t at = 0;
+  for (; at + 1 < bytes.size(); at += 2) {
+    char32_t c = unit(at);
+    if (c >= 0xD800 && c <= 0xDBFF && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 &&
+        unit(at + 2) <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+      at += 2;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      throw EncodingError(lines.line(), "line " + std::to_string(lines.line()) +
+                                            " is not valid UTF-16: it holds a lone surrogate, " +
+                                            code_point_name(c));
+    }
+    const int byte = cp1252_byte(c);
+    if (byte < 0) {
+      std::string shown;
+      append_utf8(shown, c);
+      throw EncodingError(
+          lines.line(), "line " + std::to_string(lines.line()) + " holds the character \"" + shown +
+                            "\" (" + code_point_name(c) + "), which Windows-1252 cannot hold");
+    }
+    lines.see(c);
+    out += static_cast<char>(byte);
+  }
+  if (at < bytes.size()) {
+    throw EncodingError(lines.line(), "line " + std::to_string(lines.line()) +
+                                          " is not valid UTF-16: the file ends in half a "
+                                          "character");
+  }
+  return out;
+}
+
+std::string utf8_to_cp1252_for_display(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 0;
+    char32_t c = 0;
+    char32_t least = 0;  // the smallest character of that length: shorter forms are not UTF-8
+    if (lead < 0x80) {
+      length = 1;
+      c = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+      length = 2;
+      c = lead & 0x1F;
+      least = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+      length = 3;
+      c = lead & 0x0F;
+      least = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+      length = 4;
+      c = lead & 0x07;
+      least = 0x10000;
+    }
+    bool whole = length > 0 && at + length <= text.size();
+    for (std::size_t i = 1; whole && i < length; ++i) {
+      const auto next = static_cast<unsigned char>(text[at + i]);
+      whole = (next & 0xC0) == 0x80;
+      c = (c << 6) | (next & 0x3F);
+    }
+    if (!whole || c < least) {
+      out += '?';
+      ++at;
+      continue;
+    }
+    const int byte = cp1252_byte(c);
+    out += byte < 0 ? '?' : static_cast<char>(byte);
+    at += length;
+  }
+  return out;
+}
+
+}  // namespace quorvane
