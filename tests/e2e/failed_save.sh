@@ -6,14 +6,19 @@
 #
 #   failed_save.sh <quorvane-config or quorvane-config.exe> <VOZ.default.INI> <xvfb-common.sh>
 #
-# On Windows a read-only VOZ.INI is refused. On Linux permissions do not stop root, so there the
-# file is made a folder for the time being.
+# A read-only VOZ.INI is refused. On Linux permissions do not stop root, so the Linux build's run
+# is skipped there (the core's tests cover its failed saves); the Windows build honours the
+# read-only attribute under Wine whoever runs it.
 # The Windows build runs under Wine in the prefix $WINEPREFIX.
 set -euo pipefail
 
 # shellcheck source=../../scripts/xvfb-common.sh
 . "$3"
 begin_e2e "$1" "$2"
+if ! is_windows_build "$program" && [ "$(id -u)" -eq 0 ]; then
+  echo "SKIP: root may write a read-only file on Linux, so this save would not fail"
+  exit 77
+fi
 
 cp "$program" "$work/"
 cp "$default_file" "$work/VOZ.INI"
@@ -23,18 +28,9 @@ start_editor "$work/$(basename "$program")"
 sleep 0.3
 
 block_save() {
-  if is_windows_build "$program" || [ "$(id -u)" -ne 0 ]; then
-    chmod a-w "$work/VOZ.INI"
-  else
-    mv "$work/VOZ.INI" "$work/VOZ.INI.kept"
-    mkdir "$work/VOZ.INI"
-  fi
+  chmod a-w "$work/VOZ.INI"
 }
 allow_save() {
-  if [ -d "$work/VOZ.INI" ]; then
-    rmdir "$work/VOZ.INI"
-    mv "$work/VOZ.INI.kept" "$work/VOZ.INI"
-  fi
   chmod u+w "$work/VOZ.INI"
 }
 # The windows with the editor's title: the editor's own, and its message box when one is up.
