@@ -1,14 +1,15 @@
-# Warning flags shared by every target of the project.
+# Warning flags shared by every target of the project (C++ sources only: a target may also hold a
+# resource script, whose compiler takes none of them).
 function(quorvane_warnings target)
   if(MSVC)
-    target_compile_options(${target} PRIVATE /W4 /utf-8)
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:/W4 /utf-8>)
     if(QUORVANE_WERROR)
-      target_compile_options(${target} PRIVATE /WX)
+      target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:/WX>)
     endif()
   else()
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic>)
     if(QUORVANE_WERROR)
-      target_compile_options(${target} PRIVATE -Werror)
+      target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Werror>)
     endif()
   endif()
 endfunction()

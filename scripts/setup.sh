@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   googletest libgtest-dev
-  xvfb xdotool x11-utils imagemagick time
+  xvfb xdotool x11-utils imagemagick librsvg2-bin time
   fonts-dejavu-core fonts-liberation
 )
 

@@ -40,7 +40,7 @@ stop_xvfb() {
 }
 
 # begin_run: a scratch folder in $work and a trap that, when the script exits, ends the program
-# whose pid is in $pid, stops the X server and removes the folder.
+# whose pid is in $pid (and the Wine prefix it ran in), stops the X server and removes the folder.
 begin_run() {
   work=$(mktemp -d)
   pid=
@@ -51,8 +51,25 @@ end_run() {
   if [ -n "${pid:-}" ]; then
     kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   fi
+  if declare -F wine_stop >/dev/null; then wine_stop; fi
   stop_xvfb
   rm -rf "$work"
+}
+
+# is_windows_build <program>: whether the program is the Windows build (an .exe, run under Wine).
+is_windows_build() {
+  case $1 in *.exe) return 0 ;; *) return 1 ;; esac
+}
+
+# launch <program> [arguments]: starts the editor in the background; sets pid. The Windows build
+# runs under Wine in $WINEPREFIX, which wine_start (wine-common.sh) has started.
+launch() {
+  if is_windows_build "$1"; then
+    wine_launch "$@"
+  else
+    "$@" &
+    pid=$!
+  fi
 }
 
 fail() {
@@ -74,11 +91,13 @@ expect_clean_exit() {
   [ "$status" -eq 0 ] || fail "the program exited with status $status"
 }
 
-# find_window [timeout seconds]: prints the id of the editor's visible window.
+# find_window [timeout seconds]: prints the id of the editor's visible window. Gives up early
+# when the program in $pid (if set) has ended.
 find_window() {
   local timeout=${1:-10} id
   local end=$((SECONDS + timeout))
   while [ $SECONDS -le $end ]; do
+    if [ -n "${pid:-}" ] && ! kill -0 "$pid" 2>/dev/null; then return 1; fi
     id=$(xdotool search --onlyvisible --name '^Quorvane Configuration$' 2>/dev/null | head -n1)
     if [ -n "$id" ]; then
       echo "$id"
@@ -87,6 +106,66 @@ find_window() {
     sleep 0.05
   done
   return 1
+}
+
+# start_editor <program> [arguments]: starts the editor and waits for its window; sets pid and
+# win. Xvfb on this machine now and then refuses a client's connection: a start that ends for
+# that reason is tried again, up to twice; any other failure to show the window fails the run.
+start_editor() {
+  local tries
+  for tries in 1 2 3; do
+    launch "$@" 2>"$work/stderr.$tries"
+    if win=$(find_window 30); then return 0; fi
+    kill -0 "$pid" 2>/dev/null && fail "no window appeared within 30 s"
+    wait "$pid" 2>/dev/null || true
+    pid=
+    if ! grep -Eqi "could not connect to display|cannot open display|can't open display" \
+      "$work/stderr.$tries"; then
+      cat "$work/stderr.$tries" >&2
+      fail "the program ended before its window appeared"
+    fi
+    echo "the X server refused the program's connection; starting it again" >&2
+  done
+  fail "the X server refused the program's connection three times"
+}
+
+# start_display <program>: a private X server; for the Windows build, the Wine prefix in
+# $WINEPREFIX with the X server it boots on.
+start_display() {
+  if is_windows_build "$1"; then
+    [ -n "${WINEPREFIX:-}" ] || fail "the Windows build needs WINEPREFIX, a private prefix folder"
+    wine_start "$WINEPREFIX"
+  else
+    start_xvfb
+  fi
+}
+
+# begin_e2e <program> <VOZ.default.INI>: what every end-to-end script does first, with the
+# arguments it was given: sets program and default_file, skips when a tool is missing, and
+# begins the run (its scratch folder $work, cleaned up at the end).
+begin_e2e() {
+  program=$1
+  default_file=$2
+  need_tools "$program"
+  begin_run
+}
+
+# need_tools <program>: exits with the skip status 77 when a tool the run needs is missing.
+need_tools() {
+  local tool tools=(Xvfb xdotool xprop)
+  if is_windows_build "$1"; then tools+=(wine wineserver); fi
+  for tool in "${tools[@]}"; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+  done
+}
+
+# window_opacity <window>: the opacity the window asks of the X server, 0 to 4294967295 (the
+# latter also when it asks for none); nothing when the window is gone.
+window_opacity() {
+  local out value
+  out=$(xprop -id "$1" _NET_WM_WINDOW_OPACITY 2>/dev/null) || return 0
+  value=$(echo "$out" | sed -n 's/.*= *\([0-9]*\).*/\1/p')
+  echo "${value:-4294967295}"
 }
 
 # Layout positions are in twips (15 to a pixel). The body's client area starts one border pixel
@@ -98,10 +177,12 @@ PAGE_TOP=965
 
 # click_twips <window> <left> <top> <width> <height> [origin-left origin-top]: clicks the middle
 # of a control's rectangle given in twips within a container whose client area is at the origin.
+# WINDOW_DPI (default 96) is the scale the window is drawn at: 1440 twips make an inch.
 click_twips() {
   local win=$1 left=$2 top=$3 width=$4 height=$5 ox=${6:-$PAGE_LEFT} oy=${7:-$PAGE_TOP}
-  local x=$(((ox + left + width / 2) / 15))
-  local y=$(((oy + top + height / 2) / 15))
+  local dpi=${WINDOW_DPI:-96}
+  local x=$(((ox + left + width / 2) * dpi / 1440))
+  local y=$(((oy + top + height / 2) * dpi / 1440))
   xdotool mousemove --window "$win" "$x" "$y" click 1
 }
 
@@ -109,3 +190,6 @@ click_twips() {
 click_nav() {
   click_twips "$1" "$2" 40 480 480 "$BODY_LEFT" "$BODY_TOP"
 }
+
+# shellcheck source=wine-common.sh
+. "$(dirname "${BASH_SOURCE[0]}")/wine-common.sh"

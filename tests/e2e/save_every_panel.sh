@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A user's run through every panel: the program sits in the emulator's folder inside a Wine
-# prefix (so the drive lists offer c: and d:), starts in that otherwise empty folder, and the
-# user changes something on each of the six panels with the mouse and the keyboard:
+# prefix (so the drive lists offer c: and d:; the Windows build runs in that prefix, the Linux
+# build reads its drive letters), starts in that otherwise empty folder, and the user changes
+# something on each of the six panels with the mouse and the keyboard:
 #
 #   emulation  soft reset off; "Next >>>", a system card path typed in
 #   video      "Windowed"; "More >>>", scanlines 0% picked from the combo's list
@@ -13,33 +14,39 @@
 # then clicks "Save & Quit". VOZ.INI must be the default file with exactly those lines changed,
 # plus the video panel's empty switches saved as "n".
 #
-#   save_every_panel.sh <quorvane-config> <VOZ.default.INI> <xvfb-common.sh>
+#   save_every_panel.sh <quorvane-config or quorvane-config.exe> <VOZ.default.INI> <xvfb-common.sh>
+#
+# The Windows build runs under Wine in the prefix $WINEPREFIX.
 set -euo pipefail
 
-program=$1
-default_file=$2
 # shellcheck source=../../scripts/xvfb-common.sh
 . "$3"
+begin_e2e "$1" "$2"
+mkdir -p "$work/cdrom"
+start_display "$program"
 
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
-begin_run
-
-# A prefix as Wine lays it out: drive_c, and dosdevices/ with one link per drive letter.
-prefix="$work/prefix"
-folder="$prefix/drive_c/Quorvane"
-mkdir -p "$folder" "$prefix/dosdevices" "$work/cdrom"
-ln -s ../drive_c "$prefix/dosdevices/c:"
-ln -s "$work/cdrom" "$prefix/dosdevices/d:"
-cp "$program" "$folder/quorvane-config"
-
-start_xvfb
-# The prefix around the program's folder must win over anything in the environment.
-env -u WINEPREFIX "$folder/quorvane-config" &
-pid=$!
-win=$(find_window 15) || fail "no window appeared"
+if is_windows_build "$program"; then
+  # The prefix the program runs in, with a CD-ROM drive d: beside c: (and Wine's z:).
+  folder="$WINEPREFIX/drive_c/quorvane-e2e-$$"
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  ln -sfn "$work/cdrom" "$WINEPREFIX/dosdevices/d:"
+  trap 'rm -rf "$folder" "$WINEPREFIX/dosdevices/d:"; end_run' EXIT
+  # Drive letters are taken in when the prefix boots.
+  wine_start "$WINEPREFIX"
+  cp "$program" "$folder/"
+  start_editor "$folder/$(basename "$program")"
+else
+  # A prefix as Wine lays it out: drive_c, and dosdevices/ with one link per drive letter.
+  prefix="$work/prefix"
+  folder="$prefix/drive_c/Quorvane"
+  mkdir -p "$folder" "$prefix/dosdevices"
+  ln -s ../drive_c "$prefix/dosdevices/c:"
+  ln -s "$work/cdrom" "$prefix/dosdevices/d:"
+  cp "$program" "$folder/quorvane-config"
+  # The prefix around the program's folder must win over anything in the environment.
+  start_editor env -u WINEPREFIX "$folder/quorvane-config"
+fi
 sleep 0.3
 
 alive() {
@@ -83,8 +90,9 @@ step click_field 480 960 2055 285 'C:\Cards\syscard3.pce' # txt_panel_b_card1
 step click_nav "$win" 720                                 # picpantalla
 step click_twips "$win" 240 600 1095 255                  # op_video_winmodo(0), "Windowed"
 step click_twips "$win" 5280 3600 810 195                 # "More >>>"
+# Page Down and Page Up go to the end and the start of a list this short, in either toolkit.
 step open_list 240 2640 975 315                           # com_video_tvscal
-step keys End Return                                      # the last item, "0%"
+step keys Next Return                                     # the last item, "0%"
 
 step click_nav "$win" 1320                                # imgsonido
 step click_field 240 1200 1095 315 32000                  # com_sound_fre
@@ -95,7 +103,7 @@ step click_twips "$win" 240 720 975 255                   # ch_global(9), gamepa
 step click_nav "$win" 2520                                # imgteclado
 step click_twips "$win" 240 1440 975 255                  # ch_glolock(0): unlocked
 step open_list 240 720 1335 315                           # com_key_type
-step keys Home Return                                     # the first item, "AZERTY"
+step keys Prior Return                                    # the first item, "AZERTY"
 
 step click_nav "$win" 3120                                # imgcd
 step click_field 360 2520 1575 285 30                     # txt_cdrom_time

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Screenshots of the native Windows build under Wine: the intro page and every panel and
+# sub-page at 100 %, for the README beside those of the Linux build, and the intro and the video
+# page at 150 % and 200 %, to look the scaled artwork and fonts over.
+#
+#   scripts/screenshots-windows.sh [path/to/quorvane-config.exe] [output folder]
+#
+# Defaults: build/windows/quorvane-config.exe and docs/screenshots (files win-*.png). Needs
+# Xvfb, xdotool, Wine and ImageMagick's import. The program runs in a fresh folder, so it
+# shows the default settings; the Wine prefix is kept in build/wine-screenshots, with the
+# program's folder in its drive C:.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+program=${1:-$root/build/windows/quorvane-config.exe}
+out=${2:-$root/docs/screenshots}
+[ -f "$program" ] || { echo "missing $program: run scripts/build-windows.sh first" >&2; exit 2; }
+# shellcheck source=xvfb-common.sh
+. "$root/scripts/xvfb-common.sh"
+
+begin_run
+mkdir -p "$out"
+prefix=$root/build/wine-screenshots
+
+shot() {
+  # Away from the window, so that no tooltip or hover highlight gets into the picture.
+  xdotool mousemove 1010 760
+  sleep 0.5
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/$1.png"
+  echo "$out/$1.png"
+}
+
+# run_at <dpi> <prefix of the file names> <pages...>
+run_at() {
+  local dpi=$1 name=$2
+  shift 2
+  wine_start "$prefix" "$dpi"
+  export WINDOW_DPI=$dpi
+  # As it is installed: in the emulator's folder on drive C:, which the drive lists then show.
+  app=$prefix/drive_c/Games/Quorvane
+  rm -rf "$app"
+  mkdir -p "$app"
+  cp "$program" "$app/quorvane-config.exe"
+  start_editor "$app/quorvane-config.exe"
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  local n=0
+  for page in "$@"; do
+    n=$((n + 1))
+    case $page in
+      intro) ;;
+      emulation) click_nav "$win" 120 ;;
+      emulation-paths) click_twips "$win" 5280 3600 780 195 ;;
+      video) click_nav "$win" 720 ;;
+      video-tv-mode) click_twips "$win" 5280 3600 810 195 ;;
+      sound) click_nav "$win" 1320 ;;
+      gamepad) click_nav "$win" 1920 ;;
+      keyboard) click_nav "$win" 2520 ;;
+      cdrom) click_nav "$win" 3120 ;;
+    esac
+    if [ "$dpi" -eq 96 ]; then shot "$name-$(printf %02d "$n")-$page"; else shot "$name-$page"; fi
+  done
+  # The close image (5910, 10 in the title bar) ends the run without saving.
+  click_twips "$win" 5910 10 240 240 15 15
+  expect_clean_exit 10
+  wine_stop
+}
+
+run_at 96 win intro emulation emulation-paths video video-tv-mode sound gamepad keyboard cdrom
+run_at 144 win-150 intro video
+run_at 192 win-200 intro video

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+
+#include "platform/win32/win.h"
+#include "platform/window_system.h"
+
+namespace quorvane::win32 {
+
+// The window system as the Windows API offers it. The view attaches its top-level window
+// before anything is asked of it; every call comes on the thread that made that window.
+class Win32WindowSystem : public WindowSystem {
+ public:
+  void attach(HWND window) { window_ = window; }
+  HWND window() const { return window_; }
+
+  // True once the program has ended: the view then passes nothing more to the logic, even from
+  // messages that were already queued.
+  bool ended() const { return ended_; }
+  int exit_code() const { return exit_code_; }
+  // As end_program(), with an exit code for a failure.
+  void end_program_with(int exit_code);
+
+  // Runs the message loop until the program ends; returns its exit code.
+  int run();
+
+  // Layered windows came with the NT family; the 9x family closes at once.
+  bool supports_opacity() const override;
+  // Adds the layered style and sets full opacity at once, so the window stays as it was until
+  // the first tick of the fade lowers it.
+  void prepare_for_opacity() override;
+  void set_opacity(int alpha) override;
+  void process_pending_events() override;
+  // Destroys the window; the view reports that as Form_Unload.
+  void close_window() override;
+  void end_program() override;
+  // The system's own move, as for a press on a title bar.
+  void start_window_move() override;
+  bool open_url(const std::string& url) override;
+  void show_message(MessageKind kind, const std::string& title, const std::string& text) override;
+  bool ask(const std::string& title, const std::string& text, const std::string& proceed,
+           const std::string& go_back) override;
+
+ private:
+  // One message through the keyboard navigation of the window, then to its window.
+  void deliver(MSG& message);
+  HWND owner() const;
+
+  HWND window_ = nullptr;
+  bool ended_ = false;
+  int exit_code_ = 0;
+};
+
+}  // namespace quorvane::win32
