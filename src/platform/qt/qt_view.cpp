@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <cmath>
 #include <exception>
@@ -50,7 +51,7 @@ QRect qt_rect(const Twips& r, const Placement& in) {
 }
 
 // The widget drawing one control, with the typed pointer its kind needs.
-struct Binding {
+struct Drawn {
   Control* control = nullptr;
   QWidget* widget = nullptr;
   QCheckBox* check = nullptr;
@@ -67,6 +68,18 @@ struct Binding {
   Placement inner;
 };
 
+// The largest font up to `font` with which the button's caption fits `width`. The style knows best
+// what the indicator, its spacing and the caption take together.
+void fit_to_hint(QAbstractButton* button, const QFont& font, int width) {
+  button->setFont(fonts::fit(
+      font,
+      [button](const QFont& f) {
+        button->setFont(f);
+        return button->sizeHint().width();
+      },
+      width));
+}
+
 QString describe(const Control& control, const char* event) {
   return QString::fromStdString(front_end::describe(control, event));
 }
@@ -80,7 +93,7 @@ struct QtView::Impl {
   QtWindowSystem& ws;
   ViewEvents events;
   std::unique_ptr<widgets::FormWindow> window;
-  std::vector<Binding> bindings;
+  std::vector<Drawn> bindings;
   std::unordered_map<const Control*, std::size_t> by_control;
   bool syncing = false;
   bool failed = false;
@@ -89,12 +102,12 @@ struct QtView::Impl {
   void build_children(Control& container, QWidget* parent, const Placement& placement);
   void build_contents(std::size_t container);
   bool realize(const Control& control);
-  Binding make(Control& control, QWidget* parent, const QRect& rect);
-  void make_label(Binding& b, QWidget* parent, const QRect& rect);
-  void make_button(Binding& b, QAbstractButton* button, const QRect& rect);
-  void make_text(Binding& b, QLineEdit* edit);
-  void fit_caption(Binding& b);
-  void fit_items(Binding& b);
+  Drawn make(Control& control, QWidget* parent, const QRect& rect);
+  void make_label(Drawn& b, QWidget* parent, const QRect& rect);
+  void make_button(Drawn& b, QAbstractButton* button, const QRect& rect);
+  void make_text(Drawn& b, QLineEdit* edit);
+  void fit_caption(Drawn& b);
+  void fit_items(Drawn& b);
 
   template <class F>
   void dispatch(const QString& what, F&& f);
@@ -103,17 +116,17 @@ struct QtView::Impl {
 
   void sync();
   // One per control kind: each brings its widget in line with the model.
-  void sync_one(Binding& b);
-  void sync_timer(Binding& b);
-  void sync_check_box(Binding& b);
-  void sync_option_button(Binding& b);
-  void sync_label(Binding& b);
-  void sync_combo_box(Binding& b);
-  void sync_drive_list(Binding& b);
-  void sync_text(Binding& b, QLineEdit* edit);
-  void sync_caption(Binding& b, QAbstractButton* button);
+  void sync_one(Drawn& b);
+  void sync_timer(Drawn& b);
+  void sync_check_box(Drawn& b);
+  void sync_option_button(Drawn& b);
+  void sync_label(Drawn& b);
+  void sync_combo_box(Drawn& b);
+  void sync_drive_list(Drawn& b);
+  void sync_text(Drawn& b, QLineEdit* edit);
+  void sync_caption(Drawn& b, QAbstractButton* button);
   // True when the combo's items changed.
-  bool sync_items(Binding& b);
+  bool sync_items(Drawn& b);
 };
 
 void QtView::Impl::build() {
@@ -133,7 +146,7 @@ void QtView::Impl::build() {
   });
   ws.attach(window.get());
 
-  Binding root_binding;
+  Drawn root_binding;
   root_binding.control = &root;
   root_binding.widget = window.get();
   by_control.emplace(&root, bindings.size());
@@ -146,7 +159,7 @@ void QtView::Impl::build_children(Control& container, QWidget* parent, const Pla
   // the model draws them.
   for (Control* child : container.children()) {
     const QRect rect = qt_rect(child->rect(), placement);
-    Binding b = make(*child, parent, rect);
+    Drawn b = make(*child, parent, rect);
     const std::size_t at = bindings.size();
     if (child->kind() == Kind::PictureBox && b.widget != nullptr) {
       b.inner = front_end::inside(*child, placement);
@@ -161,7 +174,7 @@ void QtView::Impl::build_children(Control& container, QWidget* parent, const Pla
 }
 
 void QtView::Impl::build_contents(std::size_t container) {
-  Binding& b = bindings[container];
+  Drawn& b = bindings[container];
   if (!b.contents_pending) return;
   b.contents_pending = false;
   QWidget* client = static_cast<widgets::PictureBoxWidget*>(b.widget)->client();
@@ -177,8 +190,8 @@ bool QtView::Impl::realize(const Control& control) {
   return by_control.count(&control) != 0;
 }
 
-Binding QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
-  Binding b;
+Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
+  Drawn b;
   b.control = &c;
   b.font = fonts::font_for(c.font);
   b.width = rect.width();
@@ -197,6 +210,20 @@ Binding QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       box->setGeometry(rect);
       break;
     }
+    case Kind::Button: {
+      // A tool button: a push button to a screen reader, but as small as its caption allows.
+      auto* button = new QToolButton(parent);
+      button->setGeometry(rect);
+      button->setFont(b.font);
+      button->setText(cp1252::decode(c.caption()));
+      button->setFocusPolicy(Qt::StrongFocus);
+      fit_to_hint(button, b.font, b.width);
+      QObject::connect(button, &QToolButton::clicked, button,
+                       [this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
+      b.widget = button;
+      break;
+    }
+    case Kind::WarningSign:
     case Kind::Image: {
       auto* image = new widgets::ImageWidget(parent, QString::fromStdString(c.picture));
       image->on_click([this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
@@ -285,7 +312,7 @@ Binding QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
   return b;
 }
 
-void QtView::Impl::make_label(Binding& b, QWidget* parent, const QRect& rect) {
+void QtView::Impl::make_label(Drawn& b, QWidget* parent, const QRect& rect) {
   Control& c = *b.control;
   auto* label = new widgets::LabelWidget(parent);
   // Captions such as "<<< Back" must never be taken for markup.
@@ -299,7 +326,7 @@ void QtView::Impl::make_label(Binding& b, QWidget* parent, const QRect& rect) {
   b.label = label;
 }
 
-void QtView::Impl::make_button(Binding& b, QAbstractButton* button, const QRect& rect) {
+void QtView::Impl::make_button(Drawn& b, QAbstractButton* button, const QRect& rect) {
   button->setGeometry(rect);
   // Buttons fill with the Button colour by default; these stand on the page in its colour.
   button->setBackgroundRole(QPalette::Window);
@@ -311,7 +338,7 @@ void QtView::Impl::make_button(Binding& b, QAbstractButton* button, const QRect&
   b.widget = button;
 }
 
-void QtView::Impl::make_text(Binding& b, QLineEdit* edit) {
+void QtView::Impl::make_text(Drawn& b, QLineEdit* edit) {
   b.edit = edit;
   // Values have no length limit; Qt's default of 32767 characters would cut a long one.
   edit->setMaxLength(std::numeric_limits<int>::max());
@@ -340,7 +367,7 @@ void QtView::Impl::refused(QWidget* field, const QString& chars) {
                      kToolTipMs);
 }
 
-void QtView::Impl::fit_items(Binding& b) {
+void QtView::Impl::fit_items(Drawn& b) {
   // Values are not captions, but the classic drop-down is narrow: let its longest suggestion
   // show whole in the edit field rather than lose its end under the arrow.
   QComboBox* combo = b.combo;
@@ -363,18 +390,11 @@ void QtView::Impl::fit_items(Binding& b) {
   combo->setFont(fonts::fit_width(b.font, longest, kTextMargins, field.width()));
 }
 
-void QtView::Impl::fit_caption(Binding& b) {
+void QtView::Impl::fit_caption(Drawn& b) {
   QAbstractButton* button = b.check != nullptr ? static_cast<QAbstractButton*>(b.check)
                                                : static_cast<QAbstractButton*>(b.radio);
   if (button != nullptr) {
-    // The style knows best what the indicator, its spacing and the caption take together.
-    button->setFont(fonts::fit(
-        b.font,
-        [button](const QFont& f) {
-          button->setFont(f);
-          return button->sizeHint().width();
-        },
-        b.width));
+    fit_to_hint(button, b.font, b.width);
     return;
   }
   if (b.label == nullptr) return;
@@ -426,11 +446,11 @@ void QtView::Impl::sync() {
   for (std::size_t i = 0; i < bindings.size(); ++i) {
     if (bindings[i].contents_pending && bindings[i].control->shown()) build_contents(i);
   }
-  for (Binding& b : bindings) sync_one(b);
+  for (Drawn& b : bindings) sync_one(b);
   syncing = false;
 }
 
-void QtView::Impl::sync_one(Binding& b) {
+void QtView::Impl::sync_one(Drawn& b) {
   const Control& c = *b.control;
   if (b.timer != nullptr) return sync_timer(b);
   if (b.widget == nullptr) return;
@@ -454,18 +474,20 @@ void QtView::Impl::sync_one(Binding& b) {
     case Kind::Image:
     case Kind::Line:
     case Kind::Timer:
+    case Kind::Button:
+    case Kind::WarningSign:
       return;  // nothing but visibility changes on these
   }
 }
 
-void QtView::Impl::sync_timer(Binding& b) {
+void QtView::Impl::sync_timer(Drawn& b) {
   const Control& c = *b.control;
   if (b.timer->interval() != c.interval_ms()) b.timer->setInterval(c.interval_ms());
   if (c.enabled() && !b.timer->isActive()) b.timer->start();
   if (!c.enabled() && b.timer->isActive()) b.timer->stop();
 }
 
-void QtView::Impl::sync_caption(Binding& b, QAbstractButton* button) {
+void QtView::Impl::sync_caption(Drawn& b, QAbstractButton* button) {
   const QString caption = cp1252::decode(b.control->caption());
   if (button->text() != caption) {
     button->setText(caption);
@@ -473,14 +495,14 @@ void QtView::Impl::sync_caption(Binding& b, QAbstractButton* button) {
   }
 }
 
-void QtView::Impl::sync_check_box(Binding& b) {
+void QtView::Impl::sync_check_box(Drawn& b) {
   const QSignalBlocker block(b.check);
   const bool checked = b.control->value() != 0;
   if (b.check->isChecked() != checked) b.check->setChecked(checked);
   sync_caption(b, b.check);
 }
 
-void QtView::Impl::sync_option_button(Binding& b) {
+void QtView::Impl::sync_option_button(Drawn& b) {
   const QSignalBlocker block(b.radio);
   if (b.radio->isChecked() != b.control->option_value()) {
     // An exclusive button cannot be unchecked on its own; the model may leave a group with no
@@ -492,7 +514,7 @@ void QtView::Impl::sync_option_button(Binding& b) {
   sync_caption(b, b.radio);
 }
 
-void QtView::Impl::sync_label(Binding& b) {
+void QtView::Impl::sync_label(Drawn& b) {
   const QString caption = cp1252::decode(b.control->caption());
   if (b.label->text() != caption) {
     b.label->setText(caption);
@@ -500,7 +522,7 @@ void QtView::Impl::sync_label(Binding& b) {
   }
 }
 
-bool QtView::Impl::sync_items(Binding& b) {
+bool QtView::Impl::sync_items(Drawn& b) {
   QStringList items;
   items.reserve(static_cast<qsizetype>(b.control->list().size()));
   for (const std::string& item : b.control->list()) items << cp1252::decode(item);
@@ -514,7 +536,7 @@ bool QtView::Impl::sync_items(Binding& b) {
   return true;
 }
 
-void QtView::Impl::sync_text(Binding& b, QLineEdit* edit) {
+void QtView::Impl::sync_text(Drawn& b, QLineEdit* edit) {
   const QSignalBlocker block(edit);
   const QString text = cp1252::decode(b.control->text());
   if (edit->text() != text) {
@@ -524,13 +546,13 @@ void QtView::Impl::sync_text(Binding& b, QLineEdit* edit) {
   }
 }
 
-void QtView::Impl::sync_combo_box(Binding& b) {
+void QtView::Impl::sync_combo_box(Drawn& b) {
   const QSignalBlocker block(b.combo);
   if (sync_items(b)) fit_items(b);
   sync_text(b, b.edit);
 }
 
-void QtView::Impl::sync_drive_list(Binding& b) {
+void QtView::Impl::sync_drive_list(Drawn& b) {
   const Control& c = *b.control;
   const QSignalBlocker block(b.combo);
   if (sync_items(b) && !c.list().empty()) {
