@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -16,11 +17,13 @@
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/front_end.h"
+#include "platform/qt/accessibility.h"
 #include "platform/qt/cp1252.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_window_system.h"
@@ -80,6 +83,20 @@ void fit_to_hint(QAbstractButton* button, const QFont& font, int width) {
       width));
 }
 
+std::optional<QAccessible::Role> qt_role(Role role) {
+  switch (role) {
+    case Role::Native:
+      return std::nullopt;
+    case Role::PushButton:
+      return QAccessible::PushButton;
+    case Role::Link:
+      return QAccessible::Link;
+    case Role::Grouping:
+      return QAccessible::Grouping;
+  }
+  return std::nullopt;
+}
+
 QString describe(const Control& control, const char* event) {
   return QString::fromStdString(front_end::describe(control, event));
 }
@@ -97,6 +114,8 @@ struct QtView::Impl {
   std::unordered_map<const Control*, std::size_t> by_control;
   bool syncing = false;
   bool failed = false;
+  // How many widgets there were when the Tab order was last set.
+  std::size_t ordered = 0;
 
   void build();
   void build_children(Control& container, QWidget* parent, const Placement& placement);
@@ -108,6 +127,11 @@ struct QtView::Impl {
   void make_text(Drawn& b, QLineEdit* edit);
   void fit_caption(Drawn& b);
   void fit_items(Drawn& b);
+  void offer_menu(Control& c, QWidget* w, QLineEdit* edit);
+  void show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoint& pos);
+  // An image or label clicked, by the mouse or from the keyboard.
+  void activate(Control& c, QWidget* w);
+  void apply_tab_order();
 
   template <class F>
   void dispatch(const QString& what, F&& f);
@@ -223,10 +247,19 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       b.widget = button;
       break;
     }
-    case Kind::WarningSign:
+    case Kind::WarningSign: {
+      // A picture label: a graphic to a screen reader, read by its name.
+      auto* sign = new QLabel(parent);
+      sign->setGeometry(rect);
+      sign->setPixmap(widgets::render_art(QString::fromStdString(c.picture), rect.size(),
+                                          parent->devicePixelRatioF()));
+      b.widget = sign;
+      break;
+    }
     case Kind::Image: {
       auto* image = new widgets::ImageWidget(parent, QString::fromStdString(c.picture));
-      image->on_click([this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
+      image->set_activatable(c.activatable);
+      image->on_click([this, &c, image] { activate(c, image); });
       b.widget = image;
       image->setGeometry(rect);
       break;
@@ -305,11 +338,77 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
   }
 
   if (b.widget != nullptr) {
+    if (const std::optional<QAccessible::Role> role = qt_role(c.role)) {
+      accessibility::set_role(b.widget, *role);
+    }
     b.widget->setObjectName(what);
     if (!c.tooltip.empty()) b.widget->setToolTip(cp1252::decode(c.tooltip));
     if (c.hand_pointer) b.widget->setCursor(Qt::PointingHandCursor);
+    // An editable combo's field is what takes the focus, so a screen reader asks it too.
+    for (QWidget* w : {b.widget, static_cast<QWidget*>(b.combo != nullptr ? b.edit : nullptr)}) {
+      if (w == nullptr) continue;
+      if (!c.accessible_name.empty()) w->setAccessibleName(cp1252::decode(c.accessible_name));
+      if (!c.description.empty()) w->setAccessibleDescription(cp1252::decode(c.description));
+    }
+    if (c.has_context_menu()) {
+      offer_menu(c, b.widget, b.edit);
+      if (b.edit != nullptr && b.edit != b.widget) offer_menu(c, b.edit, b.edit);
+    }
   }
   return b;
+}
+
+void QtView::Impl::offer_menu(Control& c, QWidget* w, QLineEdit* edit) {
+  w->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(w, &QWidget::customContextMenuRequested, w,
+                   [this, &c, w, edit](const QPoint& pos) { show_menu(c, w, edit, pos); });
+}
+
+void QtView::Impl::show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoint& pos) {
+  std::vector<MenuEntry> entries;
+  dispatch(describe(c, "Opening the menu of"), [&c, &entries] { entries = c.context_menu(); });
+  if (ws.ended() || failed) return;
+  // An edit field keeps its own entries (undo, cut, copy, paste ...) below the model's.
+  std::unique_ptr<QMenu> menu(edit != nullptr ? edit->createStandardContextMenu() : new QMenu(w));
+  QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().front();
+  for (MenuEntry& entry : entries) {
+    auto* action = new QAction(cp1252::decode(entry.caption), menu.get());
+    QObject::connect(action, &QAction::triggered, action,
+                     [this, &c, choose = std::move(entry.choose)] {
+                       dispatch(describe(c, "Restoring"), [&choose] { choose(); });
+                     });
+    menu->insertAction(first, action);
+  }
+  if (first != nullptr && !entries.empty()) menu->insertSeparator(first);
+  if (menu->actions().isEmpty()) return;
+  // A menu opened from the keyboard comes up at the field rather than at the pointer.
+  menu->exec(w->mapToGlobal(pos));
+}
+
+void QtView::Impl::activate(Control& c, QWidget* w) {
+  const bool had_focus = w->hasFocus();
+  dispatch(describe(c, "Clicking"), [&c] { c.click(); });
+  if (!had_focus || ws.ended() || failed) return;
+  // The focus stays where it was; a page flip now covered hands it to the flip label on show.
+  const Control* next = focus_after_activation(form, c);
+  if (next == nullptr || next == &c) return;
+  auto it = by_control.find(next);
+  if (it != by_control.end() && bindings[it->second].widget != nullptr) {
+    bindings[it->second].widget->setFocus(Qt::TabFocusReason);
+  }
+}
+
+void QtView::Impl::apply_tab_order() {
+  QWidget* previous = nullptr;
+  for (const Control* c : focus_order(form)) {
+    auto it = by_control.find(c);
+    if (it == by_control.end()) continue;  // on a page not made yet
+    QWidget* w = bindings[it->second].widget;
+    if (w == nullptr) continue;
+    if (previous != nullptr) QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
+  ordered = bindings.size();
 }
 
 void QtView::Impl::make_label(Drawn& b, QWidget* parent, const QRect& rect) {
@@ -321,7 +420,8 @@ void QtView::Impl::make_label(Drawn& b, QWidget* parent, const QRect& rect) {
   label->setAlignment((c.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
   label->setFont(b.font);
   label->setGeometry(rect);
-  label->on_click([this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
+  label->set_activatable(c.activatable);
+  label->on_click([this, &c, label] { activate(c, label); });
   b.widget = label;
   b.label = label;
 }
@@ -447,6 +547,7 @@ void QtView::Impl::sync() {
     if (bindings[i].contents_pending && bindings[i].control->shown()) build_contents(i);
   }
   for (Drawn& b : bindings) sync_one(b);
+  if (ordered != bindings.size()) apply_tab_order();
   syncing = false;
 }
 
@@ -454,9 +555,12 @@ void QtView::Impl::sync_one(Drawn& b) {
   const Control& c = *b.control;
   if (b.timer != nullptr) return sync_timer(b);
   if (b.widget == nullptr) return;
-  if (b.widget != window.get() && b.widget->isHidden() == c.visible()) {
-    b.widget->setVisible(c.visible());
-  }
+  // A control under a sub-page is hidden as well: it cannot be seen anyway, and so neither Tab
+  // nor a screen reader finds it there.
+  const bool visible = c.visible() && !form.covered(c);
+  if (b.widget != window.get() && b.widget->isHidden() == visible) b.widget->setVisible(visible);
+  const QString tip = cp1252::decode(c.tooltip);
+  if (b.widget->toolTip() != tip) b.widget->setToolTip(tip);
   switch (c.kind()) {
     case Kind::CheckBox:
       return sync_check_box(b);
@@ -566,8 +670,6 @@ void QtView::Impl::sync_drive_list(Drawn& b) {
   if (b.combo->currentIndex() != index) b.combo->setCurrentIndex(index);
   const bool any = !c.list().empty();
   if (b.combo->isEnabled() != any) b.combo->setEnabled(any);
-  const QString tip = cp1252::decode(c.tooltip);
-  if (b.combo->toolTip() != tip) b.combo->setToolTip(tip);
 }
 
 QtView::QtView(Form& form, QtWindowSystem& window_system, ViewEvents events)
@@ -610,6 +712,15 @@ void QtView::show() {
     w->move(frame.topLeft());
   }
   w->show();
+  // The keyboard starts on the first control of the Tab order that is on screen.
+  for (const Control* c : focus_order(impl_->form)) {
+    if (!impl_->form.on_screen(*c)) continue;
+    if (QWidget* first = widget(*c)) {
+      w->activateWindow();
+      first->setFocus(Qt::OtherFocusReason);
+    }
+    break;
+  }
 }
 
 }  // namespace quorvane

@@ -88,12 +88,31 @@ ImageWidget::ImageWidget(QWidget* parent, QString picture)
   setAttribute(Qt::WA_TranslucentBackground);
 }
 
+void draw_focus_frame(QWidget& widget, QPainter& painter, const QRect& area) {
+  QPen pen(widget.palette().color(QPalette::WindowText));
+  pen.setStyle(Qt::DotLine);
+  pen.setWidth(1);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(area.adjusted(0, 0, -1, -1));
+}
+
 void ImageWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   art_.draw(*this, painter, rect());
+  if (hasFocus()) draw_focus_frame(*this, painter, rect());
 }
 
 LabelWidget::LabelWidget(QWidget* parent) : Clickable<QLabel>(parent) {}
+
+void LabelWidget::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (!hasFocus()) return;
+  // Around the caption itself, which may be narrower than the label's box.
+  const QRect text = fontMetrics().boundingRect(contentsRect(), int(alignment()), this->text());
+  QPainter painter(this);
+  draw_focus_frame(*this, painter, text.adjusted(-1, 0, 1, 0).intersected(rect()));
+}
 
 RuleWidget::RuleWidget(QWidget* parent) : QWidget(parent) {}
 
