@@ -108,7 +108,10 @@ void annotate_settings(Form& form) {
     } else {
       control.tooltip = help;
     }
-    for (int index : binding.labels.indexes()) by_label[index].push_back(&binding);
+    for (int index : binding.labels.indexes()) {
+      by_label[index].push_back(&binding);
+      control.labelled_by.push_back(&form.at("lblvideo_1", index));
+    }
 
     if (const std::optional<StatedRange>& range = setting_note(binding.row).range) {
       const Twips& at = control.rect();

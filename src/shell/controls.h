@@ -169,6 +169,8 @@ class Control {
   std::string accessible_name;
   std::string description;
   Role role = Role::Native;
+  // The labels that name the control, which a screen reader may also be pointed to.
+  std::vector<const Control*> labelled_by;
   // An image or label the user works from the keyboard as well: it takes the focus, shows it,
   // and Enter or Space clicks it.
   bool activatable = false;

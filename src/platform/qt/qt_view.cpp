@@ -350,6 +350,12 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       if (!c.accessible_name.empty()) w->setAccessibleName(cp1252::decode(c.accessible_name));
       if (!c.description.empty()) w->setAccessibleDescription(cp1252::decode(c.description));
     }
+    // Screen readers on Linux name a combo box by its label, not by an accessible name.
+    for (const Control* label : c.labelled_by) {
+      auto it = by_control.find(label);
+      if (it == by_control.end() || bindings[it->second].label == nullptr) continue;
+      bindings[it->second].label->setBuddy(b.widget);
+    }
     if (c.has_context_menu()) {
       offer_menu(c, b.widget, b.edit);
       if (b.edit != nullptr && b.edit != b.widget) offer_menu(c, b.edit, b.edit);
