@@ -85,9 +85,8 @@ std::string warning_sign_name(const Binding& binding) {
 }
 
 std::string range_warning(const StatedRange& range) {
-  return "Outside " + range.text() +
-         ", the range that the comment in VOZ.INI gives for this setting. The value is saved as "
-         "it stands.";
+  return "Outside " + range.text() + ", the range that VOZ.INI's comment gives.\n" +
+         "The value is saved as it stands.";
 }
 
 void annotate_settings(Form& form) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What a screen reader finds, through AT-SPI: the real program under a private Xvfb server and a
 # private D-Bus session (with its own accessibility bus), read and driven by accessibility.py with
-# pyatspi, and by the keyboard through xdotool. VOZ.INI has a delay of 50, outside the range its
-# comment gives, so the sound panel shows a warning sign. The run ends with the close image,
+# pyatspi, and by the keyboard through xdotool. VOZ.INI has the sound off, and a delay of 50,
+# outside the range its comment gives, so the sound panel shows a warning sign. The run ends with the close image,
 # which must leave VOZ.INI as it was.
 #
 #   accessibility.sh <quorvane-config> <VOZ.default.INI> <xvfb-common.sh>
@@ -38,7 +38,7 @@ fi
 begin_run
 
 cp "$program" "$work/quorvane-config"
-sed -e 's/^delay=\r$/delay=50\r/' "$default_file" > "$work/VOZ.INI"
+sed -e 's/^delay=\r$/delay=50\r/' -e 's/^sound=y\r$/sound=n\r/' "$default_file" > "$work/VOZ.INI"
 cp "$work/VOZ.INI" "$work/VOZ.expected"
 start_xvfb
 # Asking for the desktop once starts the accessibility bus and its registry before the program,

@@ -121,8 +121,8 @@ TEST(Help, RangedSettingsHaveAHiddenSignBesideTheirControlAndNoneElse) {
   }
   EXPECT_EQ(signs, expected);
   EXPECT_EQ(form->at("warn_txt_sound_delay").tooltip,
-            "Outside 2 - 30, the range that the comment in VOZ.INI gives for this setting. The "
-            "value is saved as it stands.");
+            "Outside 2 - 30, the range that VOZ.INI's comment gives.\nThe value is saved as it "
+            "stands.");
 }
 
 TEST(Help, EachPathBoxHasABrowseButtonBesideItNamedForItsSetting) {

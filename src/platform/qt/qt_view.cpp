@@ -368,6 +368,7 @@ void QtView::Impl::offer_menu(Control& c, QWidget* w, QLineEdit* edit) {
   w->setContextMenuPolicy(Qt::CustomContextMenu);
   QObject::connect(w, &QWidget::customContextMenuRequested, w,
                    [this, &c, w, edit](const QPoint& pos) { show_menu(c, w, edit, pos); });
+  new widgets::MenuKeys(w, [this, &c, w, edit](QPoint pos) { show_menu(c, w, edit, pos); });
 }
 
 void QtView::Impl::show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoint& pos) {
@@ -387,7 +388,6 @@ void QtView::Impl::show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoi
   }
   if (first != nullptr && !entries.empty()) menu->insertSeparator(first);
   if (menu->actions().isEmpty()) return;
-  // A menu opened from the keyboard comes up at the field rather than at the pointer.
   menu->exec(w->mapToGlobal(pos));
 }
 

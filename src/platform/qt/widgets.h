@@ -153,6 +153,20 @@ class RuleWidget : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 };
 
+// Opens a widget's context menu from the keyboard: the menu key, and Shift+F10 as Windows has
+// it. Qt makes a menu event of the first only on some platforms, and of the second on none.
+class MenuKeys : public QObject {
+ public:
+  // `open` is called with the point in the widget where the menu should come up.
+  MenuKeys(QWidget* widget, std::function<void(QPoint)> open);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  std::function<void(QPoint)> open_;
+};
+
 // The top-level window. Closing it, by the program or by the system, is reported once.
 class FormWindow : public QWidget {
  public:
