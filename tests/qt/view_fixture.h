@@ -38,8 +38,12 @@ class RecordingWindowSystem : public QtWindowSystem {
     QtWindowSystem::set_opacity(alpha);
   }
   void start_window_move() override { ++moves; }
+  // How long a message "stays open": events, timer ticks among them, run meanwhile, as they do
+  // in a real message box's own event loop.
+  int message_ms = 0;
   void show_message(MessageKind, const std::string&, const std::string& text) override {
     messages.push_back(text);
+    if (message_ms > 0) QTest::qWait(message_ms);
   }
   std::vector<std::string> questions;
   bool answer = false;

@@ -266,6 +266,26 @@ TEST_F(ViewTest, TheFadeRunsOnTheTimerAndEndsTheProgram) {
   EXPECT_EQ(folder.read("VOZ.INI"), file);
 }
 
+// The fade's timer was running when the save failed: ticks that arrive while the message is open
+// must not finish the fade and close the window behind it.
+TEST_F(ViewTest, AFailedSaveDuringAFadeKeepsTheWindowWhileItsMessageIsOpen) {
+  ws.opacity = true;
+  ws.message_ms = 600;
+  click("picpantalla");
+  QTest::mouseClick(as<QCheckBox>("ch_global", 0), Qt::LeftButton);
+  testing::set_mode(folder.path() / "VOZ.INI", 0444);  // refused even as root
+  click("imgcerrar");
+  QTest::qWait(150);
+  click("imgsave");
+  ASSERT_EQ(ws.messages.size(), 1u);
+  EXPECT_NE(ws.messages[0].find("could not be saved"), std::string::npos) << ws.messages[0];
+  QTest::qWait(300);
+  EXPECT_FALSE(ws.ended());
+  EXPECT_TRUE(view->window()->isVisible());
+  EXPECT_EQ(as<QCheckBox>("ch_global", 0)->isChecked(), true);
+  testing::set_mode(folder.path() / "VOZ.INI", 0644);
+}
+
 TEST_F(ViewTest, TheSystemCloseEndsTheProgramWithoutSaving) {
   click("picpantalla");
   QTest::mouseClick(as<QCheckBox>("ch_global", 0), Qt::LeftButton);

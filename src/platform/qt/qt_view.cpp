@@ -270,8 +270,12 @@ Binding QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
     case Kind::Timer: {
       auto* timer = new QTimer(window.get());
       timer->setTimerType(Qt::PreciseTimer);
-      QObject::connect(timer, &QTimer::timeout, timer,
-                       [this, &c] { dispatch(describe(c, "The timer"), [&c] { c.click(); }); });
+      // A tick may come while a handler is still running (a message box runs its own event
+      // loop), after the model has already stopped its timer: only a running timer ticks.
+      QObject::connect(timer, &QTimer::timeout, timer, [this, &c] {
+        if (!c.enabled()) return;
+        dispatch(describe(c, "The timer"), [&c] { c.click(); });
+      });
       b.timer = timer;
       break;
     }
