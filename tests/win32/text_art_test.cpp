@@ -178,18 +178,19 @@ TEST(Fonts, TheClassicFacesResolveToInstalledOnes) {
 
 TEST(Fonts, FittingNarrowsAndThenShrinksUntilTheTextFits) {
   Fonts fonts;
-  const FontSpec spec;  // bold MS Sans Serif 8.25
+  const FontSpec wanted;  // bold MS Sans Serif 8.25
   const std::wstring text = L"Auto Calibration Control";
-  const int natural = text_extent(fonts.get(spec, 96), text).cx;
+  const int natural = text_extent(fonts.get(wanted, 96), text).cx;
   HFONT fitted = fonts.fit(
-      spec, 96, [&](HFONT f) { return static_cast<int>(text_extent(f, text).cx); }, natural - 8);
+      wanted, 96, [&](HFONT f) { return static_cast<int>(text_extent(f, text).cx); }, natural - 8);
   EXPECT_LE(text_extent(fitted, text).cx, natural - 8);
   EXPECT_EQ(
       fonts.fit(
-          spec, 96, [&](HFONT f) { return static_cast<int>(text_extent(f, text).cx); }, natural),
-      fonts.get(spec, 96))
+          wanted, 96, [&](HFONT f) { return static_cast<int>(text_extent(f, text).cx); }, natural),
+      fonts.get(wanted, 96))
       << "a caption that fits keeps its font";
-  EXPECT_GT(text_extent(fonts.get(spec, 192), text).cx, natural * 3 / 2) << "fonts scale with dpi";
+  EXPECT_GT(text_extent(fonts.get(wanted, 192), text).cx, natural * 3 / 2)
+      << "fonts scale with dpi";
 }
 
 }  // namespace

@@ -52,12 +52,12 @@ TEXTMETRICW metrics_of(HFONT font) {
   return metrics;
 }
 
-int nominal_pixels(const FontSpec& spec, int dpi) {
-  return std::max(1, static_cast<int>(std::lround(spec.points * dpi / 72.0)));
+int nominal_pixels(const FontSpec& wanted, int dpi) {
+  return std::max(1, static_cast<int>(std::lround(wanted.points * dpi / 72.0)));
 }
 
-int smallest_pixels(const FontSpec& spec, int dpi) {
-  return std::max(1, static_cast<int>(std::floor(nominal_pixels(spec, dpi) * kSmallestScale)));
+int smallest_pixels(const FontSpec& wanted, int dpi) {
+  return std::max(1, static_cast<int>(std::floor(nominal_pixels(wanted, dpi) * kSmallestScale)));
 }
 
 }  // namespace
@@ -79,31 +79,31 @@ std::wstring Fonts::resolve_family(const std::string& family) {
   return chosen;
 }
 
-int Fonts::steps(const FontSpec& spec, int dpi) {
-  return (nominal_pixels(spec, dpi) - smallest_pixels(spec, dpi) + 1) * kStretches;
+int Fonts::steps(const FontSpec& wanted, int dpi) {
+  return (nominal_pixels(wanted, dpi) - smallest_pixels(wanted, dpi) + 1) * kStretches;
 }
 
-HFONT Fonts::get(const FontSpec& spec, int dpi, int step) {
-  step = std::clamp(step, 0, steps(spec, dpi) - 1);
-  const auto key = std::make_tuple(spec.family, spec.points, spec.bold, dpi, step);
+HFONT Fonts::get(const FontSpec& wanted, int dpi, int step) {
+  step = std::clamp(step, 0, steps(wanted, dpi) - 1);
+  const auto key = std::make_tuple(wanted.family, wanted.points, wanted.bold, dpi, step);
   if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
 
   // Condense first (it keeps the caption's height, so it still lines up with its neighbours),
   // then go down a pixel and condense again.
-  const int pixels = nominal_pixels(spec, dpi) - step / kStretches;
+  const int pixels = nominal_pixels(wanted, dpi) - step / kStretches;
   const int stretch = 100 - (step % kStretches) * kStretchStep;
   LOGFONTW font{};
   font.lfHeight = -pixels;
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfOutPrecision = OUT_TT_PRECIS;
   font.lfQuality = CLEARTYPE_QUALITY;
-  font.lfPitchAndFamily =
-      static_cast<BYTE>(VARIABLE_PITCH | (spec.family == "Times New Roman" ? FF_ROMAN : FF_SWISS));
-  resolve_family(spec.family).copy(font.lfFaceName, LF_FACESIZE - 1);
+  font.lfPitchAndFamily = static_cast<BYTE>(
+      VARIABLE_PITCH | (wanted.family == "Times New Roman" ? FF_ROMAN : FF_SWISS));
+  resolve_family(wanted.family).copy(font.lfFaceName, LF_FACESIZE - 1);
   if (stretch != 100) {
     // lfWidth is an average character width: the font's own at this height, condensed.
-    const TEXTMETRICW metrics = metrics_of(get(spec, dpi, step - step % kStretches));
+    const TEXTMETRICW metrics = metrics_of(get(wanted, dpi, step - step % kStretches));
     font.lfWidth = std::max<LONG>(1, std::lround(metrics.tmAveCharWidth * stretch / 100.0));
   }
   HFONT made = CreateFontIndirectW(&font);
@@ -112,12 +112,12 @@ HFONT Fonts::get(const FontSpec& spec, int dpi, int step) {
   return made;
 }
 
-HFONT Fonts::fit(const FontSpec& spec, int dpi, const std::function<int(HFONT)>& needed,
+HFONT Fonts::fit(const FontSpec& wanted, int dpi, const std::function<int(HFONT)>& needed,
                  int width) {
-  const int n = steps(spec, dpi);
+  const int n = steps(wanted, dpi);
   HFONT font = nullptr;
   for (int step = 0; step < n; ++step) {
-    font = get(spec, dpi, step);
+    font = get(wanted, dpi, step);
     if (needed(font) <= width) return font;
   }
   return font;

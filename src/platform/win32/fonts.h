@@ -24,14 +24,14 @@ class Fonts {
   // The family that stands in for `family` on this system.
   static std::wstring resolve_family(const std::string& family);
 
-  // `spec` at `dpi`, at fitting step `step`: 0 is the font as named, each later step a little
+  // `wanted` at `dpi`, at fitting step `step`: 0 is the font as named, each later step a little
   // narrower and then smaller, down to a limit; steps() tells how many there are.
-  HFONT get(const FontSpec& spec, int dpi, int step = 0);
-  static int steps(const FontSpec& spec, int dpi);
+  HFONT get(const FontSpec& wanted, int dpi, int step = 0);
+  static int steps(const FontSpec& wanted, int dpi);
 
   // The first step at which `needed(font)`, the width something drawn in the font takes, is at
   // most `width`; the last step when none is.
-  HFONT fit(const FontSpec& spec, int dpi, const std::function<int(HFONT)>& needed, int width);
+  HFONT fit(const FontSpec& wanted, int dpi, const std::function<int(HFONT)>& needed, int width);
 
   void clear();
 
