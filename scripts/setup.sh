@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev
   xvfb xdotool x11-utils imagemagick librsvg2-bin time
   fonts-dejavu-core fonts-liberation
+  dbus-daemon at-spi2-core python3-pyatspi
 )
 
 sudo_cmd=()

@@ -48,8 +48,10 @@ begin_run() {
 }
 
 end_run() {
+  # Under set -e a failing wait (the program ended by the kill) would end this clean-up early
+  # and leave the X server running.
   if [ -n "${pid:-}" ]; then
-    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
   fi
   if declare -F wine_stop >/dev/null; then wine_stop; fi
   stop_xvfb

@@ -1,15 +1,12 @@
 #include "panels/bindings.h"
 
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace quorvane {
 
 namespace {
-
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 Control& control_of(Form& form, ControlRef ref) { return form.at(ref.name, ref.index); }
 const Control& control_of(const Form& form, ControlRef ref) { return form.at(ref.name, ref.index); }
@@ -28,7 +25,10 @@ std::optional<std::size_t> selected_member(const Form& form, const codec::Option
 }  // namespace
 
 void fill_binding(Form& form, const Binding& binding, const SettingsTable& table) {
-  const std::string& value = table.value(binding.row);
+  fill_binding_value(form, binding, table.value(binding.row));
+}
+
+void fill_binding_value(Form& form, const Binding& binding, std::string_view value) {
   std::visit(
       Overloaded{
           // Raises click when the state changes, which keeps the caption in step.
@@ -55,24 +55,79 @@ void fill_binding(Form& form, const Binding& binding, const SettingsTable& table
       binding.codec);
 }
 
+namespace {
+
+codec::Collected collected_value(const Form& form, const Binding& binding) {
+  return std::visit(Overloaded{
+                        [&](const codec::Switch& c) -> codec::Collected {
+                          return c.collect(control_of(form, binding.control).value());
+                        },
+                        [&](const codec::Text& c) -> codec::Collected {
+                          return c.collect(control_of(form, binding.control).text());
+                        },
+                        [&](const codec::Coded& c) -> codec::Collected {
+                          return c.collect(control_of(form, binding.control).text());
+                        },
+                        [&](const codec::OptionGroup& c) -> codec::Collected {
+                          return c.collect(selected_member(form, c));
+                        },
+                    },
+                    binding.codec);
+}
+
+}  // namespace
+
 void collect_binding(const Form& form, const Binding& binding, SettingsTable& table) {
-  const codec::Collected collected =
+  if (codec::Collected collected = collected_value(form, binding)) {
+    table.set_value(binding.row, std::move(*collected));
+  }
+}
+
+std::string value_to_store(const Form& form, const Binding& binding, const SettingsTable& table) {
+  codec::Collected collected = collected_value(form, binding);
+  return collected ? std::move(*collected) : table.value(binding.row);
+}
+
+std::string shown_as(const Form& form, const Binding& binding, std::string_view value) {
+  const std::string shown =
       std::visit(Overloaded{
-                     [&](const codec::Switch& c) -> codec::Collected {
-                       return c.collect(control_of(form, binding.control).value());
-                     },
-                     [&](const codec::Text& c) -> codec::Collected {
-                       return c.collect(control_of(form, binding.control).text());
-                     },
-                     [&](const codec::Coded& c) -> codec::Collected {
-                       return c.collect(control_of(form, binding.control).text());
-                     },
-                     [&](const codec::OptionGroup& c) -> codec::Collected {
-                       return c.collect(selected_member(form, c));
+                     [&](const codec::Switch& c) { return std::string(c.caption(c.fill(value))); },
+                     [&](const codec::Text& c) { return c.fill(value); },
+                     [&](const codec::Coded& c) { return c.fill(value); },
+                     [&](const codec::OptionGroup& c) {
+                       const std::optional<std::size_t> chosen = c.fill(value);
+                       if (!chosen) return std::string();
+                       const codec::OptionMember& m = c.members[*chosen];
+                       return form.at(m.name, m.index).caption();
                      },
                  },
                  binding.codec);
-  if (collected) table.set_value(binding.row, *collected);
+  return shown.empty() ? std::string(value) : shown;
+}
+
+std::vector<Control*> bound_controls(Form& form, const Binding& binding) {
+  if (const auto* group = std::get_if<codec::OptionGroup>(&binding.codec)) {
+    std::vector<Control*> buttons;
+    for (const codec::OptionMember& m : group->members)
+      buttons.push_back(&form.at(m.name, m.index));
+    return buttons;
+  }
+  return {&control_of(form, binding.control)};
+}
+
+const Binding* binding_of(std::span<const Binding> bindings, const Control& control) {
+  auto is = [&control](std::string_view name, int index) {
+    return control.name() == name && control.index() == index;
+  };
+  for (const Binding& b : bindings) {
+    if (is(b.control.name, b.control.index)) return &b;
+    if (const auto* group = std::get_if<codec::OptionGroup>(&b.codec)) {
+      for (const codec::OptionMember& m : group->members) {
+        if (is(m.name, m.index)) return &b;
+      }
+    }
+  }
+  return nullptr;
 }
 
 void collect_bindings(const Form& form, std::span<const Binding> bindings, SettingsTable& table) {

@@ -14,12 +14,12 @@ using codec::Text;
 using layout::LabelStyle;
 
 constexpr Binding kBindings[] = {
-    {row::cdrom_drive, {"com_cdrom_first"}, Text{}},
+    {row::cdrom_drive, {"com_cdrom_first"}, Text{}, {62}},
     // Built one letter per pick by the drive list, but a "D:" typed into the file is kept too.
-    {row::drive_letter, {"txt_cdrom_letter"}, Text{}},
-    {row::timeout, {"txt_cdrom_time"}, Text{}},
-    {row::cache, {"ch_global", 8}, kSwitch},
-    {row::cache_size, {"txt_cdrom_size"}, Text{}},
+    {row::drive_letter, {"txt_cdrom_letter"}, Text{}, {63}},
+    {row::timeout, {"txt_cdrom_time"}, Text{}, {64}},
+    {row::cache, {"ch_global", 8}, kSwitch, {65}},
+    {row::cache_size, {"txt_cdrom_size"}, Text{}, {66}},
 };
 
 constexpr DriveLink kDriveLinks[] = {{"dr_cdrom_letter", "txt_cdrom_letter"}};
@@ -59,6 +59,7 @@ PanelEntry cdrom_panel() {
       .build = build_cdrom_controls,
       .flips = {},
       .drive_links = kDriveLinks,
+      .browse_links = {},
   };
 }
 

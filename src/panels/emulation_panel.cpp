@@ -25,22 +25,30 @@ constexpr Coded kFrameDelay{kFrameDelayCodes, UnknownText::KeepRow};
 constexpr CodePair kBackupRamCodes[] = {{"1", "New format"}, {"0", "Old format"}};
 constexpr Coded kBackupRam{kBackupRamCodes, UnknownText::StoreEmpty};
 
+// The emulator opens the system cards as files and the other three as folders.
+constexpr BrowseLink kBrowseLinks[] = {
+    {"txt_panel_b_card1", PathKind::File},    {"txt_panel_b_card2", PathKind::File},
+    {"txt_panel_b_card3", PathKind::File},    {"txt_panel_b_card4", PathKind::File},
+    {"txt_panel_b_config", PathKind::Folder}, {"txt_panel_b_screen", PathKind::Folder},
+    {"txt_panel_b_saved", PathKind::Folder},
+};
+
 constexpr Binding kBindings[] = {
-    {row::soft_reset, {"ch_global", 10}, kSwitch},
-    {row::frame_delay, {"com_panel_hz"}, kFrameDelay},
-    {row::drive_list, {"txt_panel_list"}, Text{}},
-    {row::use_rom_file_name, {"ch_global", 11}, kSwitch},
-    {row::nb_state_file, {"com_papel_statefile"}, Text{}},
-    {row::compress_state_file, {"ch_global", 13}, kSwitch},
-    {row::backup_ram, {"com_panel_backup"}, kBackupRam},
-    {row::debug_log, {"ch_global", 12}, kSwitch},
-    {row::system_card_1, {"txt_panel_b_card1"}, Text{}},
-    {row::system_card_2, {"txt_panel_b_card2"}, Text{}},
-    {row::system_card_3, {"txt_panel_b_card3"}, Text{}},
-    {row::system_card_4, {"txt_panel_b_card4"}, Text{}},
-    {row::config_path, {"txt_panel_b_config"}, Text{}},
-    {row::screenshots, {"txt_panel_b_screen"}, Text{}},
-    {row::saved_games, {"txt_panel_b_saved"}, Text{}},
+    {row::soft_reset, {"ch_global", 10}, kSwitch, {40, 41}},
+    {row::frame_delay, {"com_panel_hz"}, kFrameDelay, {42}},
+    {row::drive_list, {"txt_panel_list"}, Text{}, {44}},
+    {row::use_rom_file_name, {"ch_global", 11}, kSwitch, {45}},
+    {row::nb_state_file, {"com_papel_statefile"}, Text{}, {47}},
+    {row::compress_state_file, {"ch_global", 13}, kSwitch, {48}},
+    {row::backup_ram, {"com_panel_backup"}, kBackupRam, {49}},
+    {row::debug_log, {"ch_global", 12}, kSwitch, {50}},
+    {row::system_card_1, {"txt_panel_b_card1"}, Text{}, {55}},
+    {row::system_card_2, {"txt_panel_b_card2"}, Text{}, {56}},
+    {row::system_card_3, {"txt_panel_b_card3"}, Text{}, {57}},
+    {row::system_card_4, {"txt_panel_b_card4"}, Text{}, {58}},
+    {row::config_path, {"txt_panel_b_config"}, Text{}, {59}},
+    {row::screenshots, {"txt_panel_b_screen"}, Text{}, {60}},
+    {row::saved_games, {"txt_panel_b_saved"}, Text{}, {61}},
 };
 
 void build_first_page(Form& form) {
@@ -80,20 +88,20 @@ void build_second_page(Form& form) {
 
   p.label(54, "System card Paths", {120, 480, 1590, 195});
   p.label(55, "System card 1", {360, 720, 1215, 195});
-  p.text_box("txt_panel_b_card1", {480, 960, 2055, 285});
+  p.path_box(kBrowseLinks[0], {480, 960, 2055, 285});
   p.label(56, "System card 2", {360, 1320, 1215, 195});
-  p.text_box("txt_panel_b_card2", {480, 1560, 2055, 285});
+  p.path_box(kBrowseLinks[1], {480, 1560, 2055, 285});
   p.label(57, "System card 3", {360, 1920, 1215, 195});
-  p.text_box("txt_panel_b_card3", {480, 2160, 2055, 285});
+  p.path_box(kBrowseLinks[2], {480, 2160, 2055, 285});
   p.label(58, "System card 4", {360, 2520, 1215, 195});
-  p.text_box("txt_panel_b_card4", {480, 2760, 2055, 285});
+  p.path_box(kBrowseLinks[3], {480, 2760, 2055, 285});
   p.label(59, "Config path", {120, 3120, 990, 195});
-  p.text_box("txt_panel_b_config", {480, 3360, 2055, 285});
+  p.path_box(kBrowseLinks[4], {480, 3360, 2055, 285});
 
   p.label(60, "Screenshot path", {3120, 480, 1410, 195});
-  p.text_box("txt_panel_b_screen", {3240, 720, 2055, 285});
+  p.path_box(kBrowseLinks[5], {3240, 720, 2055, 285});
   p.label(61, "Saved game path", {3120, 1080, 1500, 195});
-  p.text_box("txt_panel_b_saved", {3240, 1320, 2055, 285});
+  p.path_box(kBrowseLinks[6], {3240, 1320, 2055, 285});
 
   p.label(52, "<<< Back", {5280, 3600, 825, 195}, LabelStyle::PageFlip);
 }
@@ -121,6 +129,7 @@ PanelEntry emulation_panel() {
       .build = build_emulation_controls,
       .flips = kFlips,
       .drive_links = kDriveLinks,
+      .browse_links = kBrowseLinks,
   };
 }
 

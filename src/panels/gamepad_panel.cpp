@@ -14,11 +14,11 @@ using codec::Text;
 using layout::LabelStyle;
 
 constexpr Binding kBindings[] = {
-    {row::gamepad, {"ch_global", 9}, kSwitch},
-    {row::auto_fire_speed, {"com_pad_speed"}, Text{}},
+    {row::gamepad, {"ch_global", 9}, kSwitch, {37}},
+    {row::auto_fire_speed, {"com_pad_speed"}, Text{}, {38}},
     // The list offers "80%" and the like; a level picked from it is stored with its sign, while a
     // bare "70" read from the file is shown and kept as it is.
-    {row::auto_calibration, {"com_pad_control"}, Text{}},
+    {row::auto_calibration, {"com_pad_control"}, Text{}, {39}},
 };
 
 }  // namespace
@@ -49,6 +49,7 @@ PanelEntry gamepad_panel() {
       .build = build_gamepad_controls,
       .flips = {},
       .drive_links = {},
+      .browse_links = {},
   };
 }
 

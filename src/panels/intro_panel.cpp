@@ -49,6 +49,7 @@ PanelEntry intro_panel() {
       .build = build_intro_controls,
       .flips = {},
       .drive_links = {},
+      .browse_links = {},
   };
 }
 

@@ -22,13 +22,13 @@ constexpr CodePair kEscKeyModeCodes[] = {{"0", "Automatic"}, {"1", "GUI mode"}, 
 constexpr Coded kEscKeyMode{kEscKeyModeCodes, UnknownText::StoreEmpty};
 
 constexpr Binding kBindings[] = {
-    {row::keyboard_type, {"com_key_type"}, kKeyboardType},
-    {row::numpad, {"ch_glolock", 0}, kLockSwitch},
-    {row::numkeys, {"ch_glolock", 1}, kLockSwitch},
-    {row::ctrlkeys, {"ch_glolock", 2}, kLockSwitch},
-    {row::esc_key_mode, {"com_key_mode"}, kEscKeyMode},
-    {row::auto_repeat_delay, {"com_key_delay"}, Text{}},
-    {row::auto_repeat_rate, {"com_key_rate"}, Text{}},
+    {row::keyboard_type, {"com_key_type"}, kKeyboardType, {30}},
+    {row::numpad, {"ch_glolock", 0}, kLockSwitch, {31}},
+    {row::numkeys, {"ch_glolock", 1}, kLockSwitch, {32}},
+    {row::ctrlkeys, {"ch_glolock", 2}, kLockSwitch, {33}},
+    {row::esc_key_mode, {"com_key_mode"}, kEscKeyMode, {34}},
+    {row::auto_repeat_delay, {"com_key_delay"}, Text{}, {35}},
+    {row::auto_repeat_rate, {"com_key_rate"}, Text{}, {36}},
 };
 
 }  // namespace
@@ -68,6 +68,7 @@ PanelEntry keyboard_panel() {
       .build = build_keyboard_controls,
       .flips = {},
       .drive_links = {},
+      .browse_links = {},
   };
 }
 

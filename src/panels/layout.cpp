@@ -45,7 +45,11 @@ Control& Page::label(int index, std::string caption, Twips rect, LabelStyle styl
   Control& c = add(Kind::Label, "lblvideo_1", page_, rect, index);
   c.set_caption(std::move(caption));
   c.font = label_font(style);
-  c.hand_pointer = style == LabelStyle::PageFlip;
+  if (style == LabelStyle::PageFlip) {
+    c.hand_pointer = true;
+    c.activatable = true;
+    c.role = Role::PushButton;
+  }
   return c;
 }
 
@@ -100,6 +104,18 @@ Control& Page::drive_list(std::string name, Twips rect) {
   Control& c = add(Kind::DriveList, std::move(name), page_, rect);
   c.font = control_font();
   return c;
+}
+
+Control& Page::path_box(const BrowseLink& link, Twips rect) {
+  Control& box = text_box(std::string(link.text_box), rect);
+  // Just clear of the box, as tall as it is; the pages leave room for it on the right.
+  constexpr int kGap = 30;
+  constexpr int kButtonWidth = 300;
+  Control& button = add(Kind::Button, browse_button_name(link), page_,
+                        Twips{rect.left + rect.width + kGap, rect.top, kButtonWidth, rect.height});
+  button.set_caption("\x85");  // the ellipsis "..." as one Windows-1252 character
+  button.font = control_font();
+  return box;
 }
 
 Control& Page::option_group(std::string name, Twips rect) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "panels/codecs.h"
+#include "panels/registry.h"
 #include "shell/controls.h"
 
 namespace quorvane::layout {
@@ -51,6 +52,9 @@ class Page {
   Control& coded_combo(std::string name, Twips rect, std::string text, const codec::Coded& codes);
   Control& text_box(std::string name, Twips rect, std::string text = {}, int index = -1);
   Control& drive_list(std::string name, Twips rect);
+  // A text box for a path with its browse button right of it, made right after the box so that
+  // Tab reaches it next.
+  Control& path_box(const BrowseLink& link, Twips rect);
 
   // A borderless box that makes its option buttons a group of their own.
   Control& option_group(std::string name, Twips rect);

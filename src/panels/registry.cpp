@@ -45,6 +45,12 @@ void collect_panel_rows(const Form& form, const PanelEntry& panel, SettingsTable
   collect_bindings(form, panel.bindings, table);
 }
 
+std::string browse_button_name(const BrowseLink& link) {
+  std::string_view box = link.text_box;
+  if (box.starts_with("txt_")) box.remove_prefix(4);
+  return "cmd_" + std::string(box);
+}
+
 void drive_link_Change(Form& form, const DriveLink& link) {
   const std::string& drive = form.at(link.drive_list).drive();
   if (drive.empty()) return;

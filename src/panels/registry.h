@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "panels/bindings.h"
@@ -20,6 +21,16 @@ struct DriveLink {
   std::string_view drive_list;
   std::string_view text_box;
 };
+
+// A path box with a small "..." button beside it that lets the user browse for the path.
+enum class PathKind { File, Folder };
+struct BrowseLink {
+  std::string_view text_box;  // "txt_panel_b_card1"
+  PathKind kind;
+};
+
+// The button's name: the box's, with "cmd_" for its "txt_" ("cmd_panel_b_card1").
+std::string browse_button_name(const BrowseLink& link);
 
 // An image in the row along the top of the window.
 struct NavImage {
@@ -41,6 +52,7 @@ struct PanelEntry {
   void (*build)(Form& form);          // adds the page's controls to the pages the shell made
   std::span<const PageFlip> flips;
   std::span<const DriveLink> drive_links;
+  std::span<const BrowseLink> browse_links;
 };
 
 // The seven pages in the order their boxes stack in the window (the intro first).

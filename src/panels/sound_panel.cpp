@@ -14,18 +14,18 @@ using codec::Text;
 using layout::LabelStyle;
 
 constexpr Binding kBindings[] = {
-    {row::sound, {"ch_global", 14}, kSwitch},
-    {row::frequency, {"com_sound_fre"}, Text{}},
-    {row::sound_16bit, {"ch_global", 15}, kSwitch},
-    {row::stereo, {"ch_global", 16}, kSwitch},
-    {row::sound_interpolation, {"ch_global", 17}, kSwitch},
-    {row::interpolation_level, {"com_sound_ilevel"}, Text{}},
+    {row::sound, {"ch_global", 14}, kSwitch, {68}},
+    {row::frequency, {"com_sound_fre"}, Text{}, {69}},
+    {row::sound_16bit, {"ch_global", 15}, kSwitch, {70}},
+    {row::stereo, {"ch_global", 16}, kSwitch, {71}},
+    {row::sound_interpolation, {"ch_global", 17}, kSwitch, {72}},
+    {row::interpolation_level, {"com_sound_ilevel"}, Text{}, {73}},
     // No range checks: the ranges the labels name are for the emulator to enforce.
-    {row::delay, {"txt_sound_delay"}, Text{}},
-    {row::cd_audio_input_line, {"txt_sound_cd"}, Text{}},
-    {row::master_audio_volume, {"txt_sound_mvol"}, Text{}},
-    {row::fx_audio_volume, {"txt_sound_fxvol"}, Text{}},
-    {row::cd_audio_volume, {"txt_sound_cdvol"}, Text{}},
+    {row::delay, {"txt_sound_delay"}, Text{}, {74}},
+    {row::cd_audio_input_line, {"txt_sound_cd"}, Text{}, {75, 76}},
+    {row::master_audio_volume, {"txt_sound_mvol"}, Text{}, {77}},
+    {row::fx_audio_volume, {"txt_sound_fxvol"}, Text{}, {78}},
+    {row::cd_audio_volume, {"txt_sound_cdvol"}, Text{}, {79}},
 };
 
 }  // namespace
@@ -76,6 +76,7 @@ PanelEntry sound_panel() {
       .build = build_sound_controls,
       .flips = {},
       .drive_links = {},
+      .browse_links = {},
   };
 }
 

@@ -30,33 +30,34 @@ constexpr Coded kScanlines{kScanlineCodes, UnknownText::StoreEmpty};
 
 constexpr Binding kBindings[] = {
     // Anything but "y" starts fullscreen.
-    {row::windowed, {"pic_video_winmode"}, OptionGroup{kWindowed, 1, "n"}},
-    {row::fullscreen, {"ch_global", 1}, kSwitch},
+    {row::windowed, {"pic_video_winmode"}, OptionGroup{kWindowed, 1, "n"}, {0}},
+    {row::fullscreen, {"ch_global", 1}, kSwitch, {1}},
     // A mode the panel does not know selects nothing, and the row keeps it until the user picks
     // a mode: guessing one would silently change how the emulator stretches.
     {row::fullscreen_mode,
      {"pic_video_fullmode"},
-     OptionGroup{kFullscreenMode, std::nullopt, std::nullopt}},
-    {row::filtering, {"ch_global", 2}, kSwitch},
+     OptionGroup{kFullscreenMode, std::nullopt, std::nullopt},
+     {2}},
+    {row::filtering, {"ch_global", 2}, kSwitch, {3}},
     // Anything but "0" is the larger display.
-    {row::size, {"pic_video_display"}, OptionGroup{kSize, 1, "1"}},
+    {row::size, {"pic_video_display"}, OptionGroup{kSize, 1, "1"}, {4}},
     // An unknown zoom falls back to software, the emulator's own default.
-    {row::zoom, {"pic_video_zoom"}, OptionGroup{kZoom, 0, "1"}},
-    {row::auto_frame_skip, {"ch_global", 3}, kSwitch},
-    {row::vsync, {"ch_global", 0}, kSwitch},
-    {row::res_256, {"txt_video_full", 0}, Text{}},
-    {row::res_320, {"txt_video_full", 1}, Text{}},
-    {row::res_352, {"txt_video_full", 2}, Text{}},
-    {row::win_res_256, {"txt_video_full", 3}, Text{}},
-    {row::win_res_320, {"txt_video_full", 4}, Text{}},
-    {row::win_res_352, {"txt_video_full", 5}, Text{}},
-    {row::res_lock, {"ch_global", 4}, kSwitch},
-    {row::tv_mode, {"ch_global", 5}, kSwitch},
-    {row::wide, {"ch_global", 6}, kSwitch},
-    {row::tv_interpolation, {"ch_global", 7}, kSwitch},
-    {row::scanlines, {"com_video_tvscal"}, kScanlines},
-    {row::gamma, {"com_video_tvgamm"}, Text{}},
-    {row::brightness, {"com_video_tvbri"}, Text{}},
+    {row::zoom, {"pic_video_zoom"}, OptionGroup{kZoom, 0, "1"}, {5}},
+    {row::auto_frame_skip, {"ch_global", 3}, kSwitch, {6}},
+    {row::vsync, {"ch_global", 0}, kSwitch, {7}},
+    {row::res_256, {"txt_video_full", 0}, Text{}, {8, 12, 9}},
+    {row::res_320, {"txt_video_full", 1}, Text{}, {8, 12, 10}},
+    {row::res_352, {"txt_video_full", 2}, Text{}, {8, 12, 11}},
+    {row::win_res_256, {"txt_video_full", 3}, Text{}, {13, 14, 15}},
+    {row::win_res_320, {"txt_video_full", 4}, Text{}, {13, 14, 16}},
+    {row::win_res_352, {"txt_video_full", 5}, Text{}, {13, 14, 17}},
+    {row::res_lock, {"ch_global", 4}, kSwitch, {18, 19}},
+    {row::tv_mode, {"ch_global", 5}, kSwitch, {23}},
+    {row::wide, {"ch_global", 6}, kSwitch, {24}},
+    {row::tv_interpolation, {"ch_global", 7}, kSwitch, {25, 26}},
+    {row::scanlines, {"com_video_tvscal"}, kScanlines, {27}},
+    {row::gamma, {"com_video_tvgamm"}, Text{}, {28}},
+    {row::brightness, {"com_video_tvbri"}, Text{}, {29}},
 };
 
 void build_first_page(Form& form) {
@@ -162,6 +163,7 @@ PanelEntry video_panel() {
       .build = build_video_controls,
       .flips = kFlips,
       .drive_links = {},
+      .browse_links = {},
   };
 }
 

@@ -187,6 +187,60 @@ std::optional<std::size_t> drive_of_folder(const std::vector<DriveEntry>& drives
   return best;
 }
 
+std::optional<std::string> to_emulator_path(const std::vector<DriveEntry>& drives,
+                                            const std::string& native_path) {
+#ifdef _WIN32
+  (void)drives;
+  return native_path;
+#else
+  const std::optional<std::size_t> drive = drive_of_folder(drives, native_path);
+  if (!drive) return std::nullopt;
+  const fs::path relative =
+      comparable(native_path).lexically_relative(comparable(drives[*drive].target));
+  std::string path(1, static_cast<char>(drives[*drive].letter - 'a' + 'A'));
+  path += ":\\";
+  for (const fs::path& part : relative) {
+    if (part.empty() || part == ".") continue;
+    if (path.back() != '\\') path += '\\';
+    path += part.string();
+  }
+  return path;
+#endif
+}
+
+namespace {
+
+bool is_drive_path(const std::string& path) {
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
+}
+
+}  // namespace
+
+std::optional<std::string> from_emulator_path(const std::vector<DriveEntry>& drives,
+                                              const std::string& emulator_path,
+                                              const std::string& program_folder) {
+#ifdef _WIN32
+  (void)drives;
+  if (is_drive_path(emulator_path) || emulator_path.starts_with("\\\\")) return emulator_path;
+  return (fs::path(program_folder) / emulator_path).string();
+#else
+  std::string rest = emulator_path;
+  std::replace(rest.begin(), rest.end(), '\\', '/');
+  if (!is_drive_path(rest)) return (fs::path(program_folder) / rest).lexically_normal().string();
+  const char letter = lower_ascii(rest[0]);
+  for (const DriveEntry& drive : drives) {
+    if (drive.letter != letter) continue;
+    fs::path native(drive.target);
+    for (const fs::path& part : fs::path(rest.substr(2))) {
+      if (part != "/") native /= part;
+    }
+    return native.lexically_normal().string();
+  }
+  return std::nullopt;
+#endif
+}
+
 std::string no_drives_reason() {
 #ifdef _WIN32
   return "No drive letters found";

@@ -28,6 +28,21 @@ std::vector<DriveEntry> list_drives(const std::string& program_folder, const cha
 std::optional<std::size_t> drive_of_folder(const std::vector<DriveEntry>& drives,
                                            const std::string& folder);
 
+// A path the user chose, as the emulator reads it. On Windows that is the path as it stands.
+// Elsewhere the emulator runs under Wine and knows its files by drive letter, so the path becomes
+// one on the drive that holds it (the deepest, as in drive_of_folder): "/p/drive_c/Games/a.pce"
+// with c: leading to "/p/drive_c" is "C:\Games\a.pce". nullopt when no drive holds the path.
+std::optional<std::string> to_emulator_path(const std::vector<DriveEntry>& drives,
+                                            const std::string& native_path);
+
+// The way back, for opening a chooser where a path box points: a drive path of one of `drives`
+// as the folder it leads to, and a path without a drive as one below `program_folder`, where the
+// emulator looks for it. nullopt for a drive that is not there. On Windows the path as it stands,
+// and a relative one below `program_folder` too.
+std::optional<std::string> from_emulator_path(const std::vector<DriveEntry>& drives,
+                                              const std::string& emulator_path,
+                                              const std::string& program_folder);
+
 // Why the list is empty, for the tooltip of a disabled drive list.
 std::string no_drives_reason();
 

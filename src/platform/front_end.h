@@ -10,8 +10,29 @@
 //       DriveList     a drop-down list           Label         static text that reports clicks
 //       PictureBox    a plain container          Image         artwork that reports clicks
 //       Line          a horizontal rule          Timer         a timer on the UI thread
+//       Button        a small push button        WarningSign   a small picture (Control::picture)
+//                     with its caption, clicks                 with a tooltip, no clicks
 //     Placed by place() below; fonts from Control::font, falling back to fonts whose captions
 //     still fit the layout; tooltips from Control::tooltip; the hand pointer where asked.
+//  1a. For screen readers and the keyboard, all from the model, nothing decided here:
+//       - accessible name from Control::accessible_name where it is set (else the toolkit's own,
+//         the caption), description from Control::description; an editable combo's edit field
+//         gets both too. Labels in Control::labelled_by are related to the control (Qt: buddy;
+//         Windows: the static text just before it in the Tab order names it).
+//       - Control::role where it is not Native: PushButton, Link or Grouping, with a "press"
+//         action that does what a click does.
+//       - Control::activatable images and labels take the focus (by Tab and by the click), draw
+//         a focus rectangle while they have it, and Enter or Space clicks them. Every control
+//         that takes the focus shows it.
+//       - Tab order: focus_order() (shell/form_layout.h), skipping what is not on screen; at
+//         start the focus is on its first control on screen. After a keyboard or mouse click of
+//         a focused image or label the focus goes to focus_after_activation().
+//       - A control is drawn only while Form::on_screen() holds: one that a sub-page covers is
+//         hidden as well, so that neither Tab nor a screen reader reaches it.
+//       - Context menu (right click, the menu key, Shift+F10) of a control that
+//         has_context_menu(): the entries of context_menu(), asked for when it opens, in that
+//         order; an edit field's own entries (undo, cut, copy, paste ...) below them, after a
+//         separator. Choosing one calls its choose(), through the dispatcher.
 //  2. Forward: every user action becomes exactly one call on the control, and nothing else:
 //       check box clicked -> set_value(0/1)      radio chosen -> set_option_value(true)
 //       text edited       -> set_text(bytes)     drive picked -> pick_drive(text)
@@ -20,12 +41,15 @@
 //       window closed (by anyone)               -> the unload callback (MainWindow::Form_Unload)
 //     Each runs through a dispatcher that ignores events while syncing or after the program has
 //     ended, and reports an exception with handler_failure_text() and ends the program.
-//  3. Sync: after each forwarded event, bring every widget in line with the model (visible,
+//  3. Sync: after each forwarded event, bring every widget in line with the model (on screen,
 //     value, option value, caption, text, list, drive, tooltip, timer enabled and interval),
 //     with the widget's own notifications blocked and without touching a property that already
 //     matches, so a text cursor does not jump.
 //  4. Convert text at the edge only: the model holds Windows-1252 bytes; the widgets speak the
 //     toolkit's Unicode. Characters Windows-1252 cannot hold are refused in edit fields.
+//  5. The window system (platform/window_system.h) adds, for the browse buttons, the system's
+//     file and folder choosers (opened at the path given, modal to the window) and the same
+//     text conversion for the logic (to_model_text refuses what Windows-1252 cannot hold).
 
 #include <exception>
 #include <string>

@@ -1,10 +1,18 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvane {
 
 enum class MessageKind { Error, Warning };
+
+// One entry of a file chooser's type list: the name "PC-Engine images" and its patterns, "*.pce".
+struct FileFilter {
+  std::string name;
+  std::vector<std::string> patterns;
+};
 
 // What the window logic needs of the window system. The Qt front end implements it; tests use a
 // recording fake. Every call happens on the user-interface thread.
@@ -37,6 +45,20 @@ class WindowSystem {
   // and what Escape or closing the box does. True only when the user chose `proceed`.
   virtual bool ask(const std::string& title, const std::string& text, const std::string& proceed,
                    const std::string& go_back) = 0;
+
+  // The system's modal chooser of one existing file, opened at `start` (a file, which it
+  // selects, or a folder), offering `filters` in that order. The chosen file's full path, or
+  // nullopt when the user cancelled. Texts and paths are UTF-8.
+  virtual std::optional<std::string> choose_file(const std::string& title, const std::string& start,
+                                                 const std::vector<FileFilter>& filters) = 0;
+  // The same for one existing folder.
+  virtual std::optional<std::string> choose_folder(const std::string& title,
+                                                   const std::string& start) = 0;
+  // The model's texts are Windows-1252 bytes, the system's UTF-8; the front end converts, so
+  // that conversion stays at the edge. nullopt for a text with a character that Windows-1252
+  // has no byte for.
+  virtual std::optional<std::string> to_model_text(const std::string& utf8) = 0;
+  virtual std::string from_model_text(const std::string& bytes) = 0;
 };
 
 }  // namespace quorvane

@@ -1,5 +1,6 @@
 #include "shell/controls.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -34,6 +35,17 @@ void Control::set_option_value(bool value) {
   }
 }
 
+void Control::set_text(std::string text) {
+  if (text == text_) return;
+  text_ = std::move(text);
+  if (on_change_) on_change_(*this);
+}
+
+std::vector<MenuEntry> Control::context_menu() const {
+  if (!on_context_menu_) return {};
+  return on_context_menu_();
+}
+
 void Control::pick_drive(std::string drive) {
   if (drive == drive_) return;
   drive_ = std::move(drive);
@@ -61,6 +73,31 @@ Control& Form::add(Kind kind, std::string name, Control& parent, Twips rect, int
   Control& added = *controls_.back();
   parent.children_.push_back(&added);
   return added;
+}
+
+namespace {
+
+bool contains(const Twips& outer, const Twips& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top &&
+         inner.left + inner.width <= outer.left + outer.width &&
+         inner.top + inner.height <= outer.top + outer.height;
+}
+
+}  // namespace
+
+bool Form::covered(const Control& control) const {
+  for (const Control* c = &control; c->parent_ != nullptr; c = c->parent_) {
+    const auto& siblings = c->parent_->children_;
+    auto it = std::find(siblings.begin(), siblings.end(), c);
+    if (it == siblings.end()) continue;
+    for (++it; it != siblings.end(); ++it) {
+      const Control& above = **it;
+      if (above.kind_ == Kind::PictureBox && above.visible_ && contains(above.rect_, c->rect_)) {
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 void Form::bring_to_front(Control& control) {

@@ -21,6 +21,17 @@ enum class Kind {
   Image,
   Line,
   Timer,
+  Button,       // a small push button with a caption (the "..." beside a path box)
+  WarningSign,  // a small sign beside a control, shown while its value needs a second look
+};
+
+// What a screen reader is told a control is, where the kind alone would tell it wrong: an image
+// that works as a button, a caption that flips a page, a box that groups option buttons.
+enum class Role {
+  Native,  // what the kind's own widget is
+  PushButton,
+  Link,
+  Grouping,
 };
 
 // Position and size in twips (15 twips make one pixel at 96 dpi), relative to the container.
@@ -45,6 +56,14 @@ inline constexpr Rgb kPanelBackground = 0xEFECDC;
 
 class Control;
 using Handler = std::function<void(Control&)>;
+
+// One entry of a control's context menu: its caption (Windows-1252, as every model text) and
+// what choosing it does.
+struct MenuEntry {
+  std::string caption;
+  std::function<void()> choose;
+};
+using MenuProvider = std::function<std::vector<MenuEntry>()>;
 // buttons: 1 left, 2 right, 4 middle, added together.
 using MouseHandler = std::function<void(Control&, int buttons)>;
 
@@ -52,13 +71,15 @@ using MouseHandler = std::function<void(Control&, int buttons)>;
 // the logic can treat the tree uniformly; each kind uses its own subset:
 //   check box      value() 0/1 (assigning a different value raises click), caption
 //   option button  option_value() (choosing one clears its siblings in the same container), caption
-//   combo box      text(), list() (suggested items)
-//   text box       text()
+//   combo box      text() (a different text raises change), list() (suggested items)
+//   text box       text() (a different text raises change)
 //   drive list     drive() (the chosen drive's text, beginning with its letter); change on a pick
 //   label          caption (fixed), click
 //   picture box    a container; hiding it hides everything inside it
 //   image          picture (resource name), click
 //   timer          enabled(), interval_ms
+//   button         caption, click
+//   warning sign   tooltip (what is wrong); visible() while there is something to warn of
 class Control {
  public:
   Control(Kind kind, std::string name, int index, Control* parent, Twips rect);
@@ -95,9 +116,10 @@ class Control {
   const std::string& caption() const { return caption_; }
   void set_caption(std::string caption) { caption_ = std::move(caption); }
 
-  // Text of a combo box or text box, as Windows-1252 bytes.
+  // Text of a combo box or text box, as Windows-1252 bytes. A text that differs from the current
+  // one raises change, whoever sets it.
   const std::string& text() const { return text_; }
-  void set_text(std::string text) { text_ = std::move(text); }
+  void set_text(std::string text);
 
   // Suggested items of a combo box.
   const std::vector<std::string>& list() const { return list_; }
@@ -129,6 +151,11 @@ class Control {
   // Whether anything listens to mouse moves: a front end forwards them only then.
   bool has_mouse_move() const { return static_cast<bool>(on_mouse_move_); }
 
+  // The entries a context menu of the control begins with, asked for each time the menu opens.
+  void on_context_menu(MenuProvider provider) { on_context_menu_ = std::move(provider); }
+  bool has_context_menu() const { return static_cast<bool>(on_context_menu_); }
+  std::vector<MenuEntry> context_menu() const;
+
   // Presentation, fixed when the window is built.
   std::string tooltip;
   std::string picture;  // resource name of an image's or picture box's artwork
@@ -137,6 +164,16 @@ class Control {
   FontSpec font;
   Align align = Align::Left;
   Rgb background = kPanelBackground;
+  // For screen readers: the name (empty: the toolkit's own, the caption) and the longer
+  // description, both Windows-1252 like every text here; and what the control is to them.
+  std::string accessible_name;
+  std::string description;
+  Role role = Role::Native;
+  // The labels that name the control, which a screen reader may also be pointed to.
+  std::vector<const Control*> labelled_by;
+  // An image or label the user works from the keyboard as well: it takes the focus, shows it,
+  // and Enter or Space clicks it.
+  bool activatable = false;
 
  private:
   friend class Form;
@@ -159,6 +196,7 @@ class Control {
   Handler on_click_;
   Handler on_change_;
   MouseHandler on_mouse_move_;
+  MenuProvider on_context_menu_;
 };
 
 // The window's whole control tree. Owns every control; the root is the window itself, a
@@ -184,6 +222,14 @@ class Form {
   // A container's children are drawn in order, later ones over earlier ones; this moves a control
   // to the top of its container.
   void bring_to_front(Control& control);
+
+  // Whether a picture box drawn above `control` (a later sibling of it or of a container it is
+  // in, such as a sub-page over its page) hides it whole. Picture boxes are opaque, so such a
+  // control cannot be seen, clicked or reached while it is so.
+  bool covered(const Control& control) const;
+  // On screen: shown, and not covered. Only such a control is offered to the user, by mouse,
+  // keyboard or screen reader.
+  bool on_screen(const Control& control) const { return control.shown() && !covered(control); }
 
   // Every control in creation order (containers before their contents), the root first.
   const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }

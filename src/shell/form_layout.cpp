@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "panels/help.h"
 #include "panels/registry.h"
 
 namespace quorvane {
@@ -11,6 +12,13 @@ namespace {
 
 // "Save & Quit" stands in the row of navigation images, near "About", but shows no panel.
 constexpr NavImage kSaveImage{"imgsave", 5040, "Save & Quit", "nav_save"};
+
+// An image that works as a push button, named by its tooltip.
+void make_button_image(Control& image) {
+  image.activatable = true;
+  image.role = Role::PushButton;
+  image.accessible_name = image.tooltip;
+}
 
 Control& add_page(Form& form, std::string_view name, Control& parent, Twips rect) {
   Control& page = form.add(Kind::PictureBox, std::string(name), parent, rect);
@@ -33,6 +41,7 @@ void build_form1(Form& form) {
   close.picture = "close";
   close.hand_pointer = true;
   close.tooltip = "Close without saving";
+  make_button_image(close);
 
   Control& body = form.add(Kind::PictureBox, "pictabla1", window, Twips{0, 300, 6195, 4680});
   body.border = true;
@@ -47,6 +56,7 @@ void build_form1(Form& form) {
     image.tooltip = nav.tooltip;
     image.picture = nav.picture;
     image.hand_pointer = true;
+    make_button_image(image);
   }
   form.at(kSaveImage.name).set_visible(false);
 
@@ -66,11 +76,106 @@ void build_form1(Form& form) {
   timer.set_interval_ms(100);
   timer.set_enabled(false);
 
+  for (const PanelEntry& panel : panel_registry()) panel.build(form);
+  annotate_settings(form);
+  // A sub-page covers its panel's first page, so it must sit above everything added to the page,
+  // the warning signs included.
   for (const PanelEntry& panel : panel_registry()) {
-    panel.build(form);
-    // A sub-page covers its panel's first page, so it must sit above the controls just added.
     if (!panel.sub_page.empty()) form.bring_to_front(form.at(panel.sub_page));
   }
+}
+
+bool takes_focus(const Control& control) {
+  switch (control.kind()) {
+    case Kind::CheckBox:
+    case Kind::OptionButton:
+    case Kind::ComboBox:
+    case Kind::TextBox:
+    case Kind::DriveList:
+    case Kind::Button:
+      return true;
+    case Kind::Image:
+    case Kind::Label:
+      return control.activatable;
+    case Kind::PictureBox:
+    case Kind::Line:
+    case Kind::Timer:
+    case Kind::WarningSign:
+      return false;
+  }
+  return false;
+}
+
+namespace {
+
+bool is_sub_page(const Control& control) {
+  for (const PanelEntry& panel : panel_registry()) {
+    if (!panel.sub_page.empty() && control.name() == panel.sub_page) return true;
+  }
+  return false;
+}
+
+// A page's reachable controls in reading order, its page-flip labels last, then its sub-page's.
+void add_to_focus_order(const Control& page, std::vector<const Control*>& order) {
+  std::vector<const Control*> flips;
+  std::vector<const Control*> sub_pages;
+  auto walk = [&](const Control& container, auto& self) -> void {
+    for (const Control* child : container.children()) {
+      if (child->kind() == Kind::PictureBox) {
+        if (is_sub_page(*child)) {
+          sub_pages.push_back(child);
+        } else {
+          self(*child, self);  // an option group
+        }
+      } else if (takes_focus(*child)) {
+        (child->kind() == Kind::Label ? flips : order).push_back(child);
+      }
+    }
+  };
+  walk(page, walk);
+  order.insert(order.end(), flips.begin(), flips.end());
+  for (const Control* sub_page : sub_pages) add_to_focus_order(*sub_page, order);
+}
+
+}  // namespace
+
+std::vector<const Control*> focus_order(const Form& form) {
+  std::vector<const Control*> order;
+  const Control* body = form.find("pictabla1");
+  if (body == nullptr) {
+    // Not Form1 (a test's own small form): the controls in the order they were made.
+    for (const auto& c : form.controls()) {
+      if (takes_focus(*c)) order.push_back(c.get());
+    }
+    return order;
+  }
+  std::vector<const Control*> nav;
+  for (const Control* child : body->children()) {
+    if (child->kind() == Kind::Image && takes_focus(*child)) nav.push_back(child);
+  }
+  std::stable_sort(nav.begin(), nav.end(), [](const Control* a, const Control* b) {
+    return a->rect().left < b->rect().left;
+  });
+  order = nav;
+  if (const Control* close = form.find("imgcerrar")) order.push_back(close);
+  for (const PanelEntry& panel : panel_registry()) {
+    if (const Control* page = form.find(panel.page)) add_to_focus_order(*page, order);
+  }
+  return order;
+}
+
+const Control* focus_after_activation(const Form& form, const Control& control) {
+  if (form.on_screen(control)) return &control;
+  const std::vector<const Control*> order = focus_order(form);
+  if (control.kind() == Kind::Label) {
+    for (const Control* c : order) {
+      if (c->kind() == Kind::Label && form.on_screen(*c)) return c;
+    }
+  }
+  for (const Control* c : order) {
+    if (form.on_screen(*c)) return c;
+  }
+  return nullptr;
 }
 
 }  // namespace quorvane

@@ -1,14 +1,22 @@
 #include "shell/main_window.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
+#include "panels/bindings.h"
+#include "panels/help.h"
 #include "panels/layout.h"
 #include "panels/registry.h"
+#include "platform/drives.h"
 #include "platform/front_end.h"
+#include "settings/setting_notes.h"
 #include "settings/text_encoding.h"
+#include "shell/drive_lists.h"
 #include "shell/form_layout.h"
 
 namespace quorvane {
+namespace fs = std::filesystem;
 namespace {
 
 // fade_level percent of full opacity as an alpha of 0..255, rounding halves to the even
@@ -53,7 +61,7 @@ std::string no_program_folder_text() {
 }
 
 MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
-    : ws_(window_system), config_(std::move(program_folder)) {
+    : ws_(window_system), program_folder_(program_folder), config_(std::move(program_folder)) {
   build_form1(form_);
   wire_handlers();
   // Started through a link, or from a second copy, the editor may work on another folder than
@@ -91,9 +99,37 @@ void MainWindow::wire_handlers() {
     }
   }
 
-  form_.at("img_intro_a").on_click([this](Control&) { open_link(links::kEmulatorSite); });
-  form_.at("img_intro_b").on_click([this](Control&) { open_link(links::kDeveloperSite); });
-  form_.at("img_intro_c").on_click([this](Control&) { open_link(links::kCommunitySite); });
+  wire_link("img_intro_a", links::kEmulatorSite);
+  wire_link("img_intro_b", links::kDeveloperSite);
+  wire_link("img_intro_c", links::kCommunitySite);
+  wire_settings();
+}
+
+void MainWindow::wire_link(const char* image, const char* url) {
+  Control& c = form_.at(image);
+  c.on_click([this, url](Control&) { open_link(url); });
+  c.activatable = true;
+  c.role = Role::Link;
+  c.tooltip = url;
+  c.accessible_name = url;
+}
+
+void MainWindow::wire_settings() {
+  for (const Binding& binding : all_bindings()) {
+    for (Control* c : bound_controls(form_, binding)) {
+      c->on_context_menu([this, &binding] { return setting_menu(binding); });
+    }
+    if (setting_note(binding.row).range) {
+      form_.at(binding.control.name, binding.control.index).on_change([this, &binding](Control&) {
+        check_range(binding);
+      });
+    }
+  }
+  for (const PanelEntry& panel : panel_registry()) {
+    for (const BrowseLink& link : panel.browse_links) {
+      form_.at(browse_button_name(link)).on_click([this, &link](Control&) { browse(link); });
+    }
+  }
 }
 
 void MainWindow::open_link(const std::string& url) {
@@ -106,6 +142,7 @@ void MainWindow::open_link(const std::string& url) {
 
 void MainWindow::Form_Load() {
   const ReadOutcome outcome = config_.read_config(table_);
+  read_table_ = table_;
   if (outcome.backup_error) {
     ws_.show_message(MessageKind::Warning, kWindowTitle,
                      std::string("The backup copy of the settings could not be made.\n\n") +
@@ -184,6 +221,99 @@ void MainWindow::ch_global_Click(int index) {
 void MainWindow::ch_glolock_Click(int index) {
   Control& box = form_.at(layout::kLockSwitches, index);
   box.set_caption(std::string(codec::kLockSwitch.caption(box.value())));
+}
+
+namespace {
+
+// A menu entry shows a value whole only while it is short; a long path keeps its start.
+std::string menu_value(std::string shown) {
+  constexpr std::size_t kLongest = 40;
+  if (shown.empty()) return "empty";
+  if (shown.size() > kLongest) shown = shown.substr(0, kLongest - 1) + "\x85";
+  return shown;
+}
+
+std::string utf8_list(const std::vector<DriveEntry>& drives) {
+  std::string list;
+  for (const DriveEntry& d : drives) list += (list.empty() ? "" : ", ") + d.text;
+  return list;
+}
+
+// Where a chooser opens: the path itself, or the nearest folder above it that exists.
+std::string existing_start(std::string path, const std::string& fallback) {
+  std::error_code ec;
+  for (fs::path p(path); !p.empty(); p = p.parent_path()) {
+    if (fs::exists(p, ec)) return p.string();
+    if (p == p.parent_path()) break;
+  }
+  return fallback;
+}
+
+}  // namespace
+
+std::vector<MenuEntry> MainWindow::setting_menu(const Binding& binding) {
+  const std::string fallback(SettingsTable::default_value(binding.row));
+  const std::string read = read_table_.value(binding.row);
+  return {
+      {"Restore default (" + menu_value(shown_as(form_, binding, fallback)) + ")",
+       [this, &binding, fallback] { restore_setting(binding, fallback); }},
+      {"Restore the value read from VOZ.INI (" + menu_value(shown_as(form_, binding, read)) + ")",
+       [this, &binding, read] { restore_setting(binding, read); }},
+  };
+}
+
+void MainWindow::restore_setting(const Binding& binding, const std::string& value) {
+  table_.set_value(binding.row, value);
+  fill_binding_value(form_, binding, value);
+  if (setting_note(binding.row).range) check_range(binding);
+}
+
+void MainWindow::check_range(const Binding& binding) {
+  const std::optional<StatedRange>& range = setting_note(binding.row).range;
+  Control* sign = form_.find(warning_sign_name(binding));
+  if (!range || sign == nullptr) return;
+  sign->set_visible(!range->contains(value_to_store(form_, binding, table_)));
+}
+
+void MainWindow::browse(const BrowseLink& link) {
+  Control& box = form_.at(link.text_box);
+  const Binding* served = binding_of(all_bindings(), box);
+  const std::string title = ws_.from_model_text(served ? caption_of(form_, *served) : box.name());
+  const std::vector<DriveEntry> drives = visible_drives(program_folder_);
+  std::string start = program_folder_;
+  if (!box.text().empty()) {
+    if (auto native =
+            from_emulator_path(drives, ws_.from_model_text(box.text()), program_folder_)) {
+      start = existing_start(*native, program_folder_);
+    }
+  }
+  const std::optional<std::string> chosen =
+      link.kind == PathKind::File
+          ? ws_.choose_file(title, start, {{"PC-Engine images", {"*.pce"}}, {"All files", {"*"}}})
+          : ws_.choose_folder(title, start);
+  if (!chosen) return;
+
+  const std::optional<std::string> path = to_emulator_path(drives, *chosen);
+  if (!path) {
+    const std::string why =
+        drives.empty()
+            ? no_drives_reason() + "."
+            : "It lies on no drive of the Wine prefix the emulator runs in (" + utf8_list(drives) +
+                  "), so the emulator could not open it. Choose one on those drives, "
+                  "or give the prefix a drive that leads there (winecfg, Drives).";
+    ws_.show_message(MessageKind::Warning, kWindowTitle,
+                     "\"" + *chosen + "\" is not written into " + title + ".\n\n" + why);
+    return;
+  }
+  const std::optional<std::string> bytes = ws_.to_model_text(*path);
+  if (!bytes) {
+    ws_.show_message(MessageKind::Warning, kWindowTitle,
+                     "\"" + *path + "\" is not written into " + title +
+                         ".\n\nIts name has characters that VOZ.INI (Windows-1252) cannot hold, "
+                         "and the emulator could not find it by a name changed to fit.");
+    return;
+  }
+  box.set_text(*bytes);
 }
 
 void MainWindow::close_with_fade() {

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "platform/window_system.h"
 #include "settings/config_file.h"
@@ -28,6 +29,9 @@ std::string start_failure_text(const std::exception& error);
 
 // The message shown when the program's own folder, where VOZ.INI lives, cannot be found.
 std::string no_program_folder_text();
+
+struct Binding;
+struct BrowseLink;
 
 // Form1: the window's control tree, its settings, and every handler of the window. The Qt view
 // draws form() and forwards the user's actions to the controls (whose handlers land here) or,
@@ -61,6 +65,19 @@ class MainWindow {
   void ch_global_Click(int index);
   void ch_glolock_Click(int index);
 
+  // The context menu of a setting control: restore the row's default, or the value VOZ.INI held
+  // at start, each shown as the control would show it.
+  std::vector<MenuEntry> setting_menu(const Binding& binding);
+  // Sets the binding's control as the start-up fill would from `value`. The row takes the value
+  // too, so that a code the control cannot show (a frame delay of 16667) is restored as well.
+  void restore_setting(const Binding& binding, const std::string& value);
+  // Shows the binding's warning sign while what its control would store lies outside the range
+  // its comment states.
+  void check_range(const Binding& binding);
+  // The browse button of a path box: the system's chooser, opened where the box points; the
+  // chosen path goes into the box as the emulator reads it.
+  void browse(const BrowseLink& link);
+
   void close_with_fade();
   void Tm1_Timer();
   // buttons: 1 left, 2 right, 4 middle, added together.
@@ -70,12 +87,18 @@ class MainWindow {
   void wire_handlers();
   // Opens an intro link; without a browser, tells the user the address instead.
   void open_link(const std::string& url);
+  void wire_settings();
+  // An intro image that opens `url`.
+  void wire_link(const char* image, const char* url);
   // Back to the normal, opaque window with the timer off.
   void stop_fade();
 
   WindowSystem& ws_;
   Form form_;
   SettingsTable table_;
+  // The values as VOZ.INI held them at start, for "Restore the value read from VOZ.INI".
+  SettingsTable read_table_;
+  std::string program_folder_;
   ConfigFile config_;
   int cur_panel_ = 0;
   int fade_level_ = 0;

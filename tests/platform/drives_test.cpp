@@ -164,6 +164,35 @@ TEST(DriveOfFolder, PicksTheDeepestDriveThatHoldsTheFolder) {
   EXPECT_FALSE(drive_of_folder(only_c, (prefix / "drive_c2").string()).has_value());
 }
 
+TEST(EmulatorPath, AChosenPathBecomesOneOnTheDeepestDriveThatHoldsIt) {
+  Scratch s;
+  const fs::path cdrom = s.path("media/cd");
+  fs::create_directories(cdrom / "Games");
+  const fs::path prefix = s.prefix("p", {{"c:", "../drive_c"}, {"d:", cdrom.string()}});
+  fs::create_directories(prefix / "drive_c" / "Cards");
+  const auto drives = list_drives((prefix / "drive_c").string(), nullptr, "");
+  ASSERT_EQ(letters(drives), (std::vector<char>{'c', 'd'}));
+
+  EXPECT_EQ(to_emulator_path(drives, (prefix / "drive_c/Cards/syscard3.pce").string()),
+            "C:\\Cards\\syscard3.pce");
+  EXPECT_EQ(to_emulator_path(drives, (prefix / "drive_c").string()), "C:\\");
+  // Through the link itself as well as through the folder it leads to.
+  EXPECT_EQ(to_emulator_path(drives, (prefix / "dosdevices/d:/Games").string()), "D:\\Games");
+  EXPECT_EQ(to_emulator_path(drives, (cdrom / "Games").string()), "D:\\Games");
+  EXPECT_FALSE(to_emulator_path(drives, s.path("elsewhere/a.pce").string()));
+  EXPECT_FALSE(to_emulator_path({}, (prefix / "drive_c").string()));
+
+  // And back, for where a chooser opens.
+  const std::string program = (prefix / "drive_c" / "Quorvane").string();
+  EXPECT_EQ(from_emulator_path(drives, "C:\\Cards\\syscard3.pce", program),
+            (prefix / "drive_c/Cards/syscard3.pce").string());
+  EXPECT_EQ(from_emulator_path(drives, "d:\\Games", program), (cdrom / "Games").string());
+  EXPECT_EQ(from_emulator_path(drives, "C:\\", program), (prefix / "drive_c").string());
+  EXPECT_EQ(from_emulator_path(drives, "bios\\card.pce", program), program + "/bios/card.pce")
+      << "the emulator reads a path without a drive from its own folder";
+  EXPECT_FALSE(from_emulator_path(drives, "Q:\\x", program)) << "no drive Q:";
+}
+
 #endif
 
 }  // namespace

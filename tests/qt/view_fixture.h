@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,19 @@ class RecordingWindowSystem : public QtWindowSystem {
            const std::string&) override {
     questions.push_back(text);
     return answer;
+  }
+  // Choosers answer `chosen` at once (nullopt: cancelled) and record their titles; a test never
+  // waits on a real dialog.
+  std::vector<std::string> chooser_titles;
+  std::optional<std::string> chosen;
+  std::optional<std::string> choose_file(const std::string& title, const std::string&,
+                                         const std::vector<FileFilter>&) override {
+    chooser_titles.push_back("file: " + title);
+    return chosen;
+  }
+  std::optional<std::string> choose_folder(const std::string& title, const std::string&) override {
+    chooser_titles.push_back("folder: " + title);
+    return chosen;
   }
 };
 

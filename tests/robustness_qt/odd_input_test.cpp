@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,14 @@ class RecordingWindowSystem : public QtWindowSystem {
            const std::string&) override {
     questions.push_back(text);
     return answer;
+  }
+  // No real dialog may wait for a user here: every chooser is cancelled.
+  std::optional<std::string> choose_file(const std::string&, const std::string&,
+                                         const std::vector<FileFilter>&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> choose_folder(const std::string&, const std::string&) override {
+    return std::nullopt;
   }
 };
 

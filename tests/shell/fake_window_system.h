@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,32 @@ class FakeWindowSystem : public WindowSystem {
     questions.push_back(text);
     return answer;
   }
+
+  // A chooser that records where it was opened and answers `chosen` (nullopt: cancelled).
+  struct Choice {
+    bool folder = false;
+    std::string title;
+    std::string start;
+  };
+  std::vector<Choice> choices;
+  std::optional<std::string> chosen;
+  std::optional<std::string> choose_file(const std::string& title, const std::string& start,
+                                         const std::vector<FileFilter>&) override {
+    choices.push_back({false, title, start});
+    return chosen;
+  }
+  std::optional<std::string> choose_folder(const std::string& title,
+                                           const std::string& start) override {
+    choices.push_back({true, title, start});
+    return chosen;
+  }
+  // Texts pass as they are, except that a byte of 0xFF stands for a character Windows-1252 has
+  // no byte for.
+  std::optional<std::string> to_model_text(const std::string& utf8) override {
+    if (utf8.find('\xFF') != std::string::npos) return std::nullopt;
+    return utf8;
+  }
+  std::string from_model_text(const std::string& bytes) override { return bytes; }
 };
 
 }  // namespace quorvane::testing

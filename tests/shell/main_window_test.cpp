@@ -25,11 +25,7 @@ constexpr const char* kNeedsARefusingFolder =
     "and Wine does not enforce Windows access rules";
 #endif
 
-std::string with_line(std::string file, const std::string& from, const std::string& to) {
-  const auto at = file.find("\r\n" + from + "\r\n");
-  if (at == std::string::npos) throw std::runtime_error("no line " + from);
-  return file.replace(at + 2, from.size(), to);
-}
+using testing::with_line;
 
 class MainWindowTest : public ::testing::Test {
  protected:

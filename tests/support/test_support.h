@@ -23,6 +23,7 @@
 #include <functional>
 #include <iterator>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -57,6 +58,13 @@ inline void write_bytes(const fs::path& path, std::string_view bytes) {
 inline const std::string& default_file() {
   static const std::string bytes = read_bytes(QUORVANE_TEST_DATA "/VOZ.default.INI");
   return bytes;
+}
+
+// The settings file `file` with its line `from` replaced by `to`; the line must be there.
+inline std::string with_line(std::string file, const std::string& from, const std::string& to) {
+  const auto at = file.find("\r\n" + from + "\r\n");
+  if (at == std::string::npos) throw std::runtime_error("no line " + from);
+  return file.replace(at + 2, from.size(), to);
 }
 
 inline void set_mode(const fs::path& path, fs::perms mode) {

@@ -5,21 +5,25 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/front_end.h"
+#include "platform/qt/accessibility.h"
 #include "platform/qt/cp1252.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_window_system.h"
@@ -50,7 +54,7 @@ QRect qt_rect(const Twips& r, const Placement& in) {
 }
 
 // The widget drawing one control, with the typed pointer its kind needs.
-struct Binding {
+struct Drawn {
   Control* control = nullptr;
   QWidget* widget = nullptr;
   QCheckBox* check = nullptr;
@@ -67,6 +71,32 @@ struct Binding {
   Placement inner;
 };
 
+// The largest font up to `font` with which the button's caption fits `width`. The style knows best
+// what the indicator, its spacing and the caption take together.
+void fit_to_hint(QAbstractButton* button, const QFont& font, int width) {
+  button->setFont(fonts::fit(
+      font,
+      [button](const QFont& f) {
+        button->setFont(f);
+        return button->sizeHint().width();
+      },
+      width));
+}
+
+std::optional<QAccessible::Role> qt_role(Role role) {
+  switch (role) {
+    case Role::Native:
+      return std::nullopt;
+    case Role::PushButton:
+      return QAccessible::PushButton;
+    case Role::Link:
+      return QAccessible::Link;
+    case Role::Grouping:
+      return QAccessible::Grouping;
+  }
+  return std::nullopt;
+}
+
 QString describe(const Control& control, const char* event) {
   return QString::fromStdString(front_end::describe(control, event));
 }
@@ -80,21 +110,28 @@ struct QtView::Impl {
   QtWindowSystem& ws;
   ViewEvents events;
   std::unique_ptr<widgets::FormWindow> window;
-  std::vector<Binding> bindings;
+  std::vector<Drawn> bindings;
   std::unordered_map<const Control*, std::size_t> by_control;
   bool syncing = false;
   bool failed = false;
+  // How many widgets there were when the Tab order was last set.
+  std::size_t ordered = 0;
 
   void build();
   void build_children(Control& container, QWidget* parent, const Placement& placement);
   void build_contents(std::size_t container);
   bool realize(const Control& control);
-  Binding make(Control& control, QWidget* parent, const QRect& rect);
-  void make_label(Binding& b, QWidget* parent, const QRect& rect);
-  void make_button(Binding& b, QAbstractButton* button, const QRect& rect);
-  void make_text(Binding& b, QLineEdit* edit);
-  void fit_caption(Binding& b);
-  void fit_items(Binding& b);
+  Drawn make(Control& control, QWidget* parent, const QRect& rect);
+  void make_label(Drawn& b, QWidget* parent, const QRect& rect);
+  void make_button(Drawn& b, QAbstractButton* button, const QRect& rect);
+  void make_text(Drawn& b, QLineEdit* edit);
+  void fit_caption(Drawn& b);
+  void fit_items(Drawn& b);
+  void offer_menu(Control& c, QWidget* w, QLineEdit* edit);
+  void show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoint& pos);
+  // An image or label clicked, by the mouse or from the keyboard.
+  void activate(Control& c, QWidget* w);
+  void apply_tab_order();
 
   template <class F>
   void dispatch(const QString& what, F&& f);
@@ -103,17 +140,17 @@ struct QtView::Impl {
 
   void sync();
   // One per control kind: each brings its widget in line with the model.
-  void sync_one(Binding& b);
-  void sync_timer(Binding& b);
-  void sync_check_box(Binding& b);
-  void sync_option_button(Binding& b);
-  void sync_label(Binding& b);
-  void sync_combo_box(Binding& b);
-  void sync_drive_list(Binding& b);
-  void sync_text(Binding& b, QLineEdit* edit);
-  void sync_caption(Binding& b, QAbstractButton* button);
+  void sync_one(Drawn& b);
+  void sync_timer(Drawn& b);
+  void sync_check_box(Drawn& b);
+  void sync_option_button(Drawn& b);
+  void sync_label(Drawn& b);
+  void sync_combo_box(Drawn& b);
+  void sync_drive_list(Drawn& b);
+  void sync_text(Drawn& b, QLineEdit* edit);
+  void sync_caption(Drawn& b, QAbstractButton* button);
   // True when the combo's items changed.
-  bool sync_items(Binding& b);
+  bool sync_items(Drawn& b);
 };
 
 void QtView::Impl::build() {
@@ -133,7 +170,7 @@ void QtView::Impl::build() {
   });
   ws.attach(window.get());
 
-  Binding root_binding;
+  Drawn root_binding;
   root_binding.control = &root;
   root_binding.widget = window.get();
   by_control.emplace(&root, bindings.size());
@@ -146,7 +183,7 @@ void QtView::Impl::build_children(Control& container, QWidget* parent, const Pla
   // the model draws them.
   for (Control* child : container.children()) {
     const QRect rect = qt_rect(child->rect(), placement);
-    Binding b = make(*child, parent, rect);
+    Drawn b = make(*child, parent, rect);
     const std::size_t at = bindings.size();
     if (child->kind() == Kind::PictureBox && b.widget != nullptr) {
       b.inner = front_end::inside(*child, placement);
@@ -161,7 +198,7 @@ void QtView::Impl::build_children(Control& container, QWidget* parent, const Pla
 }
 
 void QtView::Impl::build_contents(std::size_t container) {
-  Binding& b = bindings[container];
+  Drawn& b = bindings[container];
   if (!b.contents_pending) return;
   b.contents_pending = false;
   QWidget* client = static_cast<widgets::PictureBoxWidget*>(b.widget)->client();
@@ -177,8 +214,8 @@ bool QtView::Impl::realize(const Control& control) {
   return by_control.count(&control) != 0;
 }
 
-Binding QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
-  Binding b;
+Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
+  Drawn b;
   b.control = &c;
   b.font = fonts::font_for(c.font);
   b.width = rect.width();
@@ -197,9 +234,32 @@ Binding QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       box->setGeometry(rect);
       break;
     }
+    case Kind::Button: {
+      // A tool button: a push button to a screen reader, but as small as its caption allows.
+      auto* button = new QToolButton(parent);
+      button->setGeometry(rect);
+      button->setFont(b.font);
+      button->setText(cp1252::decode(c.caption()));
+      button->setFocusPolicy(Qt::StrongFocus);
+      fit_to_hint(button, b.font, b.width);
+      QObject::connect(button, &QToolButton::clicked, button,
+                       [this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
+      b.widget = button;
+      break;
+    }
+    case Kind::WarningSign: {
+      // A picture label: a graphic to a screen reader, read by its name.
+      auto* sign = new QLabel(parent);
+      sign->setGeometry(rect);
+      sign->setPixmap(widgets::render_art(QString::fromStdString(c.picture), rect.size(),
+                                          parent->devicePixelRatioF()));
+      b.widget = sign;
+      break;
+    }
     case Kind::Image: {
       auto* image = new widgets::ImageWidget(parent, QString::fromStdString(c.picture));
-      image->on_click([this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
+      image->set_activatable(c.activatable);
+      image->on_click([this, &c, image] { activate(c, image); });
       b.widget = image;
       image->setGeometry(rect);
       break;
@@ -282,14 +342,86 @@ Binding QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
   }
 
   if (b.widget != nullptr) {
+    if (const std::optional<QAccessible::Role> role = qt_role(c.role)) {
+      accessibility::set_role(b.widget, *role);
+    }
     b.widget->setObjectName(what);
     if (!c.tooltip.empty()) b.widget->setToolTip(cp1252::decode(c.tooltip));
     if (c.hand_pointer) b.widget->setCursor(Qt::PointingHandCursor);
+    // An editable combo's field is what takes the focus, so a screen reader asks it too.
+    for (QWidget* w : {b.widget, static_cast<QWidget*>(b.combo != nullptr ? b.edit : nullptr)}) {
+      if (w == nullptr) continue;
+      if (!c.accessible_name.empty()) w->setAccessibleName(cp1252::decode(c.accessible_name));
+      if (!c.description.empty()) w->setAccessibleDescription(cp1252::decode(c.description));
+    }
+    // Screen readers on Linux name a combo box by its label, not by an accessible name.
+    for (const Control* label : c.labelled_by) {
+      auto it = by_control.find(label);
+      if (it == by_control.end() || bindings[it->second].label == nullptr) continue;
+      bindings[it->second].label->setBuddy(b.widget);
+    }
+    if (c.has_context_menu()) {
+      offer_menu(c, b.widget, b.edit);
+      if (b.edit != nullptr && b.edit != b.widget) offer_menu(c, b.edit, b.edit);
+    }
   }
   return b;
 }
 
-void QtView::Impl::make_label(Binding& b, QWidget* parent, const QRect& rect) {
+void QtView::Impl::offer_menu(Control& c, QWidget* w, QLineEdit* edit) {
+  w->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(w, &QWidget::customContextMenuRequested, w,
+                   [this, &c, w, edit](const QPoint& pos) { show_menu(c, w, edit, pos); });
+  new widgets::MenuKeys(w, [this, &c, w, edit](QPoint pos) { show_menu(c, w, edit, pos); });
+}
+
+void QtView::Impl::show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoint& pos) {
+  std::vector<MenuEntry> entries;
+  dispatch(describe(c, "Opening the menu of"), [&c, &entries] { entries = c.context_menu(); });
+  if (ws.ended() || failed) return;
+  // An edit field keeps its own entries (undo, cut, copy, paste ...) below the model's.
+  std::unique_ptr<QMenu> menu(edit != nullptr ? edit->createStandardContextMenu() : new QMenu(w));
+  QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().front();
+  for (MenuEntry& entry : entries) {
+    auto* action = new QAction(cp1252::decode(entry.caption), menu.get());
+    QObject::connect(action, &QAction::triggered, action,
+                     [this, &c, choose = std::move(entry.choose)] {
+                       dispatch(describe(c, "Restoring"), [&choose] { choose(); });
+                     });
+    menu->insertAction(first, action);
+  }
+  if (first != nullptr && !entries.empty()) menu->insertSeparator(first);
+  if (menu->actions().isEmpty()) return;
+  menu->exec(w->mapToGlobal(pos));
+}
+
+void QtView::Impl::activate(Control& c, QWidget* w) {
+  const bool had_focus = w->hasFocus();
+  dispatch(describe(c, "Clicking"), [&c] { c.click(); });
+  if (!had_focus || ws.ended() || failed) return;
+  // The focus stays where it was; a page flip now covered hands it to the flip label on show.
+  const Control* next = focus_after_activation(form, c);
+  if (next == nullptr || next == &c) return;
+  auto it = by_control.find(next);
+  if (it != by_control.end() && bindings[it->second].widget != nullptr) {
+    bindings[it->second].widget->setFocus(Qt::TabFocusReason);
+  }
+}
+
+void QtView::Impl::apply_tab_order() {
+  QWidget* previous = nullptr;
+  for (const Control* c : focus_order(form)) {
+    auto it = by_control.find(c);
+    if (it == by_control.end()) continue;  // on a page not made yet
+    QWidget* w = bindings[it->second].widget;
+    if (w == nullptr) continue;
+    if (previous != nullptr) QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
+  ordered = bindings.size();
+}
+
+void QtView::Impl::make_label(Drawn& b, QWidget* parent, const QRect& rect) {
   Control& c = *b.control;
   auto* label = new widgets::LabelWidget(parent);
   // Captions such as "<<< Back" must never be taken for markup.
@@ -298,12 +430,13 @@ void QtView::Impl::make_label(Binding& b, QWidget* parent, const QRect& rect) {
   label->setAlignment((c.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
   label->setFont(b.font);
   label->setGeometry(rect);
-  label->on_click([this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
+  label->set_activatable(c.activatable);
+  label->on_click([this, &c, label] { activate(c, label); });
   b.widget = label;
   b.label = label;
 }
 
-void QtView::Impl::make_button(Binding& b, QAbstractButton* button, const QRect& rect) {
+void QtView::Impl::make_button(Drawn& b, QAbstractButton* button, const QRect& rect) {
   button->setGeometry(rect);
   // Buttons fill with the Button colour by default; these stand on the page in its colour.
   button->setBackgroundRole(QPalette::Window);
@@ -315,7 +448,7 @@ void QtView::Impl::make_button(Binding& b, QAbstractButton* button, const QRect&
   b.widget = button;
 }
 
-void QtView::Impl::make_text(Binding& b, QLineEdit* edit) {
+void QtView::Impl::make_text(Drawn& b, QLineEdit* edit) {
   b.edit = edit;
   // Values have no length limit; Qt's default of 32767 characters would cut a long one.
   edit->setMaxLength(std::numeric_limits<int>::max());
@@ -344,7 +477,7 @@ void QtView::Impl::refused(QWidget* field, const QString& chars) {
                      kToolTipMs);
 }
 
-void QtView::Impl::fit_items(Binding& b) {
+void QtView::Impl::fit_items(Drawn& b) {
   // Values are not captions, but the classic drop-down is narrow: let its longest suggestion
   // show whole in the edit field rather than lose its end under the arrow.
   QComboBox* combo = b.combo;
@@ -367,18 +500,11 @@ void QtView::Impl::fit_items(Binding& b) {
   combo->setFont(fonts::fit_width(b.font, longest, kTextMargins, field.width()));
 }
 
-void QtView::Impl::fit_caption(Binding& b) {
+void QtView::Impl::fit_caption(Drawn& b) {
   QAbstractButton* button = b.check != nullptr ? static_cast<QAbstractButton*>(b.check)
                                                : static_cast<QAbstractButton*>(b.radio);
   if (button != nullptr) {
-    // The style knows best what the indicator, its spacing and the caption take together.
-    button->setFont(fonts::fit(
-        b.font,
-        [button](const QFont& f) {
-          button->setFont(f);
-          return button->sizeHint().width();
-        },
-        b.width));
+    fit_to_hint(button, b.font, b.width);
     return;
   }
   if (b.label == nullptr) return;
@@ -430,17 +556,21 @@ void QtView::Impl::sync() {
   for (std::size_t i = 0; i < bindings.size(); ++i) {
     if (bindings[i].contents_pending && bindings[i].control->shown()) build_contents(i);
   }
-  for (Binding& b : bindings) sync_one(b);
+  for (Drawn& b : bindings) sync_one(b);
+  if (ordered != bindings.size()) apply_tab_order();
   syncing = false;
 }
 
-void QtView::Impl::sync_one(Binding& b) {
+void QtView::Impl::sync_one(Drawn& b) {
   const Control& c = *b.control;
   if (b.timer != nullptr) return sync_timer(b);
   if (b.widget == nullptr) return;
-  if (b.widget != window.get() && b.widget->isHidden() == c.visible()) {
-    b.widget->setVisible(c.visible());
-  }
+  // A control under a sub-page is hidden as well: it cannot be seen anyway, and so neither Tab
+  // nor a screen reader finds it there.
+  const bool visible = c.visible() && !form.covered(c);
+  if (b.widget != window.get() && b.widget->isHidden() == visible) b.widget->setVisible(visible);
+  const QString tip = cp1252::decode(c.tooltip);
+  if (b.widget->toolTip() != tip) b.widget->setToolTip(tip);
   switch (c.kind()) {
     case Kind::CheckBox:
       return sync_check_box(b);
@@ -458,18 +588,20 @@ void QtView::Impl::sync_one(Binding& b) {
     case Kind::Image:
     case Kind::Line:
     case Kind::Timer:
+    case Kind::Button:
+    case Kind::WarningSign:
       return;  // nothing but visibility changes on these
   }
 }
 
-void QtView::Impl::sync_timer(Binding& b) {
+void QtView::Impl::sync_timer(Drawn& b) {
   const Control& c = *b.control;
   if (b.timer->interval() != c.interval_ms()) b.timer->setInterval(c.interval_ms());
   if (c.enabled() && !b.timer->isActive()) b.timer->start();
   if (!c.enabled() && b.timer->isActive()) b.timer->stop();
 }
 
-void QtView::Impl::sync_caption(Binding& b, QAbstractButton* button) {
+void QtView::Impl::sync_caption(Drawn& b, QAbstractButton* button) {
   const QString caption = cp1252::decode(b.control->caption());
   if (button->text() != caption) {
     button->setText(caption);
@@ -477,14 +609,14 @@ void QtView::Impl::sync_caption(Binding& b, QAbstractButton* button) {
   }
 }
 
-void QtView::Impl::sync_check_box(Binding& b) {
+void QtView::Impl::sync_check_box(Drawn& b) {
   const QSignalBlocker block(b.check);
   const bool checked = b.control->value() != 0;
   if (b.check->isChecked() != checked) b.check->setChecked(checked);
   sync_caption(b, b.check);
 }
 
-void QtView::Impl::sync_option_button(Binding& b) {
+void QtView::Impl::sync_option_button(Drawn& b) {
   const QSignalBlocker block(b.radio);
   if (b.radio->isChecked() != b.control->option_value()) {
     // An exclusive button cannot be unchecked on its own; the model may leave a group with no
@@ -496,7 +628,7 @@ void QtView::Impl::sync_option_button(Binding& b) {
   sync_caption(b, b.radio);
 }
 
-void QtView::Impl::sync_label(Binding& b) {
+void QtView::Impl::sync_label(Drawn& b) {
   const QString caption = cp1252::decode(b.control->caption());
   if (b.label->text() != caption) {
     b.label->setText(caption);
@@ -504,7 +636,7 @@ void QtView::Impl::sync_label(Binding& b) {
   }
 }
 
-bool QtView::Impl::sync_items(Binding& b) {
+bool QtView::Impl::sync_items(Drawn& b) {
   QStringList items;
   items.reserve(static_cast<qsizetype>(b.control->list().size()));
   for (const std::string& item : b.control->list()) items << cp1252::decode(item);
@@ -518,7 +650,7 @@ bool QtView::Impl::sync_items(Binding& b) {
   return true;
 }
 
-void QtView::Impl::sync_text(Binding& b, QLineEdit* edit) {
+void QtView::Impl::sync_text(Drawn& b, QLineEdit* edit) {
   const QSignalBlocker block(edit);
   const QString text = cp1252::decode(b.control->text());
   if (edit->text() != text) {
@@ -528,13 +660,13 @@ void QtView::Impl::sync_text(Binding& b, QLineEdit* edit) {
   }
 }
 
-void QtView::Impl::sync_combo_box(Binding& b) {
+void QtView::Impl::sync_combo_box(Drawn& b) {
   const QSignalBlocker block(b.combo);
   if (sync_items(b)) fit_items(b);
   sync_text(b, b.edit);
 }
 
-void QtView::Impl::sync_drive_list(Binding& b) {
+void QtView::Impl::sync_drive_list(Drawn& b) {
   const Control& c = *b.control;
   const QSignalBlocker block(b.combo);
   if (sync_items(b) && !c.list().empty()) {
@@ -548,8 +680,6 @@ void QtView::Impl::sync_drive_list(Binding& b) {
   if (b.combo->currentIndex() != index) b.combo->setCurrentIndex(index);
   const bool any = !c.list().empty();
   if (b.combo->isEnabled() != any) b.combo->setEnabled(any);
-  const QString tip = cp1252::decode(c.tooltip);
-  if (b.combo->toolTip() != tip) b.combo->setToolTip(tip);
 }
 
 QtView::QtView(Form& form, QtWindowSystem& window_system, ViewEvents events)
@@ -592,6 +722,15 @@ void QtView::show() {
     w->move(frame.topLeft());
   }
   w->show();
+  // The keyboard starts on the first control of the Tab order that is on screen.
+  for (const Control* c : focus_order(impl_->form)) {
+    if (!impl_->form.on_screen(*c)) continue;
+    if (QWidget* first = widget(*c)) {
+      w->activateWindow();
+      first->setFocus(Qt::OtherFocusReason);
+    }
+    break;
+  }
 }
 
 }  // namespace quorvane

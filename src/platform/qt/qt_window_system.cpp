@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QUrl>
 #include <QWindow>
+
+#include "platform/qt/cp1252.h"
 
 namespace quorvane {
 
@@ -111,6 +115,55 @@ bool QtWindowSystem::ask(const std::string& title, const std::string& text,
   box.setEscapeButton(no);
   box.exec();
   return box.clickedButton() == yes;
+}
+
+}  // namespace quorvane
+
+namespace quorvane {
+
+namespace {
+
+QString from_utf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::optional<std::string> chosen(const QString& path) {
+  if (path.isEmpty()) return std::nullopt;
+  const QByteArray bytes = QDir::toNativeSeparators(path).toUtf8();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace
+
+std::optional<std::string> QtWindowSystem::choose_file(const std::string& title,
+                                                       const std::string& start,
+                                                       const std::vector<FileFilter>& filters) {
+  QStringList names;
+  for (const FileFilter& filter : filters) {
+    QStringList patterns;
+    for (const std::string& pattern : filter.patterns) patterns << from_utf8(pattern);
+    names << QStringLiteral("%1 (%2)").arg(from_utf8(filter.name), patterns.join(u' '));
+  }
+  return chosen(QFileDialog::getOpenFileName(window_, from_utf8(title), from_utf8(start),
+                                             names.join(QStringLiteral(";;"))));
+}
+
+std::optional<std::string> QtWindowSystem::choose_folder(const std::string& title,
+                                                         const std::string& start) {
+  return chosen(QFileDialog::getExistingDirectory(window_, from_utf8(title), from_utf8(start)));
+}
+
+std::optional<std::string> QtWindowSystem::to_model_text(const std::string& utf8) {
+  const QString text = from_utf8(utf8);
+  for (QChar c : text) {
+    if (!cp1252::storable(c)) return std::nullopt;
+  }
+  return cp1252::encode(text);
+}
+
+std::string QtWindowSystem::from_model_text(const std::string& bytes) {
+  const QByteArray utf8 = cp1252::decode(bytes).toUtf8();
+  return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
 }  // namespace quorvane

@@ -42,6 +42,13 @@ class QtWindowSystem : public WindowSystem, private QObject {
   void show_message(MessageKind kind, const std::string& title, const std::string& text) override;
   bool ask(const std::string& title, const std::string& text, const std::string& proceed,
            const std::string& go_back) override;
+  // QFileDialog: the system's own dialog where the platform has one, Qt's elsewhere.
+  std::optional<std::string> choose_file(const std::string& title, const std::string& start,
+                                         const std::vector<FileFilter>& filters) override;
+  std::optional<std::string> choose_folder(const std::string& title,
+                                           const std::string& start) override;
+  std::optional<std::string> to_model_text(const std::string& utf8) override;
+  std::string from_model_text(const std::string& bytes) override;
 
   // Whether a move that follows the pointer by hand is under way.
   bool moving_by_hand() const { return moving_; }

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <algorithm>
 
 #include "platform/qt/cp1252.h"
 
@@ -88,12 +89,31 @@ ImageWidget::ImageWidget(QWidget* parent, QString picture)
   setAttribute(Qt::WA_TranslucentBackground);
 }
 
+void draw_focus_frame(QWidget& widget, QPainter& painter, const QRect& area) {
+  QPen pen(widget.palette().color(QPalette::WindowText));
+  pen.setStyle(Qt::DotLine);
+  pen.setWidth(1);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(area.adjusted(0, 0, -1, -1));
+}
+
 void ImageWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   art_.draw(*this, painter, rect());
+  if (hasFocus()) draw_focus_frame(*this, painter, rect());
 }
 
 LabelWidget::LabelWidget(QWidget* parent) : Clickable<QLabel>(parent) {}
+
+void LabelWidget::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (!hasFocus()) return;
+  // Around the caption itself, which may be narrower than the label's box.
+  const QRect text = fontMetrics().boundingRect(contentsRect(), int(alignment()), this->text());
+  QPainter painter(this);
+  draw_focus_frame(*this, painter, text.adjusted(-1, 0, 1, 0).intersected(rect()));
+}
 
 RuleWidget::RuleWidget(QWidget* parent) : QWidget(parent) {}
 
@@ -103,6 +123,23 @@ void RuleWidget::paintEvent(QPaintEvent*) {
   painter.drawLine(0, 0, width() - 1, 0);
   painter.setPen(palette().color(QPalette::Light));
   painter.drawLine(0, 1, width() - 1, 1);
+}
+
+MenuKeys::MenuKeys(QWidget* widget, std::function<void(QPoint)> open)
+    : QObject(widget), open_(std::move(open)) {
+  widget->installEventFilter(this);
+}
+
+bool MenuKeys::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  const bool menu_key = key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier;
+  const bool shift_f10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+  if (!menu_key && !shift_f10) return false;
+  // Below the field's top edge, a little in, where a mouse would leave it.
+  const auto* widget = static_cast<QWidget*>(watched);
+  open_(QPoint(4, std::min(widget->height() - 2, 4 + widget->height() / 2)));
+  return true;
 }
 
 FormWindow::FormWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {}

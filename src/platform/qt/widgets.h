@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -53,16 +54,56 @@ class PictureBoxWidget : public QWidget {
   std::function<void(int)> on_mouse_;
 };
 
+// Draws the focus rectangle, a dotted line in the text colour just inside `area`, as the classic
+// buttons show theirs.
+void draw_focus_frame(QWidget& widget, QPainter& painter, const QRect& area);
+
+// What a screen reader's "press" does on an image or label that works as a button.
+class Activatable {
+ public:
+  virtual ~Activatable() = default;
+  virtual void activate() = 0;
+};
+
 // A widget that reports clicks as a button does: a left press and a release over it, so sliding
 // off before releasing cancels the click. It keeps its own mouse presses and moves, so a press on
 // the title text or the close image does not reach the title bar beneath and drag the window.
+// Made activatable, it also takes the focus (by Tab or by the click), shows it, and Enter or
+// Space clicks it.
 template <class Base>
-class Clickable : public Base {
+class Clickable : public Base, public Activatable {
  public:
   using Base::Base;
   void on_click(std::function<void()> handler) { on_click_ = std::move(handler); }
+  void set_activatable(bool activatable) {
+    activatable_ = activatable;
+    this->setFocusPolicy(activatable ? Qt::StrongFocus : Qt::NoFocus);
+  }
+  bool activatable() const { return activatable_; }
+  void activate() override {
+    if (on_click_) on_click_();
+  }
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const int key = event->key();
+    if (activatable_ && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      event->accept();
+      if (!event->isAutoRepeat()) activate();
+      return;
+    }
+    Base::keyPressEvent(event);
+  }
+  void focusInEvent(QFocusEvent* event) override {
+    Base::focusInEvent(event);
+    this->update();
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    Base::focusOutEvent(event);
+    this->update();
+  }
+
   void mousePressEvent(QMouseEvent* event) override {
     pressed_ = event->button() == Qt::LeftButton;
     event->accept();
@@ -73,11 +114,12 @@ class Clickable : public Base {
                        this->rect().contains(event->position().toPoint());
     pressed_ = false;
     event->accept();
-    if (click && on_click_) on_click_();
+    if (click) activate();
   }
 
  private:
   bool pressed_ = false;
+  bool activatable_ = false;
   std::function<void()> on_click_;
 };
 
@@ -97,6 +139,9 @@ class ImageWidget : public Clickable<QWidget> {
 class LabelWidget : public Clickable<QLabel> {
  public:
   explicit LabelWidget(QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
 };
 
 // A horizontal rule cut into the page: a dark line with a light one under it.
@@ -106,6 +151,20 @@ class RuleWidget : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+};
+
+// Opens a widget's context menu from the keyboard: the menu key, and Shift+F10 as Windows has
+// it. Qt makes a menu event of the first only on some platforms, and of the second on none.
+class MenuKeys : public QObject {
+ public:
+  // `open` is called with the point in the widget where the menu should come up.
+  MenuKeys(QWidget* widget, std::function<void(QPoint)> open);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  std::function<void(QPoint)> open_;
 };
 
 // The top-level window. Closing it, by the program or by the system, is reported once.

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# What a screen reader finds, through AT-SPI: the real program under a private Xvfb server and a
+# private D-Bus session (with its own accessibility bus), read and driven by accessibility.py with
+# pyatspi, and by the keyboard through xdotool. VOZ.INI has the sound off, and a delay of 50,
+# outside the range its comment gives, so the sound panel shows a warning sign. The run ends with the close image,
+# which must leave VOZ.INI as it was.
+#
+#   accessibility.sh <quorvane-config> <VOZ.default.INI> <xvfb-common.sh>
+set -euo pipefail
+
+program=$1
+default_file=$2
+common=$3
+here=$(cd "$(dirname "$0")" && pwd)
+# Debian's pyatspi belongs to the system's Python, whatever python3 comes first on the PATH.
+python=/usr/bin/python3
+
+for tool in Xvfb xdotool dbus-run-session; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+"$python" -c 'import pyatspi' 2>/dev/null ||
+  { echo "SKIP: pyatspi (python3-pyatspi) is not installed"; exit 77; }
+
+# The session bus is the test's own, so the accessibility bus it starts is too. The services the
+# bus starts inherit its output, and may outlive it for a moment: they write to a file, not to
+# the pipe of whoever runs this test, which would otherwise wait for them.
+if [ -z "${QUORVANE_PRIVATE_BUS:-}" ]; then
+  log=$(mktemp)
+  status=0
+  QUORVANE_PRIVATE_BUS=1 dbus-run-session -- bash "$0" "$@" >"$log" 2>&1 </dev/null || status=$?
+  grep -v -e 'dbus-daemon' -e 'SpiRegistry daemon is running' "$log" || true
+  rm -f "$log"
+  exit "$status"
+fi
+
+# shellcheck source=../../scripts/xvfb-common.sh
+. "$common"
+begin_run
+
+cp "$program" "$work/quorvane-config"
+sed -e 's/^delay=\r$/delay=50\r/' -e 's/^sound=y\r$/sound=n\r/' "$default_file" > "$work/VOZ.INI"
+cp "$work/VOZ.INI" "$work/VOZ.expected"
+start_xvfb
+# Asking for the desktop once starts the accessibility bus and its registry before the program,
+# which looks for them when it starts.
+"$python" -c 'import pyatspi; pyatspi.Registry.getDesktop(0)' >/dev/null 2>&1
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$work/quorvane-config" &
+pid=$!
+find_window 15 >/dev/null || fail "no window appeared"
+
+"$python" "$here/accessibility.py" || fail "the accessible tree is not as expected"
+
+expect_clean_exit 10
+cmp -s "$work/VOZ.INI" "$work/VOZ.expected" || fail "closing without saving changed VOZ.INI"
+echo "PASS"

@@ -1,0 +1,174 @@
+#include "panels/help.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "panel_pages.h"
+#include "panels/registry.h"
+
+namespace quorvane {
+namespace {
+
+using testing::make_panel_form;
+
+const Binding& binding_for(Row row) {
+  for (const Binding& b : all_bindings()) {
+    if (b.row == row) return b;
+  }
+  throw std::logic_error("no binding");
+}
+
+bool overlaps(const Twips& a, const Twips& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+TEST(Help, QuotesTheCommentThenThePlaceInTheFileAndTheDefault) {
+  const auto form = make_panel_form();
+  const Control& level = form->at("com_sound_ilevel");
+  EXPECT_EQ(level.tooltip,
+            "interpolation level\n1 -> light interpolation\n..\n15 -> full interpolation\n\n"
+            "[sound] interpolation_level=\nDefault: 1");
+  EXPECT_EQ(level.description, level.tooltip);
+  // The label over a control carries the same help.
+  EXPECT_EQ(form->at("lblvideo_1", 73).tooltip, level.tooltip);
+  EXPECT_EQ(form->at("lblvideo_1", 40).tooltip, form->at("ch_global", 10).tooltip);
+  EXPECT_EQ(form->at("lblvideo_1", 41).tooltip, form->at("ch_global", 10).tooltip);
+}
+
+TEST(Help, SaysWhatThePanelStoresWhereItShowsOtherWordsThanTheFile) {
+  const auto form = make_panel_form();
+  const std::string delay = form->at("com_panel_hz").tooltip;
+  // The comment says 16667 is 60 Hz; the panel stores 60 Hz as nothing.
+  EXPECT_NE(delay.find("16667 -> 60 Hz [default]"), std::string::npos) << delay;
+  EXPECT_NE(delay.find("Default: empty (60 Hz)"), std::string::npos) << delay;
+  EXPECT_NE(delay.find("The panel stores 61 Hz as 16393, 60 Hz as an empty value, 59 Hz as 16949."),
+            std::string::npos)
+      << delay;
+  const std::string backup = form->at("com_panel_backup").tooltip;
+  EXPECT_NE(backup.find("Default: 1 (New format)"), std::string::npos) << backup;
+  EXPECT_NE(backup.find("The panel stores New format as 1, Old format as 0."), std::string::npos);
+  EXPECT_NE(form->at("ch_glolock", 0).tooltip.find("The panel stores Locked as n, Unlock as y."),
+            std::string::npos);
+  // Option buttons carry their group's help; the group is named by its label.
+  const Control& windowed = form->at("op_video_winmodo", 0);
+  EXPECT_NE(windowed.tooltip.find("The panel stores Windowed as y, Fullscreen as n."),
+            std::string::npos);
+  EXPECT_EQ(form->at("pic_video_winmode").accessible_name, "Windowed mode");
+  EXPECT_EQ(form->at("pic_video_winmode").role, Role::Grouping);
+  // A text stored as typed has nothing to add.
+  EXPECT_EQ(form->at("txt_sound_delay").tooltip.find("The panel stores"), std::string::npos);
+}
+
+TEST(Help, EverySettingIsNamedByTheLabelsOverItAndDescribedByItsOwnRow) {
+  const auto form = make_panel_form();
+  EXPECT_EQ(form->at("ch_global", 14).accessible_name, "Sound");
+  EXPECT_EQ(form->at("txt_sound_delay").accessible_name, "Delay (2 - 30)");
+  EXPECT_EQ(form->at("ch_global", 10).accessible_name, "Soft reset (Run + Select)");
+  EXPECT_EQ(form->at("txt_sound_cd").accessible_name, "CD ROM audio input line (0-First;1-Second)");
+  EXPECT_EQ(form->at("txt_video_full", 4).accessible_name, "Windowed S. Resolutions 320:");
+  EXPECT_EQ(form->at("Dri_panel_list").accessible_name, "Drive list");
+  EXPECT_EQ(form->at("dr_cdrom_letter").accessible_name, "CD - ROM drive letter");
+  EXPECT_TRUE(form->at("dr_cdrom_letter").tooltip.empty()) << "kept for the no-drives reason";
+  std::set<std::string> names;
+  for (const Binding& b : all_bindings()) {
+    const Control& c = form->at(b.control.name, b.control.index);
+    const std::string place =
+        std::string(SettingsTable::section(b.row)) + " " + std::string(SettingsTable::key(b.row));
+    EXPECT_NE(c.description.find(place), std::string::npos) << c.display_name();
+    EXPECT_FALSE(c.accessible_name.empty()) << c.display_name();
+    // Every label named stands on the control's own page, above or left of it.
+    for (int index : b.labels.indexes()) {
+      const Control& label = form->at("lblvideo_1", index);
+      EXPECT_EQ(label.parent(), c.parent()) << c.display_name() << " " << index;
+      EXPECT_TRUE(label.rect().top < c.rect().top || label.rect().left < c.rect().left)
+          << c.display_name() << " " << index;
+    }
+    names.insert(c.accessible_name);
+  }
+  EXPECT_EQ(names.size(), all_bindings().size()) << "two settings share a name";
+  // Headings over several boxes quote the comment those boxes share.
+  EXPECT_EQ(form->at("lblvideo_1", 8).tooltip.substr(0, 29), "fullscreen screen resolutions");
+}
+
+TEST(Help, RangedSettingsHaveAHiddenSignBesideTheirControlAndNoneElse) {
+  const auto form = make_panel_form();
+  std::set<std::string> signs;
+  for (const auto& c : form->controls()) {
+    if (c->kind() == Kind::WarningSign) signs.insert(c->name());
+  }
+  std::set<std::string> expected;
+  for (const Binding& b : all_bindings()) {
+    const std::optional<StatedRange>& range = setting_note(b.row).range;
+    if (!range) continue;
+    expected.insert(warning_sign_name(b));
+    const Control& c = form->at(b.control.name, b.control.index);
+    const Control& sign = form->at(warning_sign_name(b));
+    EXPECT_FALSE(sign.visible());
+    EXPECT_EQ(sign.parent(), c.parent());
+    EXPECT_NE(sign.tooltip.find(range->text()), std::string::npos) << sign.tooltip;
+    EXPECT_GT(sign.rect().left, c.rect().left + c.rect().width - 1);
+    EXPECT_LE(sign.rect().left + sign.rect().width, c.parent()->rect().width);
+    // Beside the control and clear of everything else on the page.
+    for (const Control* other : c.parent()->children()) {
+      if (other == &sign || other->kind() == Kind::PictureBox) continue;
+      EXPECT_FALSE(overlaps(sign.rect(), other->rect()))
+          << sign.name() << " covers " << other->display_name();
+    }
+  }
+  EXPECT_EQ(signs, expected);
+  EXPECT_EQ(form->at("warn_txt_sound_delay").tooltip,
+            "Outside 2 - 30, the range that VOZ.INI's comment gives.\nThe value is saved as it "
+            "stands.");
+}
+
+TEST(Help, EachPathBoxHasABrowseButtonBesideItNamedForItsSetting) {
+  const auto form = make_panel_form();
+  const PanelEntry* emulation = find_panel(0);
+  ASSERT_EQ(emulation->browse_links.size(), 7u);
+  for (const BrowseLink& link : emulation->browse_links) {
+    const Control& box = form->at(link.text_box);
+    const Control& button = form->at(browse_button_name(link));
+    EXPECT_EQ(button.kind(), Kind::Button);
+    EXPECT_EQ(button.caption(), "\x85");
+    EXPECT_EQ(button.parent(), box.parent());
+    EXPECT_EQ(button.rect().top, box.rect().top);
+    EXPECT_GT(button.rect().left, box.rect().left + box.rect().width);
+    for (const Control* other : box.parent()->children()) {
+      if (other == &button) continue;
+      EXPECT_FALSE(overlaps(button.rect(), other->rect())) << other->display_name();
+    }
+    const Binding* served = binding_of(all_bindings(), box);
+    ASSERT_NE(served, nullptr);
+    EXPECT_EQ(button.accessible_name, "Browse for " + caption_of(*form, *served));
+  }
+  EXPECT_EQ(form->at("cmd_panel_b_card2").tooltip, "Choose the file for System card 2");
+  EXPECT_EQ(form->at("cmd_panel_b_saved").tooltip, "Choose the folder for Saved game path");
+}
+
+TEST(Bindings, ShowAValueAsTheControlWouldAndTellWhatACollectWouldStore) {
+  auto form = make_panel_form();
+  const Binding& delay = binding_for(row::frame_delay);
+  EXPECT_EQ(shown_as(*form, delay, ""), "60 Hz");
+  EXPECT_EQ(shown_as(*form, delay, "16667"), "16667") << "a code the combo cannot show";
+  EXPECT_EQ(shown_as(*form, binding_for(row::numpad), "n"), "Locked");
+  EXPECT_EQ(shown_as(*form, binding_for(row::windowed), "x"), "Fullscreen");
+  EXPECT_EQ(shown_as(*form, binding_for(row::fullscreen_mode), "7"), "7");
+
+  SettingsTable table;
+  table.set_value(row::frame_delay, "16667");
+  fill_binding_value(*form, delay, "16667");
+  EXPECT_EQ(form->at("com_panel_hz").text(), "");
+  EXPECT_EQ(value_to_store(*form, delay, table), "16667") << "the row keeps what it cannot show";
+  form->at("com_panel_hz").set_text("59 Hz");
+  EXPECT_EQ(value_to_store(*form, delay, table), "16949");
+  EXPECT_EQ(binding_of(all_bindings(), form->at("op_video_fullm", 1)),
+            &binding_for(row::fullscreen_mode));
+  EXPECT_EQ(binding_of(all_bindings(), form->at("lblvideo_1", 1)), nullptr);
+}
+
+}  // namespace
+}  // namespace quorvane
