@@ -1,7 +1,10 @@
 #include "platform/win32/win32_window_system.h"
 
-// After windows.h, which it needs.
+// After windows.h, which they need.
 #include <commctrl.h>
+#include <shobjidl.h>
+
+#include <cstdio>
 
 #include "platform/win32/text.h"
 
@@ -18,6 +21,7 @@ void Win32WindowSystem::end_program_with(int exit_code) {
 void Win32WindowSystem::end_program() { end_program_with(0); }
 
 void Win32WindowSystem::deliver(MSG& message) {
+  if (key_filter_ && key_filter_(message)) return;
   // Tab and the arrow keys move between the controls as in a dialog.
   if (window_ != nullptr && IsDialogMessageW(window_, &message)) return;
   TranslateMessage(&message);
@@ -161,6 +165,155 @@ bool Win32WindowSystem::ask(const std::string& title, const std::string& text,
   const std::wstring spelled = wide_text + L"\n\nOK: " + wide_proceed + L"\nCancel: " + wide_back;
   return MessageBoxW(owner(), spelled.c_str(), wide_title.c_str(),
                      MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK;
+}
+
+}  // namespace quorvane::win32
+
+namespace quorvane::win32 {
+namespace {
+
+// Releases a COM interface when it goes.
+template <class T>
+struct Held {
+  T* p = nullptr;
+  Held() = default;
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  ~Held() {
+    if (p != nullptr) p->Release();
+  }
+  T* operator->() const { return p; }
+  void** out() { return reinterpret_cast<void**>(&p); }
+};
+
+// "error 0x80070005: Access is denied.", for a message that says why.
+std::string hresult_text(HRESULT result) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+  std::string text = std::string("error ") + code;
+  wchar_t* reason = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(result), 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr);
+  if (n > 0 && reason != nullptr) {
+    std::wstring why(reason, n);
+    while (!why.empty() && (why.back() == L'\n' || why.back() == L'\r' || why.back() == L' ')) {
+      why.pop_back();
+    }
+    text += ": " + to_utf8(why);
+  }
+  if (reason != nullptr) LocalFree(reason);
+  return text;
+}
+
+// The shell item of an existing path. The shell is loaded only when a chooser opens, as for the
+// links.
+HRESULT shell_item(const std::wstring& path, IShellItem** item) {
+  using FromParsingNameFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
+  static HMODULE shell = LoadLibraryW(L"shell32.dll");
+  const auto from_parsing_name = shell == nullptr
+                                     ? nullptr
+                                     : reinterpret_cast<FromParsingNameFn>(reinterpret_cast<void*>(
+                                           GetProcAddress(shell, "SHCreateItemFromParsingName")));
+  if (from_parsing_name == nullptr) return E_NOTIMPL;
+  return from_parsing_name(path.c_str(), nullptr, __uuidof(IShellItem),
+                           reinterpret_cast<void**>(item));
+}
+
+// Opens the dialog at `start`: in a folder, or in a file's folder with the file chosen.
+void open_at(IFileOpenDialog& dialog, const std::wstring& start, bool folder) {
+  if (start.empty()) return;
+  const DWORD attributes = GetFileAttributesW(start.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  std::wstring where = start;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !folder) {
+    const std::size_t slash = start.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return;
+    where = start.substr(0, slash == 2 ? 3 : slash);  // "C:\" keeps its backslash
+    dialog.SetFileName(start.substr(slash + 1).c_str());
+  }
+  Held<IShellItem> item;
+  if (SUCCEEDED(shell_item(where, reinterpret_cast<IShellItem**>(item.out())))) {
+    dialog.SetFolder(item.p);
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> Win32WindowSystem::choose_file(const std::string& title,
+                                                          const std::string& start,
+                                                          const std::vector<FileFilter>& filters) {
+  return choose(false, title, start, filters);
+}
+
+std::optional<std::string> Win32WindowSystem::choose_folder(const std::string& title,
+                                                            const std::string& start) {
+  return choose(true, title, start, {});
+}
+
+std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::string& title,
+                                                     const std::string& start,
+                                                     const std::vector<FileFilter>& filters) {
+  // The program initialises COM itself; a test or another caller may not have.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  Held<IFileOpenDialog> dialog;
+  HRESULT result = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                    __uuidof(IFileOpenDialog), dialog.out());
+  if (SUCCEEDED(result)) {
+    DWORD options = 0;
+    dialog->GetOptions(&options);
+    options |= FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR;
+    options |= folder ? FOS_PICKFOLDERS : FOS_FILEMUSTEXIST;
+    dialog->SetOptions(options);
+    dialog->SetTitle(from_utf8(title).c_str());
+    // The dialog keeps pointers into these until it is shown.
+    std::vector<std::wstring> names;
+    std::vector<std::wstring> patterns;
+    for (const FileFilter& filter : filters) {
+      std::wstring joined;
+      for (const std::string& pattern : filter.patterns) {
+        joined += (joined.empty() ? L"" : L";") + from_utf8(pattern);
+      }
+      names.push_back(from_utf8(filter.name) + L" (" + joined + L")");
+      patterns.push_back(joined);
+    }
+    std::vector<COMDLG_FILTERSPEC> specs;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      specs.push_back({names[i].c_str(), patterns[i].c_str()});
+    }
+    if (!specs.empty()) dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+    open_at(*dialog.p, from_utf8(start), folder);
+    result = dialog->Show(owner());
+    if (result == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return std::nullopt;
+    if (SUCCEEDED(result)) {
+      Held<IShellItem> item;
+      result = dialog->GetResult(reinterpret_cast<IShellItem**>(item.out()));
+      wchar_t* path = nullptr;
+      if (SUCCEEDED(result)) result = item->GetDisplayName(SIGDN_FILESYSPATH, &path);
+      if (SUCCEEDED(result)) {
+        std::string chosen = to_utf8(path);
+        CoTaskMemFree(path);
+        return chosen;
+      }
+    }
+  }
+  show_message(MessageKind::Error, title,
+               std::string("The ") + (folder ? "folder" : "file") +
+                   " chooser could not be opened (" + hresult_text(result) +
+                   ").\n\nThe path is unchanged; you can still type it into its box.");
+  return std::nullopt;
+}
+
+std::optional<std::string> Win32WindowSystem::to_model_text(const std::string& utf8) {
+  const std::wstring text = from_utf8(utf8);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!storable(text, i)) return std::nullopt;
+  }
+  return to_model(text);
+}
+
+std::string Win32WindowSystem::from_model_text(const std::string& bytes) {
+  return to_utf8(from_model(bytes));
 }
 
 }  // namespace quorvane::win32
