@@ -90,10 +90,12 @@ class Annotated final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     const HRESULT own = inner_->get_accState(child, state);
-    if (SUCCEEDED(own) && state != nullptr && state->vt == VT_I4 && is_self(child) &&
-        facts_.checkable_role != 0 && SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+    if (FAILED(own) || state == nullptr || state->vt != VT_I4 || !is_self(child)) return own;
+    if (facts_.checkable_role != 0 && SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED) {
       state->lVal |= STATE_SYSTEM_CHECKED;
     }
+    // A control on a hidden page is hidden with it, whatever its own style says.
+    if (!IsWindowVisible(hwnd_)) state->lVal |= STATE_SYSTEM_INVISIBLE;
     return own;
   }
   HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
