@@ -256,6 +256,7 @@ std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::str
                                                      const std::vector<FileFilter>& filters) {
   // The program initialises COM itself; a test or another caller may not have.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const char* failed = "could not be opened";
   Held<IFileOpenDialog> dialog;
   HRESULT result = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
                                     __uuidof(IFileOpenDialog), dialog.out());
@@ -286,6 +287,7 @@ std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::str
     result = dialog->Show(owner());
     if (result == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return std::nullopt;
     if (SUCCEEDED(result)) {
+      failed = "did not give the chosen path";
       Held<IShellItem> item;
       result = dialog->GetResult(reinterpret_cast<IShellItem**>(item.out()));
       wchar_t* path = nullptr;
@@ -298,8 +300,8 @@ std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::str
     }
   }
   show_message(MessageKind::Error, title,
-               std::string("The ") + (folder ? "folder" : "file") +
-                   " chooser could not be opened (" + hresult_text(result) +
+               std::string("The ") + (folder ? "folder" : "file") + " chooser " + failed + " (" +
+                   hresult_text(result) +
                    ").\n\nThe path is unchanged; you can still type it into its box.");
   return std::nullopt;
 }
