@@ -27,6 +27,12 @@ class Annotated final : public IAccessible {
       AddRef();
       return S_OK;
     }
+    // Marshalled as itself to a screen reader in another process: the system's object would
+    // marshal itself in our place and lose what we lay over it.
+    if (IsEqualIID(iid, __uuidof(IMarshal))) {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
     return inner_->QueryInterface(iid, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }

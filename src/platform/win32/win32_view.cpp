@@ -1342,8 +1342,11 @@ AccessibleFacts Win32View::Impl::facts_for(const Binding& b) const {
   if (c.kind() == Kind::Image || c.kind() == Kind::WarningSign) {
     // Artwork has no text of its own: it is read by its tooltip.
     if (facts.name.empty()) facts.name = from_model(c.tooltip);
-    if (facts.role == 0)
-      facts.role = c.kind() == Kind::Image ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_GRAPHIC;
+    // One that is only looked at (a sign, a rule) is a picture; one worked like a button, a button.
+    if (facts.role == 0) {
+      facts.role =
+          c.kind() == Kind::Image && c.activatable ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_GRAPHIC;
+    }
   }
   if (c.kind() == Kind::CheckBox) facts.checkable_role = ROLE_SYSTEM_CHECKBUTTON;
   if (c.kind() == Kind::OptionButton) facts.checkable_role = ROLE_SYSTEM_RADIOBUTTON;
