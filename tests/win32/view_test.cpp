@@ -1028,6 +1028,12 @@ TEST_F(ViewTest, TheSystemsChooserOpensAtTheBoxsPathAndGivesTheChosenFile) {
   EXPECT_EQ(DialogAnswer::title, L"System card 1");
   EXPECT_TRUE(ws.messages.empty());
 
+  // Opened at a file, it has that file chosen already.
+  DialogAnswer::arm(L"", IDOK);
+  EXPECT_EQ(ws.Win32WindowSystem::choose_file("System card 1", (folder / "syscard1.pce").string(),
+                                              {{"PC-Engine images", {"*.pce"}}}),
+            std::optional<std::string>(win32::to_utf8((folder / "syscard1.pce").wstring())));
+
   DialogAnswer::arm(second.wstring(), IDOK);
   const std::optional<std::string> chosen = ws.Win32WindowSystem::choose_file(
       "System card 1", (folder / "syscard1.pce").string(), {{"PC-Engine images", {"*.pce"}}});
@@ -1037,6 +1043,12 @@ TEST_F(ViewTest, TheSystemsChooserOpensAtTheBoxsPathAndGivesTheChosenFile) {
   DialogAnswer::arm(L"", IDCANCEL);
   EXPECT_EQ(ws.Win32WindowSystem::choose_folder("Saved games", folder.str()), std::nullopt);
   EXPECT_TRUE(DialogAnswer::answered);
+  fs::create_directories(folder / "Saves");
+  DialogAnswer::arm((folder / "Saves").wstring(), IDOK);
+  const std::optional<std::string> saves =
+      ws.Win32WindowSystem::choose_folder("Saved games", folder.str());
+  ASSERT_TRUE(saves.has_value());
+  EXPECT_EQ(fs::path(win32::from_utf8(*saves)), folder / "Saves");
 }
 
 TEST(WindowSystemText, ModelTextIsWindows1252AndRefusesWhatItCannotHold) {
