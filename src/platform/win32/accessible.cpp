@@ -10,6 +10,43 @@ namespace {
 
 bool is_self(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
+// The accessibility libraries, looked up the first time a screen reader asks: a start without
+// one loads none of them.
+struct Library {
+  using CreateStdFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
+  using LresultFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+  using AllocStringFn = BSTR(WINAPI*)(const OLECHAR*, UINT);
+  using VariantClearFn = HRESULT(WINAPI*)(VARIANTARG*);
+  CreateStdFn create_std = nullptr;
+  LresultFn lresult_from = nullptr;
+  AllocStringFn alloc_string = nullptr;
+  VariantClearFn variant_clear = nullptr;
+
+  bool complete() const {
+    return create_std != nullptr && lresult_from != nullptr && alloc_string != nullptr &&
+           variant_clear != nullptr;
+  }
+  template <class F>
+  static F find(HMODULE module, const char* name) {
+    return module == nullptr
+               ? nullptr
+               : reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  }
+  static const Library& get() {
+    static const Library library = [] {
+      Library l;
+      HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
+      HMODULE oleaut = LoadLibraryW(L"oleaut32.dll");
+      l.create_std = find<CreateStdFn>(oleacc, "CreateStdAccessibleObject");
+      l.lresult_from = find<LresultFn>(oleacc, "LresultFromObject");
+      l.alloc_string = find<AllocStringFn>(oleaut, "SysAllocStringLen");
+      l.variant_clear = find<VariantClearFn>(oleaut, "VariantClear");
+      return l;
+    }();
+    return library;
+  }
+};
+
 // The system's object for the control, with the model's name, description and role over it.
 // Everything else (location, focus, navigation, the value of an edit field) is the system's.
 class Annotated final : public IAccessible {
@@ -89,7 +126,7 @@ class Annotated final : public IAccessible {
       wanted = facts_.checkable_role;
     }
     if (wanted == 0) return own;
-    VariantClear(role);
+    Library::get().variant_clear(role);
     role->vt = VT_I4;
     role->lVal = wanted;
     return S_OK;
@@ -156,7 +193,7 @@ class Annotated final : public IAccessible {
   ~Annotated() { inner_->Release(); }
 
   static HRESULT text(const std::wstring& from, BSTR* out) {
-    *out = SysAllocStringLen(from.data(), static_cast<UINT>(from.size()));
+    *out = Library::get().alloc_string(from.data(), static_cast<UINT>(from.size()));
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
   }
 
@@ -170,26 +207,16 @@ class Annotated final : public IAccessible {
 
 LRESULT answer_get_object(HWND hwnd, WPARAM w, LPARAM l, const AccessibleFacts& facts) {
   if (static_cast<LONG>(static_cast<DWORD>(l)) != OBJID_CLIENT) return 0;
-  using CreateStdFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
-  using LresultFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-  static HMODULE library = LoadLibraryW(L"oleacc.dll");
-  static const auto create_std = library == nullptr
-                                     ? nullptr
-                                     : reinterpret_cast<CreateStdFn>(reinterpret_cast<void*>(
-                                           GetProcAddress(library, "CreateStdAccessibleObject")));
-  static const auto lresult_from = library == nullptr
-                                       ? nullptr
-                                       : reinterpret_cast<LresultFn>(reinterpret_cast<void*>(
-                                             GetProcAddress(library, "LresultFromObject")));
-  if (create_std == nullptr || lresult_from == nullptr) return 0;
+  const Library& library = Library::get();
+  if (!library.complete()) return 0;
   IAccessible* inner = nullptr;
-  if (FAILED(create_std(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
-                        reinterpret_cast<void**>(&inner))) ||
+  if (FAILED(library.create_std(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                reinterpret_cast<void**>(&inner))) ||
       inner == nullptr) {
     return 0;
   }
   auto* annotated = new Annotated(inner, hwnd, facts);
-  const LRESULT answer = lresult_from(__uuidof(IAccessible), w, annotated);
+  const LRESULT answer = library.lresult_from(__uuidof(IAccessible), w, annotated);
   annotated->Release();  // the answer holds its own reference
   return answer < 0 ? 0 : answer;
 }
