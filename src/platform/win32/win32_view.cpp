@@ -1396,8 +1396,14 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
       // A label worked like a button takes the focus from the click, as the button would.
       if (c.activatable && c.kind() == Kind::Label) SetFocus(hwnd);
       break;
-    case WM_SETFOCUS:
     case WM_KILLFOCUS:
+      // A combo's field keeps its selection drawn when the focus leaves (it hides none), which
+      // would look like a second focus; the caret stays where it was.
+      if (hwnd == b.edit && b.edit != b.hwnd)
+        SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+      if (c.activatable) InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case WM_SETFOCUS:
       if (c.activatable) InvalidateRect(hwnd, nullptr, TRUE);
       break;
     case WM_PAINT:
