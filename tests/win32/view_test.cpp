@@ -1051,6 +1051,27 @@ TEST_F(ViewTest, TheSystemsChooserOpensAtTheBoxsPathAndGivesTheChosenFile) {
   EXPECT_EQ(fs::path(win32::from_utf8(*saves)), folder / "Saves");
 }
 
+TEST_F(ViewTest, WithoutTheOpenDialogObjectTheClassicChoosersDoTheSame) {
+  ws.use_classic_choosers(true);  // as on Windows before Vista
+  folder.write("syscard1.pce", "");
+  fs::create_directories(folder / "Saves");
+  DialogAnswer::arm(L"", IDOK);
+  EXPECT_EQ(ws.Win32WindowSystem::choose_file("System card 1", (folder / "syscard1.pce").string(),
+                                              {{"PC-Engine images", {"*.pce"}}}),
+            std::optional<std::string>(win32::to_utf8((folder / "syscard1.pce").wstring())))
+      << "opened at the file, which is chosen already";
+  EXPECT_EQ(DialogAnswer::title, L"System card 1");
+  DialogAnswer::arm(L"", IDCANCEL);
+  EXPECT_EQ(ws.Win32WindowSystem::choose_file("System card 1", folder.str(), {}), std::nullopt);
+  EXPECT_TRUE(DialogAnswer::answered);
+  DialogAnswer::arm(L"", IDOK);
+  const std::optional<std::string> saves =
+      ws.Win32WindowSystem::choose_folder("Saved games", (folder / "Saves").string());
+  ASSERT_TRUE(saves.has_value()) << "opened at the box's folder, which is chosen already";
+  EXPECT_EQ(fs::path(win32::from_utf8(*saves)), folder / "Saves");
+  EXPECT_TRUE(ws.messages.empty());
+}
+
 TEST(WindowSystemText, ModelTextIsWindows1252AndRefusesWhatItCannotHold) {
   Win32WindowSystem ws;
   EXPECT_EQ(ws.to_model_text("C:\\Jeux\\Caf\xC3\xA9 \xE2\x82\xAC"),

@@ -2,6 +2,8 @@
 
 // After windows.h, which they need.
 #include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
 #include <shobjidl.h>
 
 #include <cstdio>
@@ -206,39 +208,135 @@ std::string hresult_text(HRESULT result) {
   return text;
 }
 
-// The shell item of an existing path. The shell is loaded only when a chooser opens, as for the
-// links.
-HRESULT shell_item(const std::wstring& path, IShellItem** item) {
-  using FromParsingNameFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
-  static HMODULE shell = LoadLibraryW(L"shell32.dll");
-  const auto from_parsing_name = shell == nullptr
-                                     ? nullptr
-                                     : reinterpret_cast<FromParsingNameFn>(reinterpret_cast<void*>(
-                                           GetProcAddress(shell, "SHCreateItemFromParsingName")));
-  if (from_parsing_name == nullptr) return E_NOTIMPL;
-  return from_parsing_name(path.c_str(), nullptr, __uuidof(IShellItem),
-                           reinterpret_cast<void**>(item));
+template <class F>
+F look_up(const wchar_t* library, const char* name) {
+  HMODULE module = LoadLibraryW(library);
+  return module == nullptr
+             ? nullptr
+             : reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-// Opens the dialog at `start`: in a folder, or in a file's folder with the file chosen.
-void open_at(IFileOpenDialog& dialog, const std::wstring& start, bool folder) {
-  if (start.empty()) return;
+// The path `start` names, split into its folder and, when it is an existing file, its name.
+void split_start(const std::wstring& start, std::wstring& folder, std::wstring& file) {
+  folder = start;
+  file.clear();
   const DWORD attributes = GetFileAttributesW(start.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  std::wstring where = start;
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !folder) {
-    const std::size_t slash = start.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return;
-    where = start.substr(0, slash == 2 ? 3 : slash);  // "C:\" keeps its backslash
-    dialog.SetFileName(start.substr(slash + 1).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return;
   }
+  const std::size_t slash = start.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return;
+  folder = start.substr(0, slash == 2 ? 3 : slash);  // "C:\" keeps its backslash
+  file = start.substr(slash + 1);
+}
+
+// Opens the dialog at `start`: in a folder, or in a file's folder with the file chosen. The shell
+// is loaded only when a chooser opens, as for the links.
+void open_at(IFileOpenDialog& dialog, const std::wstring& start, bool folder) {
+  if (start.empty() || GetFileAttributesW(start.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  std::wstring where;
+  std::wstring file;
+  split_start(start, where, file);
+  if (!file.empty() && !folder) dialog.SetFileName(file.c_str());
+  using FromParsingNameFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
+  static const auto from_parsing_name =
+      look_up<FromParsingNameFn>(L"shell32.dll", "SHCreateItemFromParsingName");
   Held<IShellItem> item;
-  if (SUCCEEDED(shell_item(where, reinterpret_cast<IShellItem**>(item.out())))) {
+  if (from_parsing_name != nullptr &&
+      SUCCEEDED(from_parsing_name(where.c_str(), nullptr, __uuidof(IShellItem), item.out()))) {
     dialog.SetFolder(item.p);
   }
 }
 
+// "PC-Engine images (*.pce)" and "*.pce": one entry of a chooser's type list.
+struct FilterText {
+  std::wstring name;
+  std::wstring patterns;
+};
+
+std::vector<FilterText> filter_texts(const std::vector<FileFilter>& filters) {
+  std::vector<FilterText> texts;
+  for (const FileFilter& filter : filters) {
+    std::wstring joined;
+    for (const std::string& pattern : filter.patterns) {
+      joined += (joined.empty() ? L"" : L";") + from_utf8(pattern);
+    }
+    texts.push_back({from_utf8(filter.name) + L" (" + joined + L")", joined});
+  }
+  return texts;
+}
+
+int CALLBACK select_start(HWND browser, UINT message, LPARAM, LPARAM start) {
+  if (message == BFFM_INITIALIZED) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, start);
+  return 0;
+}
+
 }  // namespace
+
+std::optional<std::optional<std::string>> Win32WindowSystem::choose_classic(
+    bool folder, const std::string& title, const std::string& start,
+    const std::vector<FileFilter>& filters, std::string& failure) {
+  const std::wstring wide_title = from_utf8(title);
+  std::wstring start_folder;
+  std::wstring start_file;
+  split_start(from_utf8(start), start_folder, start_file);
+  if (folder) {
+    using BrowseFn = PIDLIST_ABSOLUTE(WINAPI*)(BROWSEINFOW*);
+    using PathFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+    static const auto browse = look_up<BrowseFn>(L"shell32.dll", "SHBrowseForFolderW");
+    static const auto path_of = look_up<PathFn>(L"shell32.dll", "SHGetPathFromIDListW");
+    if (browse == nullptr || path_of == nullptr) return std::nullopt;
+    BROWSEINFOW info{};
+    info.hwndOwner = owner();
+    info.lpszTitle = wide_title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = select_start;
+    info.lParam = reinterpret_cast<LPARAM>(start_folder.c_str());
+    PIDLIST_ABSOLUTE chosen = browse(&info);
+    if (chosen == nullptr) return std::optional<std::string>{};
+    std::wstring path(MAX_PATH, L'\0');
+    const bool got = path_of(chosen, path.data()) != FALSE;
+    CoTaskMemFree(chosen);
+    if (!got) {
+      failure = "gave a place that is no folder on a disk";
+      return std::optional<std::string>{};
+    }
+    path.resize(wcslen(path.c_str()));
+    return std::optional<std::string>(to_utf8(path));
+  }
+
+  using OpenFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+  using ErrorFn = DWORD(WINAPI*)();
+  static const auto open = look_up<OpenFn>(L"comdlg32.dll", "GetOpenFileNameW");
+  static const auto error_of = look_up<ErrorFn>(L"comdlg32.dll", "CommDlgExtendedError");
+  if (open == nullptr || error_of == nullptr) return std::nullopt;
+  // Each entry is its name and its patterns, each ended by a null, and the list by one more.
+  std::wstring types;
+  for (const FilterText& filter : filter_texts(filters)) {
+    types += filter.name + L'\0' + filter.patterns + L'\0';
+  }
+  types += L'\0';
+  std::wstring path = start_file;
+  path.resize(32768, L'\0');
+  OPENFILENAMEW info{};
+  info.lStructSize = sizeof info;
+  info.hwndOwner = owner();
+  info.lpstrFilter = types.c_str();
+  info.lpstrFile = path.data();
+  info.nMaxFile = static_cast<DWORD>(path.size());
+  info.lpstrInitialDir = start_folder.empty() ? nullptr : start_folder.c_str();
+  info.lpstrTitle = wide_title.c_str();
+  info.Flags =
+      OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  if (open(&info)) {
+    path.resize(wcslen(path.c_str()));
+    return std::optional<std::string>(to_utf8(path));
+  }
+  if (const DWORD error = error_of(); error != 0) {
+    failure = "could not be opened (error " + std::to_string(error) + ")";
+  }
+  return std::optional<std::string>{};
+}
 
 std::optional<std::string> Win32WindowSystem::choose_file(const std::string& title,
                                                           const std::string& start,
@@ -258,8 +356,21 @@ std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::str
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   const char* failed = "could not be opened";
   Held<IFileOpenDialog> dialog;
-  HRESULT result = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                    __uuidof(IFileOpenDialog), dialog.out());
+  HRESULT result = classic_choosers_
+                       ? REGDB_E_CLASSNOTREG
+                       : CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                          __uuidof(IFileOpenDialog), dialog.out());
+  if (FAILED(result)) {
+    // Windows before Vista has no such dialog; its own choosers do the same, if more plainly.
+    std::string failure;
+    if (auto chosen = choose_classic(folder, title, start, filters, failure)) {
+      if (failure.empty()) return *chosen;
+      show_message(MessageKind::Error, title,
+                   std::string("The ") + (folder ? "folder" : "file") + " chooser " + failure +
+                       ".\n\nThe path is unchanged; you can still type it into its box.");
+      return std::nullopt;
+    }
+  }
   if (SUCCEEDED(result)) {
     DWORD options = 0;
     dialog->GetOptions(&options);
@@ -268,20 +379,10 @@ std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::str
     dialog->SetOptions(options);
     dialog->SetTitle(from_utf8(title).c_str());
     // The dialog keeps pointers into these until it is shown.
-    std::vector<std::wstring> names;
-    std::vector<std::wstring> patterns;
-    for (const FileFilter& filter : filters) {
-      std::wstring joined;
-      for (const std::string& pattern : filter.patterns) {
-        joined += (joined.empty() ? L"" : L";") + from_utf8(pattern);
-      }
-      names.push_back(from_utf8(filter.name) + L" (" + joined + L")");
-      patterns.push_back(joined);
-    }
+    const std::vector<FilterText> texts = filter_texts(filters);
     std::vector<COMDLG_FILTERSPEC> specs;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      specs.push_back({names[i].c_str(), patterns[i].c_str()});
-    }
+    for (const FilterText& text : texts)
+      specs.push_back({text.name.c_str(), text.patterns.c_str()});
     if (!specs.empty()) dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
     open_at(*dialog.p, from_utf8(start), folder);
     result = dialog->Show(owner());

@@ -53,6 +53,9 @@ class Win32WindowSystem : public WindowSystem {
                                          const std::vector<FileFilter>& filters) override;
   std::optional<std::string> choose_folder(const std::string& title,
                                            const std::string& start) override;
+  // The choosers a Windows without the Open dialog object (before Vista) gets instead; tests
+  // ask for them where that object is there.
+  void use_classic_choosers(bool classic) { classic_choosers_ = classic; }
   std::optional<std::string> to_model_text(const std::string& utf8) override;
   std::string from_model_text(const std::string& bytes) override;
 
@@ -62,11 +65,18 @@ class Win32WindowSystem : public WindowSystem {
   HWND owner() const;
   std::optional<std::string> choose(bool folder, const std::string& title, const std::string& start,
                                     const std::vector<FileFilter>& filters);
+  // nullopt when the host has no such chooser either; otherwise what was chosen (nullopt when
+  // cancelled), with `failure` set when the chooser failed.
+  std::optional<std::optional<std::string>> choose_classic(bool folder, const std::string& title,
+                                                           const std::string& start,
+                                                           const std::vector<FileFilter>& filters,
+                                                           std::string& failure);
 
   HWND window_ = nullptr;
   bool ended_ = false;
   int exit_code_ = 0;
   std::function<bool(const MSG&)> key_filter_;
+  bool classic_choosers_ = false;
 };
 
 }  // namespace quorvane::win32
