@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
+#include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
@@ -134,6 +135,26 @@ TEST_F(AccessViewTest, TheKeyboardStartsOnTheFirstImageAndTabFollowsTheModel) {
   EXPECT_FALSE(widget("pic_panel_b")->isVisible());
   EXPECT_EQ(focus(), widget("lblvideo_1", 51));
   EXPECT_FALSE(widget("ch_global", 10)->isHidden());
+}
+
+TEST_F(AccessViewTest, TabReachesAnOptionGroupAtItsChosenButton) {
+  click("picpantalla");
+  // Fullscreen (the second of the window modes) and 2x2 (the last stretch mode) are chosen.
+  ASSERT_TRUE(as<QRadioButton>("op_video_winmodo", 1)->isChecked());
+  widget("imgcerrar")->setFocus();
+  key(Qt::Key_Tab);
+  EXPECT_EQ(focus(), widget("op_video_winmodo", 1));
+  key(Qt::Key_Tab);
+  EXPECT_EQ(focus(), widget("ch_global", 1)) << "the group is passed in one step";
+  key(Qt::Key_Backtab);
+  EXPECT_EQ(focus(), widget("op_video_winmodo", 1));
+
+  // The arrow keys choose within the group, and Tab then comes back to the new choice.
+  key(Qt::Key_Up);
+  EXPECT_TRUE(at("op_video_winmodo", 0).option_value());
+  widget("imgcerrar")->setFocus();
+  key(Qt::Key_Tab);
+  EXPECT_EQ(focus(), widget("op_video_winmodo", 0));
 }
 
 TEST_F(AccessViewTest, TheFocusIsDrawnOnImagesAndLabels) {

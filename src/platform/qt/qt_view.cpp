@@ -97,6 +97,22 @@ std::optional<QAccessible::Role> qt_role(Role role) {
   return std::nullopt;
 }
 
+// Tab reaches an option group once, at its chosen button, as a Windows dialog does; the arrow keys
+// move within it. A group with nothing chosen (a value the panel does not know) is reached at its
+// first button. Qt itself stops at whichever button comes first, chosen or not.
+void tab_to_choice(QWidget* group) {
+  const QList<QRadioButton*> buttons =
+      group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+  QRadioButton* stop = buttons.isEmpty() ? nullptr : buttons.front();
+  for (QRadioButton* button : buttons) {
+    if (button->isChecked()) stop = button;
+  }
+  for (QRadioButton* button : buttons) {
+    const Qt::FocusPolicy policy = button == stop ? Qt::StrongFocus : Qt::ClickFocus;
+    if (button->focusPolicy() != policy) button->setFocusPolicy(policy);
+  }
+}
+
 QString describe(const Control& control, const char* event) {
   return QString::fromStdString(front_end::describe(control, event));
 }
@@ -624,6 +640,7 @@ void QtView::Impl::sync_option_button(Drawn& b) {
     b.radio->setAutoExclusive(false);
     b.radio->setChecked(b.control->option_value());
     b.radio->setAutoExclusive(true);
+    tab_to_choice(b.radio->parentWidget());
   }
   sync_caption(b, b.radio);
 }
