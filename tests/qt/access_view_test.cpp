@@ -98,6 +98,16 @@ TEST_F(AccessViewTest, WidgetsCarryTheModelsHelpNamesAndRoles) {
   EXPECT_EQ(QAccessible::queryAccessibleInterface(widget("lblvideo_1", 7))->role(),
             QAccessible::StaticText)
       << "a plain caption stays a caption";
+
+  // On Linux a combo box is read by its label, its name being its text: a drive list ("d: ->
+  // /media/cd") keeps the label over it, which the box below it names as well.
+  click("imgcd");
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(widget("dr_cdrom_letter"));
+  ASSERT_NE(list, nullptr);
+  const auto labels = list->relations(QAccessible::Label);
+  ASSERT_EQ(labels.size(), 1);
+  EXPECT_EQ(labels[0].first->object(), widget("lblvideo_1", 63));
+  EXPECT_EQ(widget("txt_cdrom_letter")->accessibleName(), "CD - ROM drive letter");
 }
 
 TEST_F(AccessViewTest, TheKeyboardStartsOnTheFirstImageAndTabFollowsTheModel) {

@@ -370,11 +370,15 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       if (!c.accessible_name.empty()) w->setAccessibleName(cp1252::decode(c.accessible_name));
       if (!c.description.empty()) w->setAccessibleDescription(cp1252::decode(c.description));
     }
-    // Screen readers on Linux name a combo box by its label, not by an accessible name.
+    // Screen readers on Linux name a combo box by its label, not by an accessible name. A label
+    // has one buddy: a combo box keeps it, since a text box beside it is named by its own
+    // accessible name as well (a drive list and the box it fills share their label).
     for (const Control* label : c.labelled_by) {
       auto it = by_control.find(label);
       if (it == by_control.end() || bindings[it->second].label == nullptr) continue;
-      bindings[it->second].label->setBuddy(b.widget);
+      QLabel* caption = bindings[it->second].label;
+      if (qobject_cast<QComboBox*>(caption->buddy()) != nullptr && b.combo == nullptr) continue;
+      caption->setBuddy(b.widget);
     }
     if (c.has_context_menu()) {
       offer_menu(c, b.widget, b.edit);
