@@ -223,6 +223,34 @@ TEST_F(AccessViewTest, TheMenuOfASettingRestoresAndAnEditFieldKeepsItsOwnEntries
   }
 }
 
+// A VOZ.INI whose drive list holds an ampersand, which a menu would take for a shortcut mark.
+class AmpersandViewTest : public AccessViewTest {
+ protected:
+  void SetUp() override {
+    folder.write("VOZ.INI", ::quorvane::testing::with_line(::quorvane::testing::default_file(),
+                                                           "drive_list=CDEF", "drive_list=C&D"));
+    AccessViewTest::SetUp();
+  }
+};
+
+TEST_F(AmpersandViewTest, TheMenuShowsAnAmpersandInAValueAsItStands) {
+  click("imgpanel");
+  QLineEdit* list = field("txt_panel_list");
+  ASSERT_EQ(list->text(), "C&D");
+  with_menu(
+      [&] {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                list->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(list, &event);
+      },
+      [&](QMenu* menu) {
+        QAction* read = menu->actions()[1];
+        // iconText() is the entry as the menu draws it, without its shortcut marks.
+        EXPECT_EQ(read->iconText(), "Restore the value read from VOZ.INI (C&D)");
+        EXPECT_TRUE(QKeySequence::mnemonic(read->text()).isEmpty()) << "no Alt+D";
+      });
+}
+
 TEST_F(AccessViewTest, EachPathBoxHasItsBrowseButtonNextInTabOrder) {
   click("imgpanel");
   click("lblvideo_1", 51);

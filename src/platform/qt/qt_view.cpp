@@ -403,7 +403,10 @@ void QtView::Impl::show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoi
   std::unique_ptr<QMenu> menu(edit != nullptr ? edit->createStandardContextMenu() : new QMenu(w));
   QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().front();
   for (MenuEntry& entry : entries) {
-    auto* action = new QAction(cp1252::decode(entry.caption), menu.get());
+    // The caption shows a value, whose "&" a menu would take for a shortcut mark.
+    QString caption = cp1252::decode(entry.caption);
+    caption.replace(u'&', QStringLiteral("&&"));
+    auto* action = new QAction(caption, menu.get());
     QObject::connect(action, &QAction::triggered, action,
                      [this, &c, choose = std::move(entry.choose)] {
                        dispatch(describe(c, "Restoring"), [&choose] { choose(); });
