@@ -55,6 +55,11 @@ class AccessViewTest : public ViewTest {
     QTest::qWait(10);
     EXPECT_TRUE(seen) << "no menu came up";
   }
+  // What a right click sends.
+  static void right_click(QWidget* w) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), w->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(w, &event);
+  }
   static std::vector<QString> texts(QMenu* menu) {
     std::vector<QString> out;
     for (QAction* a : menu->actions()) out.push_back(a->isSeparator() ? "--" : a->text());
@@ -182,24 +187,19 @@ TEST_F(AccessViewTest, TheMenuOfASettingRestoresAndAnEditFieldKeepsItsOwnEntries
   click("imgsonido");
   retype(field("txt_sound_delay"), "12");
   QLineEdit* delay = field("txt_sound_delay");
-  with_menu(
-      [&] {
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                delay->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(delay, &event);
-      },
-      [&](QMenu* menu) {
-        const std::vector<QString> entries = texts(menu);
-        ASSERT_GT(entries.size(), 4u);
-        EXPECT_EQ(entries[0], "Restore default (empty)");
-        EXPECT_EQ(entries[1], "Restore the value read from VOZ.INI (empty)");
-        EXPECT_EQ(entries[2], "--");
-        EXPECT_NE(std::find_if(entries.begin(), entries.end(),
-                               [](const QString& t) { return t.contains("Paste"); }),
-                  entries.end())
-            << "the field's own entries follow";
-        menu->actions()[0]->trigger();
-      });
+  with_menu([&] { right_click(delay); },
+            [&](QMenu* menu) {
+              const std::vector<QString> entries = texts(menu);
+              ASSERT_GT(entries.size(), 4u);
+              EXPECT_EQ(entries[0], "Restore default (empty)");
+              EXPECT_EQ(entries[1], "Restore the value read from VOZ.INI (empty)");
+              EXPECT_EQ(entries[2], "--");
+              EXPECT_NE(std::find_if(entries.begin(), entries.end(),
+                                     [](const QString& t) { return t.contains("Paste"); }),
+                        entries.end())
+                  << "the field's own entries follow";
+              menu->actions()[0]->trigger();
+            });
   EXPECT_EQ(at("txt_sound_delay").text(), "");
   EXPECT_EQ(delay->text(), "");
 
@@ -237,18 +237,13 @@ TEST_F(AmpersandViewTest, TheMenuShowsAnAmpersandInAValueAsItStands) {
   click("imgpanel");
   QLineEdit* list = field("txt_panel_list");
   ASSERT_EQ(list->text(), "C&D");
-  with_menu(
-      [&] {
-        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
-                                list->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(list, &event);
-      },
-      [&](QMenu* menu) {
-        QAction* read = menu->actions()[1];
-        // iconText() is the entry as the menu draws it, without its shortcut marks.
-        EXPECT_EQ(read->iconText(), "Restore the value read from VOZ.INI (C&D)");
-        EXPECT_TRUE(QKeySequence::mnemonic(read->text()).isEmpty()) << "no Alt+D";
-      });
+  with_menu([&] { right_click(list); },
+            [&](QMenu* menu) {
+              QAction* read = menu->actions()[1];
+              // iconText() is the entry as the menu draws it, without its shortcut marks.
+              EXPECT_EQ(read->iconText(), "Restore the value read from VOZ.INI (C&D)");
+              EXPECT_TRUE(QKeySequence::mnemonic(read->text()).isEmpty()) << "no Alt+D";
+            });
 }
 
 TEST_F(AccessViewTest, EachPathBoxHasItsBrowseButtonNextInTabOrder) {
