@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev
   xvfb xdotool x11-utils imagemagick librsvg2-bin time
   fonts-dejavu-core fonts-liberation
-  dbus-daemon at-spi2-core python3-pyatspi
+  at-spi2-core python3-pyatspi
 )
 
 sudo_cmd=()
@@ -19,8 +19,13 @@ if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 svg_package=qt6-svg-dev
 if ! apt-cache show qt6-svg-dev >/dev/null 2>&1; then svg_package=libqt6svg6-dev; fi
 
+# dbus-run-session (for the screen-reader test) has its own package only on newer releases; older
+# ones (Ubuntu 22.04) carry it in dbus.
+dbus_package=dbus-daemon
+if ! apt-cache show dbus-daemon >/dev/null 2>&1; then dbus_package=dbus; fi
+
 missing=()
-for p in "${packages[@]}" "$svg_package"; do
+for p in "${packages[@]}" "$svg_package" "$dbus_package"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
     missing+=("$p")
   fi
@@ -32,6 +37,11 @@ if [ "${#missing[@]}" -gt 0 ]; then
   # The package list may have been stale when the SVG module's name was looked up.
   if [ "$svg_package" = libqt6svg6-dev ] && apt-cache show qt6-svg-dev >/dev/null 2>&1; then
     missing=("${missing[@]/libqt6svg6-dev/qt6-svg-dev}")
+  fi
+  if [ "$dbus_package" = dbus ] && apt-cache show dbus-daemon >/dev/null 2>&1; then
+    for i in "${!missing[@]}"; do
+      if [ "${missing[$i]}" = dbus ]; then missing[$i]=dbus-daemon; fi
+    done
   fi
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
     "${missing[@]}"

@@ -147,6 +147,10 @@ void annotate_settings(Form& form) {
       Control& list = form.at(link.drive_list);
       list.accessible_name = caption_of(form, *served);
       list.description = help_text(form, *served);
+      // The box's label stands over the list, which lies between the two.
+      for (int index : served->labels.indexes()) {
+        list.labelled_by.push_back(&form.at("lblvideo_1", index));
+      }
     }
     for (const BrowseLink& link : panel.browse_links) {
       const Binding* served = binding_of(all_bindings(), form.at(link.text_box));

@@ -151,6 +151,34 @@ fs::path comparable(const std::string& path) {
   return p;
 }
 
+#ifndef _WIN32
+// The path as written, made absolute, with no link followed.
+fs::path as_written(const std::string& path) {
+  std::error_code ec;
+  fs::path p = fs::absolute(fs::path(path), ec);
+  return (ec ? fs::path(path) : p).lexically_normal();
+}
+#endif
+
+// The entry of the deepest drive whose target holds `folder`, both in the form `form` gives.
+std::optional<std::size_t> deepest_drive(const std::vector<DriveEntry>& drives,
+                                         const std::string& folder,
+                                         fs::path (*form)(const std::string&)) {
+  const fs::path where = form(folder);
+  std::optional<std::size_t> best;
+  std::size_t best_depth = 0;
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    const fs::path root = form(drives[i].target);
+    if (!contains(root, where)) continue;
+    const auto depth = static_cast<std::size_t>(std::distance(root.begin(), root.end()));
+    if (!best || depth > best_depth) {
+      best = i;
+      best_depth = depth;
+    }
+  }
+  return best;
+}
+
 }  // namespace
 
 std::vector<DriveEntry> list_drives(const std::string& program_folder, const char* wineprefix_env,
@@ -172,19 +200,7 @@ std::vector<DriveEntry> list_drives(const std::string& program_folder, const cha
 
 std::optional<std::size_t> drive_of_folder(const std::vector<DriveEntry>& drives,
                                            const std::string& folder) {
-  const fs::path where = comparable(folder);
-  std::optional<std::size_t> best;
-  std::size_t best_depth = 0;
-  for (std::size_t i = 0; i < drives.size(); ++i) {
-    const fs::path root = comparable(drives[i].target);
-    if (!contains(root, where)) continue;
-    const auto depth = static_cast<std::size_t>(std::distance(root.begin(), root.end()));
-    if (!best || depth > best_depth) {
-      best = i;
-      best_depth = depth;
-    }
-  }
-  return best;
+  return deepest_drive(drives, folder, comparable);
 }
 
 std::optional<std::string> to_emulator_path(const std::vector<DriveEntry>& drives,
@@ -193,18 +209,24 @@ std::optional<std::string> to_emulator_path(const std::vector<DriveEntry>& drive
   (void)drives;
   return native_path;
 #else
-  const std::optional<std::size_t> drive = drive_of_folder(drives, native_path);
-  if (!drive) return std::nullopt;
-  const fs::path relative =
-      comparable(native_path).lexically_relative(comparable(drives[*drive].target));
-  std::string path(1, static_cast<char>(drives[*drive].letter - 'a' + 'A'));
-  path += ":\\";
-  for (const fs::path& part : relative) {
-    if (part.empty() || part == ".") continue;
-    if (path.back() != '\\') path += '\\';
-    path += part.string();
+  // The path as chosen comes first: a card in drive_c that is a link to a file elsewhere stays
+  // C:\Games\card.pce, which the emulator opens through the link, rather than becoming the
+  // place the link leads to, which may lie on no drive at all. With the links followed, a path
+  // chosen through a dosdevices link itself, or through another name of the prefix, is found too.
+  for (fs::path (*form)(const std::string&) : {as_written, comparable}) {
+    const std::optional<std::size_t> drive = deepest_drive(drives, native_path, form);
+    if (!drive) continue;
+    const fs::path relative = form(native_path).lexically_relative(form(drives[*drive].target));
+    std::string path(1, static_cast<char>(drives[*drive].letter - 'a' + 'A'));
+    path += ":\\";
+    for (const fs::path& part : relative) {
+      if (part.empty() || part == ".") continue;
+      if (path.back() != '\\') path += '\\';
+      path += part.string();
+    }
+    return path;
   }
-  return path;
+  return std::nullopt;
 #endif
 }
 

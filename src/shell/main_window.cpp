@@ -239,11 +239,16 @@ std::string utf8_list(const std::vector<DriveEntry>& drives) {
   return list;
 }
 
-// Where a chooser opens: the path itself, or the nearest folder above it that exists.
-std::string existing_start(std::string path, const std::string& fallback) {
+// Where a chooser opens: the path itself, or the nearest folder above it that exists. Under Wine
+// that folder must lie on a drive of the prefix: a box on a drive whose link leads nowhere would
+// otherwise open at "/", where nothing the emulator can read is chosen.
+std::string existing_start(const std::string& path, const std::vector<DriveEntry>& drives,
+                           const std::string& fallback) {
   std::error_code ec;
   for (fs::path p(path); !p.empty(); p = p.parent_path()) {
-    if (fs::exists(p, ec)) return p.string();
+    if (fs::exists(p, ec)) {
+      return drives.empty() || to_emulator_path(drives, p.string()) ? p.string() : fallback;
+    }
     if (p == p.parent_path()) break;
   }
   return fallback;
@@ -284,7 +289,7 @@ void MainWindow::browse(const BrowseLink& link) {
   if (!box.text().empty()) {
     if (auto native =
             from_emulator_path(drives, ws_.from_model_text(box.text()), program_folder_)) {
-      start = existing_start(*native, program_folder_);
+      start = existing_start(*native, drives, program_folder_);
     }
   }
   const std::optional<std::string> chosen =

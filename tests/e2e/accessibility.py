@@ -3,6 +3,7 @@
 Each check prints what it found when it fails; the script exits 1 after the first failure.
 """
 
+import re
 import subprocess
 import sys
 import time
@@ -181,8 +182,82 @@ def main():
     if not showing(find(app, "<<< Back", "push button")):
         fail("<<< Back is not offered")
 
+    check_every_page(app)
     press(find(app, "Close without saving", "push button"))
     print("accessible tree as expected")
+
+
+SETTING_ROLES = ("check box", "radio button", "text", "combo box")
+# What a control of its own says, which never names the setting.
+CAPTIONS = ("", "Enable", "Disable", "Locked", "Unlock")
+PLACE_IN_FILE = re.compile(r"\n\[[^\]\n]+\] [^\s=]+=\n")
+
+
+def labels_of(node):
+    return [r.getTarget(i).name for r in node.getRelationSet()
+            if r.getRelationType() == pyatspi.RELATION_LABELLED_BY
+            for i in range(r.getNTargets())]
+
+
+def check_setting(node):
+    """One setting control on show: named after its labels and described by its help."""
+    role = node.getRoleName()
+    in_combo = node.parent is not None and node.parent.getRoleName() == "combo box"
+    if role == "radio button":
+        # Read by its own caption, inside a group that the label names.
+        if node.parent.getRoleName() != "panel" or node.parent.name in CAPTIONS:
+            fail("the option %r is in %s, not in a named group" % (node.name,
+                                                                    describe(node.parent)))
+    elif role == "combo box":
+        # Qt names a combo box by its text on Linux; screen readers read its label.
+        if not labels_of(node):
+            fail("the combo box %r has no label" % node.name)
+        field = [c for c in node if c is not None and c.getRoleName() == "text"]
+        if field and field[0].name != " ".join(labels_of(node)):
+            fail("the edit field of the combo box labelled %s is named %r"
+                 % (labels_of(node), field[0].name))
+    elif node.name in CAPTIONS:
+        fail("%s has no name but its own caption" % describe(node))
+    elif not in_combo and not all(label in node.name for label in labels_of(node)):
+        # A box under a heading is named by both ("Fullscreen S. Resolutions 256:"), although
+        # the heading's label can point at one of them only.
+        fail("%s is labelled by %s" % (describe(node), labels_of(node)))
+    if not PLACE_IN_FILE.search(node.description):
+        fail("%s is described as %r, without its place in VOZ.INI" % (describe(node),
+                                                                    node.description))
+
+
+def check_page(app, page):
+    shown = [n for n in walk(app) if showing(n) and n.getRoleName() in SETTING_ROLES]
+    if len(shown) < 4:
+        fail("the %s page offers only %s" % (page, [describe(n) for n in shown]))
+    for node in shown:
+        check_setting(node)
+
+
+def check_every_page(app):
+    """Every page of every panel: each setting named by its labels and described by its help."""
+    flips = {"Control Panel": "Next >>>", "Video Settings": "More >>>"}
+    for image in ["Control Panel", "Video Settings", "Sound Settings", "Gamepad Settings",
+                  "Keyboard Settings", "CD ROM Settings"]:
+        press(find(app, image, "push button"))
+        time.sleep(0.3)
+        check_page(app, image)
+        if image in flips:
+            press(find(app, flips[image], "push button"))
+            time.sleep(0.3)
+            check_page(app, flips[image])
+            if image == "Control Panel":
+                for box in ["System card 1", "Config path", "Saved game path"]:
+                    if not showing(find(app, "Browse for " + box, "push button")):
+                        fail("no browse button for %s is offered" % box)
+
+    # Tab reaches an option group at its chosen option, as a screen reader then reads it.
+    press(find(app, "Video Settings", "push button"))
+    find(app, "Close without saving", "push button").queryComponent().grabFocus()
+    expect_focus(app, "Close without saving", "push button")
+    keys("Tab")
+    expect_focus(app, "Fullscreen", "radio button")
 
 
 if __name__ == "__main__":

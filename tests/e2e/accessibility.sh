@@ -24,12 +24,17 @@ done
 # The session bus is the test's own, so the accessibility bus it starts is too. The services the
 # bus starts inherit its output, and may outlive it for a moment: they write to a file, not to
 # the pipe of whoever runs this test, which would otherwise wait for them.
+# The accessibility bus's socket lies in $XDG_RUNTIME_DIR, or in ~/.cache where that is unset: a
+# folder of the test's own keeps it apart from every other session of the same user, whose bus
+# would otherwise take the place of this one's, or remove it on ending.
 if [ -z "${QUORVANE_PRIVATE_BUS:-}" ]; then
   log=$(mktemp)
+  runtime=$(mktemp -d)
   status=0
-  QUORVANE_PRIVATE_BUS=1 dbus-run-session -- bash "$0" "$@" >"$log" 2>&1 </dev/null || status=$?
+  QUORVANE_PRIVATE_BUS=1 XDG_RUNTIME_DIR=$runtime dbus-run-session -- bash "$0" "$@" >"$log" 2>&1 \
+    </dev/null || status=$?
   grep -v -e 'dbus-daemon' -e 'SpiRegistry daemon is running' "$log" || true
-  rm -f "$log"
+  rm -rf "$log" "$runtime"
   exit "$status"
 fi
 
@@ -44,9 +49,8 @@ start_xvfb
 # Asking for the desktop once starts the accessibility bus and its registry before the program,
 # which looks for them when it starts.
 "$python" -c 'import pyatspi; pyatspi.Registry.getDesktop(0)' >/dev/null 2>&1
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$work/quorvane-config" &
-pid=$!
-find_window 15 >/dev/null || fail "no window appeared"
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+start_editor "$work/quorvane-config"
 
 "$python" "$here/accessibility.py" || fail "the accessible tree is not as expected"
 

@@ -193,6 +193,24 @@ TEST(EmulatorPath, AChosenPathBecomesOneOnTheDeepestDriveThatHoldsIt) {
   EXPECT_FALSE(from_emulator_path(drives, "Q:\\x", program)) << "no drive Q:";
 }
 
+TEST(EmulatorPath, ALinkOnADriveIsWrittenWhereItLiesNotWhereItLeads) {
+  Scratch s;
+  const fs::path prefix = s.prefix("p", {{"c:", "../drive_c"}});
+  const fs::path games = prefix / "drive_c" / "Games";
+  fs::create_directories(games);
+  fs::create_directories(s.path("roms/set"));
+  testing::write_bytes(s.path("roms/card.pce"), "");
+  fs::create_symlink(s.path("roms/card.pce"), games / "card.pce");
+  fs::create_symlink(s.path("roms/set"), games / "set");
+  const auto drives = list_drives(games.string(), nullptr, "");
+  ASSERT_EQ(letters(drives), (std::vector<char>{'c'}));
+
+  // The emulator opens both through the links; what they lead to lies on no drive.
+  EXPECT_EQ(to_emulator_path(drives, (games / "card.pce").string()), "C:\\Games\\card.pce");
+  EXPECT_EQ(to_emulator_path(drives, (games / "set").string()), "C:\\Games\\set");
+  EXPECT_FALSE(to_emulator_path(drives, s.path("roms/card.pce").string()));
+}
+
 #endif
 
 }  // namespace

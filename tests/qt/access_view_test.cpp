@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
+#include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
@@ -54,6 +55,11 @@ class AccessViewTest : public ViewTest {
     QTest::qWait(10);
     EXPECT_TRUE(seen) << "no menu came up";
   }
+  // What a right click sends.
+  static void right_click(QWidget* w) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), w->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(w, &event);
+  }
   static std::vector<QString> texts(QMenu* menu) {
     std::vector<QString> out;
     for (QAction* a : menu->actions()) out.push_back(a->isSeparator() ? "--" : a->text());
@@ -97,6 +103,16 @@ TEST_F(AccessViewTest, WidgetsCarryTheModelsHelpNamesAndRoles) {
   EXPECT_EQ(QAccessible::queryAccessibleInterface(widget("lblvideo_1", 7))->role(),
             QAccessible::StaticText)
       << "a plain caption stays a caption";
+
+  // On Linux a combo box is read by its label, its name being its text: a drive list ("d: ->
+  // /media/cd") keeps the label over it, which the box below it names as well.
+  click("imgcd");
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(widget("dr_cdrom_letter"));
+  ASSERT_NE(list, nullptr);
+  const auto labels = list->relations(QAccessible::Label);
+  ASSERT_EQ(labels.size(), 1);
+  EXPECT_EQ(labels[0].first->object(), widget("lblvideo_1", 63));
+  EXPECT_EQ(widget("txt_cdrom_letter")->accessibleName(), "CD - ROM drive letter");
 }
 
 TEST_F(AccessViewTest, TheKeyboardStartsOnTheFirstImageAndTabFollowsTheModel) {
@@ -136,6 +152,26 @@ TEST_F(AccessViewTest, TheKeyboardStartsOnTheFirstImageAndTabFollowsTheModel) {
   EXPECT_FALSE(widget("ch_global", 10)->isHidden());
 }
 
+TEST_F(AccessViewTest, TabReachesAnOptionGroupAtItsChosenButton) {
+  click("picpantalla");
+  // Fullscreen (the second of the window modes) and 2x2 (the last stretch mode) are chosen.
+  ASSERT_TRUE(as<QRadioButton>("op_video_winmodo", 1)->isChecked());
+  widget("imgcerrar")->setFocus();
+  key(Qt::Key_Tab);
+  EXPECT_EQ(focus(), widget("op_video_winmodo", 1));
+  key(Qt::Key_Tab);
+  EXPECT_EQ(focus(), widget("ch_global", 1)) << "the group is passed in one step";
+  key(Qt::Key_Backtab);
+  EXPECT_EQ(focus(), widget("op_video_winmodo", 1));
+
+  // The arrow keys choose within the group, and Tab then comes back to the new choice.
+  key(Qt::Key_Up);
+  EXPECT_TRUE(at("op_video_winmodo", 0).option_value());
+  widget("imgcerrar")->setFocus();
+  key(Qt::Key_Tab);
+  EXPECT_EQ(focus(), widget("op_video_winmodo", 0));
+}
+
 TEST_F(AccessViewTest, TheFocusIsDrawnOnImagesAndLabels) {
   click("imgpanel");
   for (QWidget* w : {widget("imgsonido"), widget("lblvideo_1", 51)}) {
@@ -151,24 +187,19 @@ TEST_F(AccessViewTest, TheMenuOfASettingRestoresAndAnEditFieldKeepsItsOwnEntries
   click("imgsonido");
   retype(field("txt_sound_delay"), "12");
   QLineEdit* delay = field("txt_sound_delay");
-  with_menu(
-      [&] {
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                delay->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(delay, &event);
-      },
-      [&](QMenu* menu) {
-        const std::vector<QString> entries = texts(menu);
-        ASSERT_GT(entries.size(), 4u);
-        EXPECT_EQ(entries[0], "Restore default (empty)");
-        EXPECT_EQ(entries[1], "Restore the value read from VOZ.INI (empty)");
-        EXPECT_EQ(entries[2], "--");
-        EXPECT_NE(std::find_if(entries.begin(), entries.end(),
-                               [](const QString& t) { return t.contains("Paste"); }),
-                  entries.end())
-            << "the field's own entries follow";
-        menu->actions()[0]->trigger();
-      });
+  with_menu([&] { right_click(delay); },
+            [&](QMenu* menu) {
+              const std::vector<QString> entries = texts(menu);
+              ASSERT_GT(entries.size(), 4u);
+              EXPECT_EQ(entries[0], "Restore default (empty)");
+              EXPECT_EQ(entries[1], "Restore the value read from VOZ.INI (empty)");
+              EXPECT_EQ(entries[2], "--");
+              EXPECT_NE(std::find_if(entries.begin(), entries.end(),
+                                     [](const QString& t) { return t.contains("Paste"); }),
+                        entries.end())
+                  << "the field's own entries follow";
+              menu->actions()[0]->trigger();
+            });
   EXPECT_EQ(at("txt_sound_delay").text(), "");
   EXPECT_EQ(delay->text(), "");
 
@@ -190,6 +221,29 @@ TEST_F(AccessViewTest, TheMenuOfASettingRestoresAndAnEditFieldKeepsItsOwnEntries
     EXPECT_TRUE(as<QCheckBox>("ch_global", 14)->isChecked());
     QTest::mouseClick(box, Qt::LeftButton);
   }
+}
+
+// A VOZ.INI whose drive list holds an ampersand, which a menu would take for a shortcut mark.
+class AmpersandViewTest : public AccessViewTest {
+ protected:
+  void SetUp() override {
+    folder.write("VOZ.INI", ::quorvane::testing::with_line(::quorvane::testing::default_file(),
+                                                           "drive_list=CDEF", "drive_list=C&D"));
+    AccessViewTest::SetUp();
+  }
+};
+
+TEST_F(AmpersandViewTest, TheMenuShowsAnAmpersandInAValueAsItStands) {
+  click("imgpanel");
+  QLineEdit* list = field("txt_panel_list");
+  ASSERT_EQ(list->text(), "C&D");
+  with_menu([&] { right_click(list); },
+            [&](QMenu* menu) {
+              QAction* read = menu->actions()[1];
+              // iconText() is the entry as the menu draws it, without its shortcut marks.
+              EXPECT_EQ(read->iconText(), "Restore the value read from VOZ.INI (C&D)");
+              EXPECT_TRUE(QKeySequence::mnemonic(read->text()).isEmpty()) << "no Alt+D";
+            });
 }
 
 TEST_F(AccessViewTest, EachPathBoxHasItsBrowseButtonNextInTabOrder) {

@@ -236,6 +236,13 @@ TEST_F(BrowseTest, AChosenFileIsWrittenAsADrivePathOfThePrefix) {
   EXPECT_EQ(ws.choices[2].start, (prefix / "drive_c" / "Cards").string());
   EXPECT_EQ(at("txt_panel_b_card2").text(), "C:\\Cards\\Old\\gone.pce") << "cancelled";
 
+  // A drive whose link leads nowhere (an unplugged disc): its boxes open in the program's
+  // folder, not at the root of the system, which no drive reaches.
+  fs::create_symlink(root / "unplugged", prefix / "dosdevices" / "e:");
+  at("txt_panel_b_card4").set_text("E:\\Cards\\card.pce");
+  at("cmd_panel_b_card4").click();
+  EXPECT_EQ(ws.choices.back().start, program.string());
+
   ws.chosen = (cdrom / "Shots").string();
   at("cmd_panel_b_screen").click();
   EXPECT_TRUE(ws.choices.back().folder);

@@ -97,6 +97,22 @@ std::optional<QAccessible::Role> qt_role(Role role) {
   return std::nullopt;
 }
 
+// Tab reaches an option group once, at its chosen button, as a Windows dialog does; the arrow keys
+// move within it. A group with nothing chosen (a value the panel does not know) is reached at its
+// first button. Qt itself stops at whichever button comes first, chosen or not.
+void tab_to_choice(QWidget* group) {
+  const QList<QRadioButton*> buttons =
+      group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+  QRadioButton* stop = buttons.isEmpty() ? nullptr : buttons.front();
+  for (QRadioButton* button : buttons) {
+    if (button->isChecked()) stop = button;
+  }
+  for (QRadioButton* button : buttons) {
+    const Qt::FocusPolicy policy = button == stop ? Qt::StrongFocus : Qt::ClickFocus;
+    if (button->focusPolicy() != policy) button->setFocusPolicy(policy);
+  }
+}
+
 QString describe(const Control& control, const char* event) {
   return QString::fromStdString(front_end::describe(control, event));
 }
@@ -354,11 +370,15 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       if (!c.accessible_name.empty()) w->setAccessibleName(cp1252::decode(c.accessible_name));
       if (!c.description.empty()) w->setAccessibleDescription(cp1252::decode(c.description));
     }
-    // Screen readers on Linux name a combo box by its label, not by an accessible name.
+    // Screen readers on Linux name a combo box by its label, not by an accessible name. A label
+    // has one buddy: a combo box keeps it, since a text box beside it is named by its own
+    // accessible name as well (a drive list and the box it fills share their label).
     for (const Control* label : c.labelled_by) {
       auto it = by_control.find(label);
       if (it == by_control.end() || bindings[it->second].label == nullptr) continue;
-      bindings[it->second].label->setBuddy(b.widget);
+      QLabel* caption = bindings[it->second].label;
+      if (qobject_cast<QComboBox*>(caption->buddy()) != nullptr && b.combo == nullptr) continue;
+      caption->setBuddy(b.widget);
     }
     if (c.has_context_menu()) {
       offer_menu(c, b.widget, b.edit);
@@ -383,7 +403,10 @@ void QtView::Impl::show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoi
   std::unique_ptr<QMenu> menu(edit != nullptr ? edit->createStandardContextMenu() : new QMenu(w));
   QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().front();
   for (MenuEntry& entry : entries) {
-    auto* action = new QAction(cp1252::decode(entry.caption), menu.get());
+    // The caption shows a value, whose "&" a menu would take for a shortcut mark.
+    QString caption = cp1252::decode(entry.caption);
+    caption.replace(u'&', QStringLiteral("&&"));
+    auto* action = new QAction(caption, menu.get());
     QObject::connect(action, &QAction::triggered, action,
                      [this, &c, choose = std::move(entry.choose)] {
                        dispatch(describe(c, "Restoring"), [&choose] { choose(); });
@@ -624,6 +647,7 @@ void QtView::Impl::sync_option_button(Drawn& b) {
     b.radio->setAutoExclusive(false);
     b.radio->setChecked(b.control->option_value());
     b.radio->setAutoExclusive(true);
+    tab_to_choice(b.radio->parentWidget());
   }
   sync_caption(b, b.radio);
 }

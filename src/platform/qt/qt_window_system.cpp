@@ -94,6 +94,8 @@ void QtWindowSystem::show_message(MessageKind kind, const std::string& title,
                   QString::fromStdString(title),
                   QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
                   QMessageBox::Ok, parent);
+  // Messages carry paths, which may hold anything ("<b>" is a fine folder name): never markup.
+  box.setTextFormat(Qt::PlainText);
   // Messages carry paths and web addresses that the user may want to copy.
   box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   box.exec();
@@ -109,6 +111,7 @@ bool QtWindowSystem::ask(const std::string& title, const std::string& text,
   QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
                   QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
                   QMessageBox::NoButton, parent);
+  box.setTextFormat(Qt::PlainText);
   QPushButton* yes = box.addButton(QString::fromStdString(proceed), QMessageBox::AcceptRole);
   QPushButton* no = box.addButton(QString::fromStdString(go_back), QMessageBox::RejectRole);
   box.setDefaultButton(no);
