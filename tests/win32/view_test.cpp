@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -724,6 +725,11 @@ TEST_F(KeyboardTest, EnterOrSpacePressesTheFocusedImageOrPageFlipAndTheFocusStay
   EXPECT_FALSE(ws.ended());
 }
 
+void flip_to(HWND label) {
+  SendMessageW(GetParent(label), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label), STN_CLICKED),
+               reinterpret_cast<LPARAM>(label));
+}
+
 // What a screen reader reads of a window: its object for the client area, asked the standard way.
 struct Read {
   std::wstring name;
@@ -796,16 +802,35 @@ TEST_F(ViewTest, AScreenReaderReadsTheLabelsNamesTheHelpAndTheStates) {
   EXPECT_EQ(read_as_screen_reader(edit_of(widget("com_sound_fre"))).name, L"Frequency");
   EXPECT_EQ(read_as_screen_reader(widget("com_sound_fre")).name, L"Frequency");
 
-  // Every control of the page says what the model says.
-  int named = 0;
-  for (const Control* c : focus_order(main.form())) {
-    if (!main.form().on_screen(*c) || c->accessible_name.empty()) continue;
-    const Read read = read_as_screen_reader(focus_target(view->widget(*c)));
-    EXPECT_EQ(read.name, from_model(c->accessible_name)) << c->display_name();
-    EXPECT_EQ(read.description, from_model(c->description)) << c->display_name();
-    ++named;
+  // Every control of every page and sub-page says what the model says: the drive lists and
+  // browse buttons too, named after the setting they serve.
+  std::vector<std::string> named;
+  const auto read_page = [&] {
+    for (const Control* c : focus_order(main.form())) {
+      if (!main.form().on_screen(*c) || c->accessible_name.empty()) continue;
+      const Read read = read_as_screen_reader(focus_target(view->widget(*c)));
+      EXPECT_EQ(read.name, from_model(c->accessible_name)) << c->display_name();
+      EXPECT_EQ(read.description, from_model(c->description)) << c->display_name();
+      named.push_back(c->display_name());
+    }
+  };
+  for (int panel = 0; panel <= 5; ++panel) {
+    main.show_panel(panel);
+    view->sync();
+    read_page();
   }
-  EXPECT_GE(named, 11);
+  for (int flip : {51, 20}) {  // the second pages of the emulation and video panels
+    main.show_panel(flip == 51 ? 0 : 1);
+    view->sync();
+    flip_to(widget("lblvideo_1", flip));
+    read_page();
+  }
+  EXPECT_GE(named.size(), 62u) << "a name for every setting";
+  for (const char* served : {"Dri_panel_list", "cmd_panel_b_saved"}) {
+    EXPECT_NE(std::find(named.begin(), named.end(), served), named.end()) << served;
+  }
+  main.show_panel(2);
+  view->sync();
 
   // A hidden page is not offered: its windows are hidden, and read as invisible.
   main.show_panel(1);
@@ -944,11 +969,6 @@ TEST_F(MenuTest, TheMenuKeysOpenItAtTheControlAndCheckBoxesHaveNoEditEntries) {
   SetFocus(widget("imgsonido"));
   press(ws, VK_APPS);
   EXPECT_EQ(menus, 2);
-}
-
-void flip_to(HWND label) {
-  SendMessageW(GetParent(label), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label), STN_CLICKED),
-               reinterpret_cast<LPARAM>(label));
 }
 
 TEST_F(ViewTest, ABrowseButtonFollowsItsBoxAndAChosenPathLandsInIt) {
