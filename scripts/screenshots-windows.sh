@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the native Windows build under Wine: the intro page and every panel and
 # sub-page at 100 %, for the README beside those of the Linux build, and the intro and the video
-# page at 150 % and 200 %, to look the scaled artwork and fonts over.
+# page at 150 % and 200 %, to look the scaled artwork and fonts over. Two more show what the
+# pages add to the file's own layout: the sound page with a delay outside the range its comment
+# gives (the warning sign beside it), and the keyboard's focus rectangle on a navigation image.
 #
 #   scripts/screenshots-windows.sh [path/to/quorvane-config.exe] [output folder]
 #
@@ -57,6 +59,18 @@ run_at() {
       gamepad) click_nav "$win" 1920 ;;
       keyboard) click_nav "$win" 2520 ;;
       cdrom) click_nav "$win" 3120 ;;
+      sound-out-of-range)
+        click_nav "$win" 1320
+        # The delay box (2160, 1200 on the page): its text replaced by 99.
+        click_twips "$win" 2160 1200 1095 285
+        xdotool key End shift+Home
+        xdotool type 99
+        ;;
+      keyboard-focus)
+        # From the intro page, Tab twice: the focus rectangle on the third navigation image.
+        click_nav "$win" 120
+        xdotool key Tab Tab
+        ;;
     esac
     if [ "$dpi" -eq 96 ]; then shot "$name-$(printf %02d "$n")-$page"; else shot "$name-$page"; fi
   done
@@ -66,6 +80,7 @@ run_at() {
   wine_stop
 }
 
-run_at 96 win intro emulation emulation-paths video video-tv-mode sound gamepad keyboard cdrom
+run_at 96 win intro emulation emulation-paths video video-tv-mode sound gamepad keyboard cdrom \
+  sound-out-of-range keyboard-focus
 run_at 144 win-150 intro video
 run_at 192 win-200 intro video

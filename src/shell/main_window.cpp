@@ -292,10 +292,10 @@ void MainWindow::browse(const BrowseLink& link) {
       start = existing_start(*native, drives, program_folder_);
     }
   }
-  const std::optional<std::string> chosen =
-      link.kind == PathKind::File
-          ? ws_.choose_file(title, start, {{"PC-Engine images", {"*.pce"}}, {"All files", {"*"}}})
-          : ws_.choose_folder(title, start);
+  const std::vector<FileFilter> filters = {{"PC-Engine images", {"*.pce"}}, {"All files", {"*"}}};
+  const std::optional<std::string> chosen = link.kind == PathKind::File
+                                                ? ws_.choose_file(title, start, filters)
+                                                : ws_.choose_folder(title, start);
   if (!chosen) return;
 
   const std::optional<std::string> path = to_emulator_path(drives, *chosen);

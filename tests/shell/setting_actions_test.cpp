@@ -201,6 +201,11 @@ class BrowseTest : public SettingActionsTest {
   fs::path cdrom = root / "cdrom";
 
   void SetUp() override {
+#ifdef _WIN32
+    // The emulator runs on the same Windows: a chosen path is written as it is, which the
+    // Windows view's own tests show.
+    GTEST_SKIP() << "drive paths of a Wine prefix are chosen on Linux only";
+#endif
     fs::create_directories(prefix / "dosdevices");
     fs::create_directories(prefix / "drive_c" / "Cards");
     fs::create_directories(cdrom / "Shots");

@@ -1,7 +1,8 @@
 #include "platform/win32/win32_view.h"
 
-// After windows.h, which it needs.
+// After windows.h, which they need.
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <exception>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/front_end.h"
+#include "platform/win32/accessible.h"
 #include "platform/win32/art.h"
 #include "platform/win32/fonts.h"
 #include "platform/win32/resources.h"
@@ -34,6 +36,21 @@ constexpr UINT_PTR kRefusalTimer = 0x7FFF0000;
 constexpr UINT kRefusalMs = 5000;
 constexpr int kComboListItems = 10;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr UINT_PTR kSubclassId = 1;
+// The edit field's own entries of a context menu, after the model's (numbered from 1).
+enum EditEntry : UINT { kUndo = 0x7F01, kCut, kCopy, kPaste, kDelete, kSelectAll };
+struct EditCommand {
+  UINT id;
+  const wchar_t* caption;
+  UINT message;  // what the field's own menu sends it
+  WPARAM w;
+  LPARAM l;
+};
+constexpr EditCommand kEditCommands[] = {
+    {kUndo, L"&Undo", WM_UNDO, 0, 0},      {kCut, L"Cu&t", WM_CUT, 0, 0},
+    {kCopy, L"&Copy", WM_COPY, 0, 0},      {kPaste, L"&Paste", WM_PASTE, 0, 0},
+    {kDelete, L"&Delete", WM_CLEAR, 0, 0}, {kSelectAll, L"Select &All", EM_SETSEL, 0, -1},
+};
 
 COLORREF to_colour(Rgb rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -118,6 +135,7 @@ struct Binding {
   bool timer_running = false;
   int timer_interval = 0;
   bool pressed = false;           // images: a left press that may become a click
+  bool edit_tool_added = false;   // the tooltip over an editable combo's field
   bool contents_pending = false;  // a container whose children are made when it first shows
 };
 
@@ -144,6 +162,7 @@ struct Win32View::Impl {
   bool quiet = false;  // the view is cleaning a field's text itself
   bool failed = false;
   bool destroyed = false;
+  MenuTracker track_menu;
 
   void build(int wanted_dpi);
   void make_binding(std::size_t index);
@@ -175,6 +194,18 @@ struct Win32View::Impl {
   void fail(const std::string& what, const std::string& reason);
 
   void command(Binding& b, UINT code);
+  // A click of an image or label, by the mouse or from the keyboard; the focus then goes where
+  // the model says.
+  void activate(Binding& b);
+  // Tab, Enter or Space on an image or label, and the menu keys: true when taken.
+  bool filter_key(const MSG& message);
+  void move_focus(HWND from, bool backwards);
+  void focus(Binding& b);
+  // The context menu of the control drawn by `hwnd` (or its edit field) at `l` (screen
+  // coordinates, or -1, -1 from the keyboard); false for a control that has none.
+  bool context_menu(HWND hwnd, LPARAM l);
+  AccessibleFacts facts_for(const Binding& b) const;
+  void draw_focus(const Binding& b, HDC dc);
   void text_changed(Binding& b);
   void show_refusal(HWND field, const std::wstring& chars);
 
@@ -188,6 +219,9 @@ struct Win32View::Impl {
 
   static LRESULT CALLBACK container_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
   static LRESULT CALLBACK image_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+  static LRESULT CALLBACK control_subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                           DWORD_PTR data);
+  LRESULT control_message(Binding& b, HWND hwnd, UINT message, WPARAM w, LPARAM l);
   static void register_classes();
   static Impl* view_of(HWND hwnd, UINT message, LPARAM l);
 };
@@ -231,6 +265,7 @@ void Win32View::Impl::register_classes() {
 }
 
 Win32View::Impl::~Impl() {
+  ws.set_key_filter(nullptr);
   if (main != nullptr && !destroyed) {
     destroyed = true;  // nothing more reaches the logic
     DestroyWindow(main);
@@ -277,6 +312,11 @@ void Win32View::Impl::build(int wanted_dpi) {
   bindings[0].hwnd = main;
   by_hwnd.emplace(main, 0);
   ws.attach(main);
+  ws.set_key_filter([this](const MSG& message) { return filter_key(message); });
+  track_menu = [](HMENU menu, POINT at, HWND owner) {
+    return static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                            at.x, at.y, 0, owner, nullptr));
+  };
   dpi = wanted_dpi > 0 ? wanted_dpi : static_cast<int>(dpi_of(main));
 
   const auto& controls = form.controls();
@@ -345,15 +385,24 @@ void Win32View::Impl::create(std::size_t index) {
       hwnd = create_child(kPictureClass, L"", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, index);
       break;
     case Kind::Image:
-      hwnd = create_child(kImageClass, L"", 0, 0, index);
+    case Kind::WarningSign:
+      // Named as a screen reader reads it: the window text is what the system's object says.
+      hwnd = create_child(kImageClass,
+                          from_model(c.accessible_name.empty() ? c.tooltip : c.accessible_name),
+                          c.activatable ? WS_TABSTOP : 0, 0, index);
       break;
     case Kind::Label:
       // SS_NOTIFY makes a label take the mouse over its own area: a press on the title text
       // must not reach the title bar beneath and drag the window.
-      hwnd = create_child(
-          WC_STATICW, L"",
-          SS_NOTIFY | SS_NOPREFIX | (c.align == Align::Center ? SS_CENTER : SS_LEFTNOWORDWRAP), 0,
-          index);
+      hwnd = create_child(WC_STATICW, L"",
+                          SS_NOTIFY | SS_NOPREFIX |
+                              (c.align == Align::Center ? SS_CENTER : SS_LEFTNOWORDWRAP) |
+                              (c.activatable ? WS_TABSTOP : 0),
+                          0, index);
+      break;
+    case Kind::Button:
+      hwnd = create_child(WC_BUTTONW, button_caption(c.caption()), BS_PUSHBUTTON | WS_TABSTOP, 0,
+                          index);
       break;
     case Kind::Line:
       hwnd = create_child(WC_STATICW, L"", SS_ETCHEDHORZ, 0, index);
@@ -400,6 +449,14 @@ void Win32View::Impl::create(std::size_t index) {
   }
   if (c.kind() == Kind::ComboBox || c.kind() == Kind::DriveList) {
     SendMessageW(hwnd, CB_SETMINVISIBLE, kComboListItems, 0);
+  }
+  // The standard controls answer a screen reader, show a menu and a focus the model's way.
+  if (c.kind() != Kind::PictureBox && c.kind() != Kind::Image && c.kind() != Kind::WarningSign) {
+    SetWindowSubclass(hwnd, control_subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  }
+  if (made.edit != nullptr && made.edit != hwnd) {
+    by_hwnd.emplace(made.edit, index);
+    SetWindowSubclass(made.edit, control_subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   }
 }
 
@@ -506,6 +563,7 @@ void Win32View::Impl::place(std::size_t index) {
       if (b.caption_set) fit_caption(b);
       break;
     case Kind::TextBox:
+    case Kind::Button:
       set_font(b, fonts.get(c.font, dpi));
       break;
     default:
@@ -678,7 +736,10 @@ void Win32View::Impl::command(Binding& b, UINT code) {
       }
       break;
     case Kind::Label:
-      if (code == STN_CLICKED) {
+      if (code == STN_CLICKED) activate(b);
+      break;
+    case Kind::Button:
+      if (code == BN_CLICKED) {
         dispatch(front_end::describe(c, "Clicking"), [&c] { c.click(); });
       }
       break;
@@ -789,8 +850,11 @@ void Win32View::Impl::sync_one(Binding& b) {
   }
   if (b.hwnd == nullptr) return;
   if (b.hwnd != main) {
+    // A control under a sub-page is hidden as well: it cannot be seen anyway, and so neither Tab
+    // nor a screen reader finds it there.
+    const bool visible = c.visible() && !form.covered(c);
     const bool on = (GetWindowLongPtrW(b.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (on != c.visible()) ShowWindow(b.hwnd, c.visible() ? SW_SHOWNA : SW_HIDE);
+    if (on != visible) ShowWindow(b.hwnd, visible ? SW_SHOWNA : SW_HIDE);
   }
 
   switch (c.kind()) {
@@ -815,6 +879,13 @@ void Win32View::Impl::sync_one(Binding& b) {
         b.caption = c.caption();
         b.caption_set = true;
         fit_caption(b);
+      }
+      break;
+    case Kind::Button:
+      if (!b.caption_set || b.caption != c.caption()) {
+        SetWindowTextW(b.hwnd, button_caption(c.caption()).c_str());
+        b.caption = c.caption();
+        b.caption_set = true;
       }
       break;
     case Kind::ComboBox:
@@ -857,6 +928,17 @@ void Win32View::Impl::sync_one(Binding& b) {
       b.tool_added = SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
     } else {
       SendMessageW(tooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // The mouse over an editable combo is over its field, a window of its own.
+    if (b.edit != nullptr && b.edit != b.hwnd) {
+      tool.hwnd = b.hwnd;
+      tool.uId = reinterpret_cast<UINT_PTR>(b.edit);
+      if (!b.edit_tool_added) {
+        b.edit_tool_added =
+            SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+      } else {
+        SendMessageW(tooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+      }
     }
     b.tooltip = c.tooltip;
   }
@@ -948,6 +1030,15 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
         if (Binding* child = find(reinterpret_cast<HWND>(l))) command(*child, HIWORD(w));
       }
       return 0;
+    case WM_CONTEXTMENU:
+      // A child's request comes up here when the child has no menu of its own.
+      if (context_menu(reinterpret_cast<HWND>(w), l)) return 0;
+      break;
+    case WM_GETOBJECT:
+      if (hwnd != main && c.role != Role::Native) {
+        if (const LRESULT answer = answer_get_object(hwnd, w, l, facts_for(b))) return answer;
+      }
+      break;
     case WM_SETCURSOR: {
       Binding* child = find(reinterpret_cast<HWND>(w));
       if (child != nullptr && child->control->hand_pointer) {
@@ -1035,9 +1126,20 @@ LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPAR
       RECT area{};
       GetClientRect(hwnd, &area);
       art.draw(dc, c.picture, area, dpi);
+      draw_focus(b, dc);
       EndPaint(hwnd, &paint);
       return 0;
     }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    case WM_GETOBJECT:
+      if (const LRESULT answer = answer_get_object(hwnd, w, l, facts_for(b))) return answer;
+      break;
+    case kPressMessage:
+      activate(b);
+      return 0;
     case WM_SETCURSOR:
       if (c.hand_pointer) {
         SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649) /* IDC_HAND */));
@@ -1048,6 +1150,8 @@ LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPAR
     // cancels it. The image keeps its own presses and moves, so a press on the close image does
     // not reach the title bar beneath and drag the window.
     case WM_LBUTTONDOWN:
+      if (c.kind() != Kind::Image) return 0;  // a sign is only looked at
+      if (c.activatable) SetFocus(hwnd);
       b.pressed = true;
       SetCapture(hwnd);
       return 0;
@@ -1058,7 +1162,7 @@ LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPAR
       const bool click = b.pressed && PtInRect(&area, at);
       b.pressed = false;
       if (GetCapture() == hwnd) ReleaseCapture();
-      if (click) dispatch(front_end::describe(c, "Clicking"), [&c] { c.click(); });
+      if (click) activate(b);
       return 0;
     }
     case WM_CAPTURECHANGED:
@@ -1072,6 +1176,250 @@ LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPAR
       break;
   }
   return DefWindowProcW(hwnd, message, w, l);
+}
+
+void Win32View::Impl::activate(Binding& b) {
+  Control& c = *b.control;
+  const bool had_focus = GetFocus() == b.hwnd;
+  dispatch(front_end::describe(c, "Clicking"), [&c] { c.click(); });
+  if (!had_focus || ws.ended() || failed || destroyed) return;
+  // The focus stays where it was; a page flip now covered hands it to the flip label on show.
+  const Control* next = focus_after_activation(form, c);
+  if (next == nullptr || next == &c) return;
+  auto it = by_control.find(next);
+  if (it != by_control.end()) focus(bindings[it->second]);
+}
+
+void Win32View::Impl::focus(Binding& b) {
+  HWND target = b.edit != nullptr ? b.edit : b.hwnd;
+  if (target == nullptr) return;
+  SetFocus(target);
+  // As a dialog does: a field reached from the keyboard has its text selected, ready to retype.
+  if (b.edit != nullptr) SendMessageW(b.edit, EM_SETSEL, 0, -1);
+}
+
+void Win32View::Impl::move_focus(HWND from, bool backwards) {
+  std::vector<std::size_t> order;
+  for (const Control* c : focus_order(form)) {
+    if (!form.on_screen(*c)) continue;
+    auto it = by_control.find(c);
+    if (it == by_control.end()) continue;
+    const Binding& b = bindings[it->second];
+    if (b.hwnd == nullptr || !IsWindowVisible(b.hwnd) || !IsWindowEnabled(b.hwnd)) continue;
+    order.push_back(it->second);
+  }
+  if (order.empty()) return;
+  const Binding* current = find(from);
+  std::size_t at = order.size();
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (current != nullptr && &bindings[order[i]] == current) at = i;
+  }
+  std::size_t next = 0;
+  if (at == order.size()) {
+    next = backwards ? order.size() - 1 : 0;
+  } else {
+    next = backwards ? (at + order.size() - 1) % order.size() : (at + 1) % order.size();
+  }
+  focus(bindings[order[next]]);
+}
+
+bool Win32View::Impl::filter_key(const MSG& message) {
+  if (destroyed || (message.hwnd != main && !IsChild(main, message.hwnd))) return false;
+  const bool down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+  const bool up = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
+  if (!down && !up) return false;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool control = GetKeyState(VK_CONTROL) < 0;
+  const bool alt = GetKeyState(VK_MENU) < 0;
+  const WPARAM key = message.wParam;
+  // The order of Tab is the model's, across the containers the dialog navigation would keep it
+  // in, and past whatever is not on screen.
+  if (key == VK_TAB && !control && !alt) {
+    if (down) move_focus(message.hwnd, shift);
+    return true;
+  }
+  const bool menu_key = key == VK_APPS || (key == VK_F10 && shift && !control && !alt);
+  if (menu_key) {
+    Binding* b = find(message.hwnd);
+    if (b == nullptr || !b->control->has_context_menu()) return false;
+    // Taken on the way up as well, so that the system does not open a second menu.
+    if (down) context_menu(message.hwnd, MAKELPARAM(-1, -1));
+    return true;
+  }
+  if ((key == VK_RETURN || key == VK_SPACE) && !control && !alt) {
+    Binding* b = find(message.hwnd);
+    if (b == nullptr || !b->control->activatable ||
+        (b->control->kind() != Kind::Image && b->control->kind() != Kind::Label)) {
+      return false;
+    }
+    if (down && (message.lParam & (1 << 30)) == 0) activate(*b);  // not again while held
+    return true;
+  }
+  return false;
+}
+
+bool Win32View::Impl::context_menu(HWND hwnd, LPARAM l) {
+  Binding* found = find(hwnd);
+  if (found == nullptr || !found->control->has_context_menu() || destroyed) return false;
+  const std::size_t index = static_cast<std::size_t>(found - bindings.data());
+  Control& c = *found->control;
+  std::vector<MenuEntry> entries;
+  dispatch(front_end::describe(c, "Opening the menu of"),
+           [&c, &entries] { entries = c.context_menu(); });
+  if (ws.ended() || failed || destroyed) return true;
+  HWND edit = bindings[index].edit;
+
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return true;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1),
+                button_caption(entries[i].caption).c_str());
+  }
+  if (edit != nullptr) {
+    // The entries the field's own menu has, enabled as it would enable them.
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const bool selection = end > start;
+    const bool writable = (GetWindowLongPtrW(edit, GWL_STYLE) & ES_READONLY) == 0;
+    const int length = GetWindowTextLengthW(edit);
+    const bool enabled[] = {writable && SendMessageW(edit, EM_CANUNDO, 0, 0) != 0,
+                            writable && selection,
+                            selection,
+                            writable && IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE,
+                            writable && selection,
+                            length > 0 && !(start == 0 && static_cast<int>(end) == length)};
+    if (!entries.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    for (std::size_t i = 0; i < std::size(kEditCommands); ++i) {
+      const EditCommand& command = kEditCommands[i];
+      // Undo, then the clipboard's four, then Select All, in groups as the system shows them.
+      if (command.id == kCut || command.id == kSelectAll) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      }
+      AppendMenuW(menu, MF_STRING | (enabled[i] ? MF_ENABLED : MF_GRAYED), command.id,
+                  command.caption);
+    }
+  }
+  POINT at{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+  if (at.x == -1 && at.y == -1) {
+    // From the keyboard: under the control's top left corner, as the system's menus open.
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    at = POINT{r.left, r.bottom};
+  }
+  const UINT chosen = GetMenuItemCount(menu) > 0 ? track_menu(menu, at, main) : 0;
+  DestroyMenu(menu);
+  if (chosen >= 1 && chosen <= entries.size()) {
+    std::function<void()> choose = std::move(entries[chosen - 1].choose);
+    dispatch(front_end::describe(c, "Restoring"), [&choose] { choose(); });
+  } else if (edit != nullptr) {
+    // The field's own work; its change notification then reaches the model as typing does.
+    for (const EditCommand& command : kEditCommands) {
+      if (command.id == chosen) SendMessageW(edit, command.message, command.w, command.l);
+    }
+  }
+  return true;
+}
+
+AccessibleFacts Win32View::Impl::facts_for(const Binding& b) const {
+  const Control& c = *b.control;
+  AccessibleFacts facts;
+  facts.name = from_model(c.accessible_name);
+  facts.description = from_model(c.description);
+  switch (c.role) {
+    case Role::Native:
+      break;
+    case Role::PushButton:
+      facts.role = ROLE_SYSTEM_PUSHBUTTON;
+      break;
+    case Role::Link:
+      facts.role = ROLE_SYSTEM_LINK;
+      break;
+    case Role::Grouping:
+      facts.role = ROLE_SYSTEM_GROUPING;
+      break;
+  }
+  if (c.kind() == Kind::Image || c.kind() == Kind::WarningSign) {
+    // Artwork has no text of its own: it is read by its tooltip.
+    if (facts.name.empty()) facts.name = from_model(c.tooltip);
+    // One that is only looked at (a sign, a rule) is a picture; one worked like a button, a button.
+    if (facts.role == 0) {
+      facts.role =
+          c.kind() == Kind::Image && c.activatable ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_GRAPHIC;
+    }
+  }
+  if (c.kind() == Kind::CheckBox) facts.checkable_role = ROLE_SYSTEM_CHECKBUTTON;
+  if (c.kind() == Kind::OptionButton) facts.checkable_role = ROLE_SYSTEM_RADIOBUTTON;
+  if (c.role == Role::PushButton || c.role == Role::Link) facts.press = b.hwnd;
+  return facts;
+}
+
+void Win32View::Impl::draw_focus(const Binding& b, HDC dc) {
+  if (!b.control->activatable || GetFocus() != b.hwnd) return;
+  RECT area{};
+  GetClientRect(b.hwnd, &area);
+  // Drawn in the text colour, as the classic buttons show theirs.
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, to_colour(b.control->background));
+  DrawFocusRect(dc, &area);
+}
+
+LRESULT CALLBACK Win32View::Impl::control_subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l,
+                                                   UINT_PTR, DWORD_PTR data) {
+  auto* view = reinterpret_cast<Impl*>(data);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, control_subclass, kSubclassId);
+    return DefSubclassProc(hwnd, message, w, l);
+  }
+  if (Binding* b = view->find(hwnd)) return view->control_message(*b, hwnd, message, w, l);
+  return DefSubclassProc(hwnd, message, w, l);
+}
+
+LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  const Control& c = *b.control;
+  switch (message) {
+    case WM_CONTEXTMENU:
+      // An edit field would open its own menu; the model's entries come first in ours.
+      if (hwnd == b.edit && context_menu(hwnd, l)) return 0;
+      break;
+    case WM_GETOBJECT: {
+      AccessibleFacts facts = facts_for(b);
+      // A combo's field is part of the box; the press is the box's own.
+      if (hwnd == b.edit && b.edit != b.hwnd) facts.role = 0;
+      if (const LRESULT answer = answer_get_object(hwnd, w, l, facts)) return answer;
+      break;
+    }
+    case kPressMessage:
+      if (c.kind() == Kind::Label) activate(b);
+      return 0;
+    case WM_LBUTTONDOWN:
+      // A label worked like a button takes the focus from the click, as the button would.
+      if (c.activatable && c.kind() == Kind::Label) SetFocus(hwnd);
+      break;
+    case WM_KILLFOCUS:
+      // A combo's field keeps its selection drawn when the focus leaves (it hides none), which
+      // would look like a second focus; the caret stays where it was.
+      if (hwnd == b.edit && b.edit != b.hwnd)
+        SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+      if (c.activatable) InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case WM_SETFOCUS:
+      if (c.activatable) InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case WM_PAINT:
+      if (c.activatable && c.kind() == Kind::Label) {
+        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        if (HDC dc = GetDC(hwnd)) {
+          draw_focus(b, dc);
+          ReleaseDC(hwnd, dc);
+        }
+        return done;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, w, l);
 }
 
 LRESULT CALLBACK Win32View::Impl::container_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -1146,7 +1494,17 @@ void Win32View::show() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowWindow(w, SW_SHOWNORMAL);
+  // Focus rectangles show from the start, not only once the keyboard has been used.
+  SendMessageW(w, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+  // The keyboard starts on the first control of the Tab order that is on screen.
+  for (const Control* c : focus_order(impl_->form)) {
+    if (!impl_->form.on_screen(*c)) continue;
+    if (widget(*c) != nullptr) impl_->focus(impl_->bindings[impl_->by_control.at(c)]);
+    break;
+  }
   UpdateWindow(w);
 }
+
+void Win32View::set_menu_tracker(MenuTracker tracker) { impl_->track_menu = std::move(tracker); }
 
 }  // namespace quorvane::win32

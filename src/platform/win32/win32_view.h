@@ -15,6 +15,10 @@ namespace quorvane::win32 {
 
 class Win32WindowSystem;
 
+// Shows a context menu at `at` (screen coordinates) for `owner` and returns the chosen entry's
+// id, 0 for none. The system's TrackPopupMenu unless a test puts its own hand in its place.
+using MenuTracker = std::function<UINT(HMENU menu, POINT at, HWND owner)>;
+
 // What the view reports that is not a control's own event.
 struct ViewEvents {
   std::function<void()> unload;  // the window has closed, for whatever reason
@@ -47,8 +51,10 @@ class Win32View {
   void set_dpi(int dpi);
 
   void sync();
-  // Shows the window in the middle of its screen.
+  // Shows the window in the middle of its screen, the keyboard on the first control of the Tab
+  // order.
   void show();
+  void set_menu_tracker(MenuTracker tracker);
 
  private:
   struct Impl;

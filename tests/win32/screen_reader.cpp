@@ -1,0 +1,98 @@
+// What a screen reader in another process finds in the editor's window: every object it offers
+// (those that are not invisible), one a line as "<role>\t<name>[\tchecked][\tfocused]". With
+// "press <name>", carries out that object's default action first, as a reader's "activate" does.
+//
+//   win32_screen_reader.exe [press <name>]
+
+#include <cstdio>
+#include <string>
+
+#include "platform/win32/text.h"
+#include "platform/win32/win.h"
+
+// After windows.h, which it needs.
+#include <oleacc.h>
+
+namespace {
+
+const wchar_t* role_word(long role) {
+  switch (role) {
+    case ROLE_SYSTEM_PUSHBUTTON:
+      return L"push button";
+    case ROLE_SYSTEM_LINK:
+      return L"link";
+    case ROLE_SYSTEM_CHECKBUTTON:
+      return L"check box";
+    case ROLE_SYSTEM_RADIOBUTTON:
+      return L"radio button";
+    case ROLE_SYSTEM_TEXT:
+      return L"text";
+    case ROLE_SYSTEM_COMBOBOX:
+      return L"combo box";
+    case ROLE_SYSTEM_GRAPHIC:
+      return L"graphic";
+    case ROLE_SYSTEM_STATICTEXT:
+      return L"label";
+    case ROLE_SYSTEM_GROUPING:
+      return L"grouping";
+    default:
+      return L"other";
+  }
+}
+
+struct Walk {
+  std::wstring press;
+  bool pressed = false;
+};
+
+BOOL CALLBACK visit(HWND hwnd, LPARAM l) {
+  auto& walk = *reinterpret_cast<Walk*>(l);
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                        __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&object))) ||
+      object == nullptr) {
+    return TRUE;
+  }
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  object->get_accName(self, &name);
+  VARIANT role{};
+  VARIANT state{};
+  object->get_accRole(self, &role);
+  object->get_accState(self, &state);
+  const std::wstring text = name != nullptr ? name : L"";
+  SysFreeString(name);
+  if (!walk.press.empty() && text == walk.press && !walk.pressed) {
+    walk.pressed = SUCCEEDED(object->accDoDefaultAction(self));
+  } else if (walk.press.empty() && (state.lVal & STATE_SYSTEM_INVISIBLE) == 0) {
+    std::wstring line = std::wstring(role_word(role.lVal)) + L"\t" + text;
+    if (state.lVal & STATE_SYSTEM_CHECKED) line += L"\tchecked";
+    if (state.lVal & STATE_SYSTEM_FOCUSED) line += L"\tfocused";
+    std::printf("%s\n", quorvane::win32::to_utf8(line).c_str());
+  }
+  object->Release();
+  return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  HWND window = FindWindowW(nullptr, L"Quorvane Configuration");
+  if (window == nullptr) {
+    std::fprintf(stderr, "no window \"Quorvane Configuration\"\n");
+    return 1;
+  }
+  Walk walk;
+  if (argc == 3 && std::wstring(argv[1]) == L"press") walk.press = argv[2];
+  EnumChildWindows(window, visit, reinterpret_cast<LPARAM>(&walk));
+  if (!walk.press.empty() && !walk.pressed) {
+    std::fprintf(stderr, "nothing named \"%s\" to press\n",
+                 quorvane::win32::to_utf8(walk.press).c_str());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# A screen reader in another process, under Wine: it finds the navigation images as push buttons
+# named by their tooltips, presses one, and then reads the sound page's controls by the labels
+# over them, the check boxes with their state, and nothing of the intro page it hid.
+#
+#   screen_reader.sh <quorvane-config.exe> <VOZ.default.INI> <xvfb-common.sh> <win32_screen_reader.exe>
+#
+# Runs under Wine in the prefix $WINEPREFIX.
+set -euo pipefail
+
+# shellcheck source=../../scripts/xvfb-common.sh
+. "$3"
+reader=$4
+begin_e2e "$1" "$2"
+
+cp "$program" "$work/"
+cp "$default_file" "$work/VOZ.INI"
+start_display "$program"
+start_editor "$work/$(basename "$program")"
+sleep 0.3
+
+read_window() {
+  "$QUORVANE_WINE_PREFIX_SCRIPT" run "$reader" "$@" </dev/null | tr -d '\r'
+}
+expect_line() {
+  grep -qxF "$1" <<<"$2" || { echo "$2" >&2; fail "no line \"$1\" (tabs as \\t)"; }
+}
+
+tab=$'\t'
+seen=$(read_window)
+expect_line "push button${tab}Control Panel${tab}focused" "$seen"
+expect_line "push button${tab}Sound Settings" "$seen"
+expect_line "push button${tab}Close without saving" "$seen"
+expect_line "link${tab}https://quorvane.example/" "$seen"
+
+read_window press "Sound Settings" >/dev/null || fail "the reader could not press Sound Settings"
+sleep 0.5
+seen=$(read_window)
+expect_line "check box${tab}Sound${tab}checked" "$seen"
+expect_line "text${tab}Delay (2 - 30)" "$seen"
+expect_line "text${tab}Master Volume (0 - 100)" "$seen"
+if grep -qF "https://quorvane.example/" <<<"$seen"; then
+  fail "the hidden intro page is still offered"
+fi
+grep -qF "Enable" <<<"$seen" && fail "a check box is named by its own caption, not its label"
+
+click_twips "$win" 5910 10 240 240 15 15 # imgcerrar, in the title bar
+expect_clean_exit 10
+echo "PASS"
