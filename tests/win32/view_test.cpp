@@ -1071,6 +1071,28 @@ TEST_F(ViewTest, TheSystemsChooserOpensAtTheBoxsPathAndGivesTheChosenFile) {
   EXPECT_EQ(fs::path(win32::from_utf8(*saves)), folder / "Saves");
 }
 
+TEST_F(ViewTest, TheFocusComesBackToTheControlItLeftForAChooserOrAMessage) {
+  main.show_panel(0);
+  view->sync();
+  flip_to(widget("lblvideo_1", 51));
+  HWND button = widget("cmd_panel_b_card1");
+  SetActiveWindow(view->window());
+  SetFocus(button);
+  ASSERT_EQ(GetFocus(), button);
+  DialogAnswer::arm(L"", IDCANCEL);
+  SendMessageW(button, BM_CLICK, 0, 0);  // the real chooser, modal to the window
+  EXPECT_TRUE(DialogAnswer::answered);
+  EXPECT_EQ(GetFocus(), button) << "so that Tab goes on from the browse button";
+
+  // The same when another window took the activation and gives it back.
+  HWND box = widget("txt_panel_b_card2");
+  SetFocus(box);
+  DialogAnswer::arm(L"", IDOK);
+  ws.Win32WindowSystem::show_message(MessageKind::Warning, "Quorvane", "A message");
+  EXPECT_TRUE(DialogAnswer::answered);
+  EXPECT_EQ(GetFocus(), box);
+}
+
 TEST_F(ViewTest, WithoutTheOpenDialogObjectTheClassicChoosersDoTheSame) {
   ws.use_classic_choosers(true);  // as on Windows before Vista
   folder.write("syscard1.pce", "");

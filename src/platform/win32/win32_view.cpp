@@ -163,6 +163,7 @@ struct Win32View::Impl {
   bool failed = false;
   bool destroyed = false;
   MenuTracker track_menu;
+  HWND focus_left = nullptr;  // where the keyboard was when the window lost the activation
 
   void build(int wanted_dpi);
   void make_binding(std::size_t index);
@@ -201,6 +202,7 @@ struct Win32View::Impl {
   bool filter_key(const MSG& message);
   void move_focus(HWND from, bool backwards);
   void focus(Binding& b);
+  void focus_first();
   // The context menu of the control drawn by `hwnd` (or its edit field) at `l` (screen
   // coordinates, or -1, -1 from the keyboard); false for a control that has none.
   bool context_menu(HWND hwnd, LPARAM l);
@@ -1078,6 +1080,24 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
         }
       }
       return 0;
+    case WM_ACTIVATE:
+      // As a dialog does: a chooser, a message or another program takes the activation and
+      // gives it back, and the keyboard is where it was, not on the bare window where Tab would
+      // start over.
+      if (LOWORD(w) == WA_INACTIVE) {
+        HWND now = GetFocus();
+        if (now != nullptr && IsChild(main, now)) focus_left = now;
+        return 0;
+      }
+      if (HIWORD(w) == 0) {  // not minimised
+        if (focus_left != nullptr && IsWindow(focus_left) && IsWindowVisible(focus_left) &&
+            IsWindowEnabled(focus_left)) {
+          SetFocus(focus_left);
+        } else {
+          focus_first();
+        }
+      }
+      return 0;
     case WM_DPICHANGED: {
       // Lay out for the new scale first, so that the window has its new size when the system's
       // suggested place is applied.
@@ -1196,6 +1216,21 @@ void Win32View::Impl::focus(Binding& b) {
   SetFocus(target);
   // As a dialog does: a field reached from the keyboard has its text selected, ready to retype.
   if (b.edit != nullptr) SendMessageW(b.edit, EM_SETSEL, 0, -1);
+}
+
+void Win32View::Impl::focus_first() {
+  // The keyboard starts on the first control of the Tab order that is on screen.
+  for (const Control* c : focus_order(form)) {
+    if (!form.on_screen(*c)) continue;
+    auto it = by_control.find(c);
+    if (it == by_control.end()) continue;
+    if (bindings[it->second].hwnd == nullptr) {
+      realize(*c);
+      sync();
+    }
+    if (bindings[it->second].hwnd != nullptr) focus(bindings[it->second]);
+    break;
+  }
 }
 
 void Win32View::Impl::move_focus(HWND from, bool backwards) {
@@ -1496,12 +1531,7 @@ void Win32View::show() {
   ShowWindow(w, SW_SHOWNORMAL);
   // Focus rectangles show from the start, not only once the keyboard has been used.
   SendMessageW(w, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
-  // The keyboard starts on the first control of the Tab order that is on screen.
-  for (const Control* c : focus_order(impl_->form)) {
-    if (!impl_->form.on_screen(*c)) continue;
-    if (widget(*c) != nullptr) impl_->focus(impl_->bindings[impl_->by_control.at(c)]);
-    break;
-  }
+  impl_->focus_first();
   UpdateWindow(w);
 }
 
