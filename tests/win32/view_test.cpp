@@ -944,6 +944,35 @@ TEST_F(MenuTest, ASettingsMenuRestoresTheDefaultOrTheValueReadThenOffersTheEditE
   EXPECT_TRUE(shown[5].enabled) << "now there is";
 }
 
+TEST_F(MenuTest, ARightClickedFieldTakesTheFocusAsTheSystemsOwnMenuWouldGiveIt) {
+  main.show_panel(2);
+  view->sync();
+  HWND delay = widget("txt_sound_delay");
+  retype(delay, L"25");
+  HWND combo_field = edit_of(widget("com_sound_fre"));
+  // Elsewhere when the click comes: a field whose selection is hidden would show no sign of
+  // Select All, and what is typed next would not go into it.
+  for (HWND field : {delay, combo_field}) {
+    SetFocus(widget("imgsonido"));
+    pick = 0;
+    right_click(field);
+    pick = shown.size();  // Select All, the last entry
+    right_click(field);
+    EXPECT_EQ(GetFocus(), field);
+    DWORD start = 1;
+    DWORD end = 0;
+    SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, static_cast<DWORD>(text_of(field).size()));
+  }
+  // A check box keeps the focus where it was, as its own right click does.
+  SetFocus(widget("imgsonido"));
+  pick = 0;
+  right_click(widget("ch_global", 14));
+  EXPECT_EQ(GetFocus(), widget("imgsonido"));
+}
+
 TEST_F(MenuTest, TheMenuKeysOpenItAtTheControlAndCheckBoxesHaveNoEditEntries) {
   main.show_panel(2);
   view->sync();

@@ -1311,6 +1311,9 @@ bool Win32View::Impl::context_menu(HWND hwnd, LPARAM l) {
                 button_caption(entries[i].caption).c_str());
   }
   if (edit != nullptr) {
+    // The field's own menu takes the focus for it: the selection that Select All makes shows,
+    // and typing then goes into the field.
+    if (GetFocus() != edit) SetFocus(edit);
     // The entries the field's own menu has, enabled as it would enable them.
     DWORD start = 0;
     DWORD end = 0;
