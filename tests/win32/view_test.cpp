@@ -1031,6 +1031,11 @@ TEST_F(ViewTest, ABrowseButtonFollowsItsBoxAndAChosenPathLandsInIt) {
   ASSERT_EQ(ws.chooser_starts.size(), 2u);
   EXPECT_EQ(fs::path(ws.chooser_starts[1]), card);
   EXPECT_EQ(text_of(box), card.wstring());
+  // Enter presses it as Space does, and the keyboard stays on it.
+  SetFocus(button);
+  press(ws, VK_RETURN);
+  EXPECT_EQ(ws.chooser_starts.size(), 3u);
+  EXPECT_EQ(GetFocus(), button);
   EXPECT_TRUE(ws.messages.empty());
 }
 

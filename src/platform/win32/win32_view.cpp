@@ -1281,6 +1281,15 @@ bool Win32View::Impl::filter_key(const MSG& message) {
     if (down) context_menu(message.hwnd, MAKELPARAM(-1, -1));
     return true;
   }
+  if (key == VK_RETURN && !control && !alt) {
+    // A push button outside a dialog takes only Space; Enter, which a dialog's buttons take
+    // as well, presses it too.
+    Binding* b = find(message.hwnd);
+    if (b != nullptr && b->control->kind() == Kind::Button) {
+      if (down && (message.lParam & (1 << 30)) == 0) SendMessageW(b->hwnd, BM_CLICK, 0, 0);
+      return true;
+    }
+  }
   if ((key == VK_RETURN || key == VK_SPACE) && !control && !alt) {
     Binding* b = find(message.hwnd);
     if (b == nullptr || !b->control->activatable ||
