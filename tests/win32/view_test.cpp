@@ -944,6 +944,35 @@ TEST_F(MenuTest, ASettingsMenuRestoresTheDefaultOrTheValueReadThenOffersTheEditE
   EXPECT_TRUE(shown[5].enabled) << "now there is";
 }
 
+TEST_F(MenuTest, ARightClickedFieldTakesTheFocusAsTheSystemsOwnMenuWouldGiveIt) {
+  main.show_panel(2);
+  view->sync();
+  HWND delay = widget("txt_sound_delay");
+  retype(delay, L"25");
+  HWND combo_field = edit_of(widget("com_sound_fre"));
+  // Elsewhere when the click comes: a field whose selection is hidden would show no sign of
+  // Select All, and what is typed next would not go into it.
+  for (HWND field : {delay, combo_field}) {
+    SetFocus(widget("imgsonido"));
+    pick = 0;
+    right_click(field);
+    pick = shown.size();  // Select All, the last entry
+    right_click(field);
+    EXPECT_EQ(GetFocus(), field);
+    DWORD start = 1;
+    DWORD end = 0;
+    SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, static_cast<DWORD>(text_of(field).size()));
+  }
+  // A check box keeps the focus where it was, as its own right click does.
+  SetFocus(widget("imgsonido"));
+  pick = 0;
+  right_click(widget("ch_global", 14));
+  EXPECT_EQ(GetFocus(), widget("imgsonido"));
+}
+
 TEST_F(MenuTest, TheMenuKeysOpenItAtTheControlAndCheckBoxesHaveNoEditEntries) {
   main.show_panel(2);
   view->sync();
@@ -1002,6 +1031,11 @@ TEST_F(ViewTest, ABrowseButtonFollowsItsBoxAndAChosenPathLandsInIt) {
   ASSERT_EQ(ws.chooser_starts.size(), 2u);
   EXPECT_EQ(fs::path(ws.chooser_starts[1]), card);
   EXPECT_EQ(text_of(box), card.wstring());
+  // Enter presses it as Space does, and the keyboard stays on it.
+  SetFocus(button);
+  press(ws, VK_RETURN);
+  EXPECT_EQ(ws.chooser_starts.size(), 3u);
+  EXPECT_EQ(GetFocus(), button);
   EXPECT_TRUE(ws.messages.empty());
 }
 
@@ -1069,6 +1103,28 @@ TEST_F(ViewTest, TheSystemsChooserOpensAtTheBoxsPathAndGivesTheChosenFile) {
       ws.Win32WindowSystem::choose_folder("Saved games", folder.str());
   ASSERT_TRUE(saves.has_value());
   EXPECT_EQ(fs::path(win32::from_utf8(*saves)), folder / "Saves");
+}
+
+TEST_F(ViewTest, TheFocusComesBackToTheControlItLeftForAChooserOrAMessage) {
+  main.show_panel(0);
+  view->sync();
+  flip_to(widget("lblvideo_1", 51));
+  HWND button = widget("cmd_panel_b_card1");
+  SetActiveWindow(view->window());
+  SetFocus(button);
+  ASSERT_EQ(GetFocus(), button);
+  DialogAnswer::arm(L"", IDCANCEL);
+  SendMessageW(button, BM_CLICK, 0, 0);  // the real chooser, modal to the window
+  EXPECT_TRUE(DialogAnswer::answered);
+  EXPECT_EQ(GetFocus(), button) << "so that Tab goes on from the browse button";
+
+  // The same when another window took the activation and gives it back.
+  HWND box = widget("txt_panel_b_card2");
+  SetFocus(box);
+  DialogAnswer::arm(L"", IDOK);
+  ws.Win32WindowSystem::show_message(MessageKind::Warning, "Quorvane", "A message");
+  EXPECT_TRUE(DialogAnswer::answered);
+  EXPECT_EQ(GetFocus(), box);
 }
 
 TEST_F(ViewTest, WithoutTheOpenDialogObjectTheClassicChoosersDoTheSame) {

@@ -163,6 +163,7 @@ struct Win32View::Impl {
   bool failed = false;
   bool destroyed = false;
   MenuTracker track_menu;
+  HWND focus_left = nullptr;  // where the keyboard was when the window lost the activation
 
   void build(int wanted_dpi);
   void make_binding(std::size_t index);
@@ -201,6 +202,7 @@ struct Win32View::Impl {
   bool filter_key(const MSG& message);
   void move_focus(HWND from, bool backwards);
   void focus(Binding& b);
+  void focus_first();
   // The context menu of the control drawn by `hwnd` (or its edit field) at `l` (screen
   // coordinates, or -1, -1 from the keyboard); false for a control that has none.
   bool context_menu(HWND hwnd, LPARAM l);
@@ -1078,6 +1080,24 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
         }
       }
       return 0;
+    case WM_ACTIVATE:
+      // As a dialog does: a chooser, a message or another program takes the activation and
+      // gives it back, and the keyboard is where it was, not on the bare window where Tab would
+      // start over.
+      if (LOWORD(w) == WA_INACTIVE) {
+        HWND now = GetFocus();
+        if (now != nullptr && IsChild(main, now)) focus_left = now;
+        return 0;
+      }
+      if (HIWORD(w) == 0) {  // not minimised
+        if (focus_left != nullptr && IsWindow(focus_left) && IsWindowVisible(focus_left) &&
+            IsWindowEnabled(focus_left)) {
+          SetFocus(focus_left);
+        } else {
+          focus_first();
+        }
+      }
+      return 0;
     case WM_DPICHANGED: {
       // Lay out for the new scale first, so that the window has its new size when the system's
       // suggested place is applied.
@@ -1198,6 +1218,21 @@ void Win32View::Impl::focus(Binding& b) {
   if (b.edit != nullptr) SendMessageW(b.edit, EM_SETSEL, 0, -1);
 }
 
+void Win32View::Impl::focus_first() {
+  // The keyboard starts on the first control of the Tab order that is on screen.
+  for (const Control* c : focus_order(form)) {
+    if (!form.on_screen(*c)) continue;
+    auto it = by_control.find(c);
+    if (it == by_control.end()) continue;
+    if (bindings[it->second].hwnd == nullptr) {
+      realize(*c);
+      sync();
+    }
+    if (bindings[it->second].hwnd != nullptr) focus(bindings[it->second]);
+    break;
+  }
+}
+
 void Win32View::Impl::move_focus(HWND from, bool backwards) {
   std::vector<std::size_t> order;
   for (const Control* c : focus_order(form)) {
@@ -1246,6 +1281,15 @@ bool Win32View::Impl::filter_key(const MSG& message) {
     if (down) context_menu(message.hwnd, MAKELPARAM(-1, -1));
     return true;
   }
+  if (key == VK_RETURN && !control && !alt) {
+    // A push button outside a dialog takes only Space; Enter, which a dialog's buttons take
+    // as well, presses it too.
+    Binding* b = find(message.hwnd);
+    if (b != nullptr && b->control->kind() == Kind::Button) {
+      if (down && (message.lParam & (1 << 30)) == 0) SendMessageW(b->hwnd, BM_CLICK, 0, 0);
+      return true;
+    }
+  }
   if ((key == VK_RETURN || key == VK_SPACE) && !control && !alt) {
     Binding* b = find(message.hwnd);
     if (b == nullptr || !b->control->activatable ||
@@ -1276,6 +1320,9 @@ bool Win32View::Impl::context_menu(HWND hwnd, LPARAM l) {
                 button_caption(entries[i].caption).c_str());
   }
   if (edit != nullptr) {
+    // The field's own menu takes the focus for it: the selection that Select All makes shows,
+    // and typing then goes into the field.
+    if (GetFocus() != edit) SetFocus(edit);
     // The entries the field's own menu has, enabled as it would enable them.
     DWORD start = 0;
     DWORD end = 0;
@@ -1496,12 +1543,7 @@ void Win32View::show() {
   ShowWindow(w, SW_SHOWNORMAL);
   // Focus rectangles show from the start, not only once the keyboard has been used.
   SendMessageW(w, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
-  // The keyboard starts on the first control of the Tab order that is on screen.
-  for (const Control* c : focus_order(impl_->form)) {
-    if (!impl_->form.on_screen(*c)) continue;
-    if (widget(*c) != nullptr) impl_->focus(impl_->bindings[impl_->by_control.at(c)]);
-    break;
-  }
+  impl_->focus_first();
   UpdateWindow(w);
 }
 
