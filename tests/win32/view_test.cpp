@@ -801,6 +801,9 @@ TEST_F(ViewTest, AScreenReaderReadsTheLabelsNamesTheHelpAndTheStates) {
   // An editable combo's field is what has the focus, so it is named too.
   EXPECT_EQ(read_as_screen_reader(edit_of(widget("com_sound_fre"))).name, L"Frequency");
   EXPECT_EQ(read_as_screen_reader(widget("com_sound_fre")).name, L"Frequency");
+  // What each is, whether or not the host's own objects know the classes (Wine's do not).
+  EXPECT_EQ(read_as_screen_reader(widget("com_sound_fre")).role, ROLE_SYSTEM_COMBOBOX);
+  EXPECT_EQ(read_as_screen_reader(edit_of(widget("com_sound_fre"))).role, ROLE_SYSTEM_TEXT);
 
   // Every control of every page and sub-page says what the model says: the drive lists and
   // browse buttons too, named after the setting they serve.
@@ -811,6 +814,13 @@ TEST_F(ViewTest, AScreenReaderReadsTheLabelsNamesTheHelpAndTheStates) {
       const Read read = read_as_screen_reader(focus_target(view->widget(*c)));
       EXPECT_EQ(read.name, from_model(c->accessible_name)) << c->display_name();
       EXPECT_EQ(read.description, from_model(c->description)) << c->display_name();
+      const long expected_role = c->kind() == Kind::Button      ? ROLE_SYSTEM_PUSHBUTTON
+                                 : c->kind() == Kind::DriveList ? ROLE_SYSTEM_COMBOBOX
+                                 : c->kind() == Kind::TextBox   ? ROLE_SYSTEM_TEXT
+                                                                : 0;
+      if (expected_role != 0) {
+        EXPECT_EQ(read.role, expected_role) << c->display_name();
+      }
       named.push_back(c->display_name());
     }
   };

@@ -121,9 +121,9 @@ class Annotated final : public IAccessible {
     const HRESULT own = inner_->get_accRole(child, role);
     if (role == nullptr || !is_self(child)) return own;
     long wanted = facts_.role;
-    if (wanted == 0 && facts_.checkable_role != 0 &&
+    if (wanted == 0 && facts_.class_role != 0 &&
         (FAILED(own) || (role->vt == VT_I4 && role->lVal == ROLE_SYSTEM_CLIENT))) {
-      wanted = facts_.checkable_role;
+      wanted = facts_.class_role;
     }
     if (wanted == 0) return own;
     Library::get().variant_clear(role);
@@ -134,7 +134,7 @@ class Annotated final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     const HRESULT own = inner_->get_accState(child, state);
     if (FAILED(own) || state == nullptr || state->vt != VT_I4 || !is_self(child)) return own;
-    if (facts_.checkable_role != 0 && SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+    if (facts_.checkable && SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED) {
       state->lVal |= STATE_SYSTEM_CHECKED;
     }
     // A control on a hidden page is hidden with it, whatever its own style says.

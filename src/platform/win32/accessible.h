@@ -11,9 +11,11 @@ struct AccessibleFacts {
   std::wstring name;         // empty: the system's own (a caption, or the static text before it)
   std::wstring description;  // empty: none
   long role = 0;             // an MSAA ROLE_SYSTEM_* value; 0: the system's own
-  // A check box or option button: its role and checked state, for a host whose own object does
-  // not know the button class (Wine's reports a plain client area).
-  long checkable_role = 0;
+  // What the control's window class is (check box, push button, combo box, edit field ...), for a
+  // host whose own object does not know the class and reports a plain client area (Wine's does).
+  long class_role = 0;
+  // A check box or option button: its checked state is read from the button itself.
+  bool checkable = false;
   // Where "Press" (the default action) sends kPressMessage; nullptr: no action of ours.
   HWND press = nullptr;
 };

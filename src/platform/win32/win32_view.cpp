@@ -1395,8 +1395,28 @@ AccessibleFacts Win32View::Impl::facts_for(const Binding& b) const {
           c.kind() == Kind::Image && c.activatable ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_GRAPHIC;
     }
   }
-  if (c.kind() == Kind::CheckBox) facts.checkable_role = ROLE_SYSTEM_CHECKBUTTON;
-  if (c.kind() == Kind::OptionButton) facts.checkable_role = ROLE_SYSTEM_RADIOBUTTON;
+  switch (c.kind()) {
+    case Kind::CheckBox:
+      facts.class_role = ROLE_SYSTEM_CHECKBUTTON;
+      facts.checkable = true;
+      break;
+    case Kind::OptionButton:
+      facts.class_role = ROLE_SYSTEM_RADIOBUTTON;
+      facts.checkable = true;
+      break;
+    case Kind::Button:
+      facts.class_role = ROLE_SYSTEM_PUSHBUTTON;
+      break;
+    case Kind::ComboBox:
+    case Kind::DriveList:
+      facts.class_role = ROLE_SYSTEM_COMBOBOX;
+      break;
+    case Kind::TextBox:
+      facts.class_role = ROLE_SYSTEM_TEXT;
+      break;
+    default:
+      break;
+  }
   if (c.role == Role::PushButton || c.role == Role::Link) facts.press = b.hwnd;
   return facts;
 }
@@ -1432,7 +1452,10 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
     case WM_GETOBJECT: {
       AccessibleFacts facts = facts_for(b);
       // A combo's field is part of the box; the press is the box's own.
-      if (hwnd == b.edit && b.edit != b.hwnd) facts.role = 0;
+      if (hwnd == b.edit && b.edit != b.hwnd) {
+        facts.role = 0;
+        facts.class_role = ROLE_SYSTEM_TEXT;
+      }
       if (const LRESULT answer = answer_get_object(hwnd, w, l, facts)) return answer;
       break;
     }
