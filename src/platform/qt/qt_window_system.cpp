@@ -15,6 +15,20 @@
 
 namespace quorvane {
 
+namespace {
+
+QString from_utf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::optional<std::string> chosen(const QString& path) {
+  if (path.isEmpty()) return std::nullopt;
+  const QByteArray bytes = QDir::toNativeSeparators(path).toUtf8();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace
+
 QtWindowSystem::QtWindowSystem() = default;
 
 QtWindowSystem::~QtWindowSystem() {
@@ -91,9 +105,7 @@ void QtWindowSystem::show_message(MessageKind kind, const std::string& title,
                                   const std::string& text) {
   QWidget* parent = window_ != nullptr && window_->isVisible() ? window_.data() : nullptr;
   QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Warning,
-                  QString::fromStdString(title),
-                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                  QMessageBox::Ok, parent);
+                  QString::fromStdString(title), from_utf8(text), QMessageBox::Ok, parent);
   // Messages carry paths, which may hold anything ("<b>" is a fine folder name): never markup.
   box.setTextFormat(Qt::PlainText);
   // Messages carry paths and web addresses that the user may want to copy.
@@ -101,15 +113,10 @@ void QtWindowSystem::show_message(MessageKind kind, const std::string& title,
   box.exec();
 }
 
-}  // namespace quorvane
-
-namespace quorvane {
-
 bool QtWindowSystem::ask(const std::string& title, const std::string& text,
                          const std::string& proceed, const std::string& go_back) {
   QWidget* parent = window_ != nullptr && window_->isVisible() ? window_.data() : nullptr;
-  QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
-                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+  QMessageBox box(QMessageBox::Warning, QString::fromStdString(title), from_utf8(text),
                   QMessageBox::NoButton, parent);
   box.setTextFormat(Qt::PlainText);
   QPushButton* yes = box.addButton(QString::fromStdString(proceed), QMessageBox::AcceptRole);
@@ -119,24 +126,6 @@ bool QtWindowSystem::ask(const std::string& title, const std::string& text,
   box.exec();
   return box.clickedButton() == yes;
 }
-
-}  // namespace quorvane
-
-namespace quorvane {
-
-namespace {
-
-QString from_utf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::optional<std::string> chosen(const QString& path) {
-  if (path.isEmpty()) return std::nullopt;
-  const QByteArray bytes = QDir::toNativeSeparators(path).toUtf8();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-}  // namespace
 
 std::optional<std::string> QtWindowSystem::choose_file(const std::string& title,
                                                        const std::string& start,

@@ -380,10 +380,10 @@ std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::str
     dialog->SetTitle(from_utf8(title).c_str());
     // The dialog keeps pointers into these until it is shown.
     const std::vector<FilterText> texts = filter_texts(filters);
-    std::vector<COMDLG_FILTERSPEC> specs;
+    std::vector<COMDLG_FILTERSPEC> types;
     for (const FilterText& text : texts)
-      specs.push_back({text.name.c_str(), text.patterns.c_str()});
-    if (!specs.empty()) dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+      types.push_back({text.name.c_str(), text.patterns.c_str()});
+    if (!types.empty()) dialog->SetFileTypes(static_cast<UINT>(types.size()), types.data());
     open_at(*dialog.p, from_utf8(start), folder);
     result = dialog->Show(owner());
     if (result == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return std::nullopt;
