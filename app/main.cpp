@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/files.h"
-#include "platform/qt/cp1252.h"
-#include "platform/qt/qt_view.h"
-#include "platform/qt/qt_window_system.h"
+#include "files/files.h"
+#include "front_ends/qt/cp1252.h"
+#include "front_ends/qt/qt_view.h"
+#include "front_ends/qt/qt_window_system.h"
 #include "shell/drive_lists.h"
 #include "shell/form_layout.h"
 #include "shell/main_window.h"
@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
   try {
     main_window.Form_Load();
     fill_drive_lists(main_window.form(), visible_drives(*folder), *folder, cp1252::from_utf8);
-    QtView view(main_window, window_system);
+    QtView view(main_window.form(), window_system, main_window.view_events());
     view.show();
     return QApplication::exec();
   } catch (const std::exception& error) {

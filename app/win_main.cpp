@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/files.h"
-#include "platform/win32/text.h"
-#include "platform/win32/win.h"
-#include "platform/win32/win32_view.h"
-#include "platform/win32/win32_window_system.h"
+#include "files/files.h"
+#include "front_ends/win32/text.h"
+#include "front_ends/win32/win.h"
+#include "front_ends/win32/win32_view.h"
+#include "front_ends/win32/win32_window_system.h"
 #include "shell/drive_lists.h"
 #include "shell/form_layout.h"
 #include "shell/main_window.h"
@@ -43,7 +43,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     main_window.Form_Load();
     fill_drive_lists(main_window.form(), visible_drives(*folder), *folder, win32::utf8_to_model);
-    win32::Win32View view(main_window, window_system);
+    win32::Win32View view(main_window.form(), window_system, main_window.view_events());
     view.show();
     return window_system.run();
   } catch (const std::exception& error) {

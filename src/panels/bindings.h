@@ -10,9 +10,9 @@
 #include <variant>
 #include <vector>
 
+#include "model/controls.h"
 #include "panels/codecs.h"
 #include "settings/settings_table.h"
-#include "shell/controls.h"
 
 namespace quorvane {
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "model/controls.h"
 #include "panels/bindings.h"
 #include "settings/setting_notes.h"
-#include "shell/controls.h"
 
 // What the window tells the user of each setting beyond its control: the help taken from the
 // template's comments, the names a screen reader reads, and the signs of values outside the

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "model/controls.h"
 #include "panels/codecs.h"
 #include "panels/registry.h"
-#include "shell/controls.h"
 
 namespace quorvane::layout {
 

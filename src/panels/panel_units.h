@@ -1,7 +1,7 @@
 #pragma once
 
+#include "model/controls.h"
 #include "panels/registry.h"
-#include "shell/controls.h"
 
 // What the panel units share with the registry; not part of the panels' public face.
 namespace quorvane::panel_units {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/controls.h"
 #include "panels/bindings.h"
-#include "shell/controls.h"
 
 namespace quorvane {
 

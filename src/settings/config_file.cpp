@@ -6,7 +6,7 @@
 #include <span>
 #include <variant>
 
-#include "platform/files.h"
+#include "files/files.h"
 #include "settings/config_template.h"
 #include "settings/text_encoding.h"
 

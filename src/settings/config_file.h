@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_error.h"
+#include "files/file_error.h"
 #include "settings/settings_table.h"
 
 namespace quorvane {

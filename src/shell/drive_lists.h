@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/drives.h"
-#include "shell/controls.h"
+#include "files/drives.h"
+#include "model/controls.h"
 
 namespace quorvane {
 

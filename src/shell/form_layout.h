@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "shell/controls.h"
+#include "model/controls.h"
 
 namespace quorvane {
 

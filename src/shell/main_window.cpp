@@ -4,12 +4,12 @@
 #include <system_error>
 #include <utility>
 
+#include "files/drives.h"
+#include "model/front_end.h"
 #include "panels/bindings.h"
 #include "panels/help.h"
 #include "panels/layout.h"
 #include "panels/registry.h"
-#include "platform/drives.h"
-#include "platform/front_end.h"
 #include "settings/setting_notes.h"
 #include "settings/text_encoding.h"
 #include "shell/drive_lists.h"

@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_system.h"
+#include "model/controls.h"
+#include "model/window_system.h"
 #include "settings/config_file.h"
 #include "settings/settings_table.h"
-#include "shell/controls.h"
+#include "shell/view_core.h"
 
 namespace quorvane {
 
@@ -55,6 +56,10 @@ class MainWindow {
   void Form_Load();
   // The window has closed, for whatever reason: ends the program.
   void Form_Unload();
+  // What a view of this window reports to it.
+  ViewEvents view_events() {
+    return ViewEvents{[this] { Form_Unload(); }};
+  }
 
   void show_panel(int n);
   void collect_panel(int n);

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "shell/controls.h"
+#include "model/controls.h"
 #include "shell/form_layout.h"
 
 namespace quorvane::testing {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/cp1252.h"
+#include "front_ends/qt/cp1252.h"
 #include "shell/form_layout.h"
 #include "view_fixture.h"
 

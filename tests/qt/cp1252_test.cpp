@@ -1,4 +1,4 @@
-#include "platform/qt/cp1252.h"
+#include "front_ends/qt/cp1252.h"
 
 #include <gtest/gtest.h>
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/qt_view.h"
-#include "platform/qt/qt_window_system.h"
+#include "front_ends/qt/qt_view.h"
+#include "front_ends/qt/qt_window_system.h"
 #include "qstring_printer.h"
 #include "shell/main_window.h"
 #include "test_support.h"
@@ -77,7 +77,7 @@ class ViewTest : public ::testing::Test {
 
   void SetUp() override {
     main.Form_Load();
-    view = std::make_unique<QtView>(main, ws);
+    view = std::make_unique<QtView>(main.form(), ws, main.view_events());
     view->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
   }

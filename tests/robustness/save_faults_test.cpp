@@ -18,7 +18,7 @@
 #include <random>
 #include <thread>
 
-#include "platform/files.h"
+#include "files/files.h"
 #include "settings/config_file.h"
 #include "shell/fake_window_system.h"
 #include "shell/main_window.h"
@@ -56,7 +56,7 @@ std::string save_and_describe(MainWindow& window, FakeWindowSystem& ws) {
   window.imgsave_Click();
   const bool fading = window.form().at("Tm1").enabled();
   if (ws.messages.empty() && fading) return "saved";
-  if (ws.messages.size() == 1 && !fading && ws.closed == 0 && ws.ended == 0 &&
+  if (ws.messages.size() == 1 && !fading && ws.closed == 0 && ws.ends == 0 &&
       window.table() == before) {
     return "refused: " + ws.messages.front();
   }

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/files.h"
+#include "files/files.h"
 #include "windows_support.h"
 
 int wmain(int argc, wchar_t** argv) {

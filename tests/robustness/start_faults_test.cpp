@@ -21,8 +21,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_error.h"
-#include "platform/files.h"
+#include "files/file_error.h"
+#include "files/files.h"
 #include "shell/fake_window_system.h"
 #include "shell/main_window.h"
 #include "support.h"

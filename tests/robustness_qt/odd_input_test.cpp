@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "front_ends/qt/cp1252.h"
+#include "front_ends/qt/qt_view.h"
+#include "front_ends/qt/qt_window_system.h"
 #include "panels/bindings.h"
 #include "panels/registry.h"
-#include "platform/qt/cp1252.h"
-#include "platform/qt/qt_view.h"
-#include "platform/qt/qt_window_system.h"
 #include "robustness/odd_files.h"
 #include "robustness/support.h"
 #include "settings/config_file.h"
@@ -102,7 +102,7 @@ class WindowInput : public ::testing::Test {
 
   void start() {
     main.Form_Load();
-    view = std::make_unique<QtView>(main, ws);
+    view = std::make_unique<QtView>(main.form(), ws, main.view_events());
     view->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
   }
@@ -288,7 +288,7 @@ TEST(OddFilesInTheWindow, StartVisitEveryPanelAndSave) {
 
     const auto start = Clock::now();
     main.Form_Load();
-    QtView view(main, ws);
+    QtView view(main.form(), ws, main.view_events());
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view.window()));
     const double shown = seconds_since(start);

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "platform/files.h"
+#include "files/files.h"
 #include "settings/settings_table.h"
 #include "settings_table_printer.h"
 #include "test_support.h"
@@ -164,7 +164,6 @@ int save_outcome(ConfigFile& config, const std::string& blamed = "") {
     return error.path() == named && !error.reason().empty() ? kRefused : kWrongError;
   }
 }
-
 
 TEST(ConfigFile, AReadOnlyFileIsNotReplaced) {
   TempFolder folder;

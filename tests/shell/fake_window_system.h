@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_system.h"
+#include "model/window_system.h"
 
 namespace quorvane::testing {
 
@@ -20,7 +20,8 @@ class FakeWindowSystem : public WindowSystem {
   std::vector<std::string> messages;
   int prepared = 0;
   int closed = 0;
-  int ended = 0;
+  int ends = 0;
+  int exit_code = -1;
   int moves = 0;
   int event_runs = 0;
 
@@ -29,7 +30,10 @@ class FakeWindowSystem : public WindowSystem {
   void set_opacity(int alpha) override { opacities.push_back(alpha); }
   void process_pending_events() override { ++event_runs; }
   void close_window() override { ++closed; }
-  void end_program() override { ++ended; }
+  void end_program_with(int code) override {
+    if (ends++ == 0) exit_code = code;
+  }
+  bool ended() const override { return ends > 0; }
   void start_window_move() override { ++moves; }
   bool open_url(const std::string& url) override {
     urls.push_back(url);

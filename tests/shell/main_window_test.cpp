@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "fake_window_system.h"
-#include "platform/files.h"
+#include "files/files.h"
 #include "test_support.h"
 
 namespace quorvane {
@@ -180,7 +180,7 @@ TEST_F(MainWindowTest, AFailedSaveKeepsTheWindowTheEditsAndTheOldFile) {
   EXPECT_NE(ws.messages[0].find("VOZ.INI"), std::string::npos) << ws.messages[0];
   EXPECT_FALSE(at("Tm1").enabled()) << "no fade after a failed save";
   EXPECT_EQ(ws.closed, 0);
-  EXPECT_EQ(ws.ended, 0);
+  EXPECT_EQ(ws.ends, 0);
   EXPECT_TRUE(at("pic_sound").shown());
   EXPECT_EQ(at("com_sound_fre").text(), "22050");
   EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "VOZ.INI"));
@@ -371,7 +371,7 @@ TEST_F(MainWindowTest, WithoutWindowOpacityClosingIsImmediate) {
   EXPECT_FALSE(at("Tm1").enabled());
   EXPECT_TRUE(ws.opacities.empty());
   window.Form_Unload();
-  EXPECT_EQ(ws.ended, 1);
+  EXPECT_EQ(ws.ends, 1);
 }
 
 TEST_F(MainWindowTest, OnlyTheLeftButtonAloneDragsTheWindow) {
@@ -405,7 +405,7 @@ TEST_F(MainWindowTest, ALinkWithoutABrowserShowsItsAddressAndTheProgramGoesOn) {
       << ws.messages[0];
   EXPECT_NE(ws.messages[0].find("No web browser could be started"), std::string::npos);
   EXPECT_EQ(ws.closed, 0);
-  EXPECT_EQ(ws.ended, 0);
+  EXPECT_EQ(ws.ends, 0);
 }
 
 TEST_F(MainWindowTest, TheTitleBarSaysWhichFileItEdits) {

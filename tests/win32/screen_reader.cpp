@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/win32/text.h"
-#include "platform/win32/win.h"
+#include "front_ends/win32/text.h"
+#include "front_ends/win32/win.h"
 
 // After windows.h, which it needs.
 #include <oleacc.h>

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/win32/art.h"
-#include "platform/win32/fonts.h"
-#include "platform/win32/text.h"
+#include "front_ends/win32/art.h"
+#include "front_ends/win32/fonts.h"
+#include "front_ends/win32/text.h"
 
 namespace quorvane::win32 {
 namespace {

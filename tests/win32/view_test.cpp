@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/front_end.h"
-#include "platform/win32/fonts.h"
-#include "platform/win32/text.h"
-#include "platform/win32/win.h"
-#include "platform/win32/win32_view.h"
-#include "platform/win32/win32_window_system.h"
+#include "front_ends/win32/fonts.h"
+#include "front_ends/win32/text.h"
+#include "front_ends/win32/win.h"
+#include "front_ends/win32/win32_view.h"
+#include "front_ends/win32/win32_window_system.h"
+#include "model/front_end.h"
 #include "shell/form_layout.h"
 #include "shell/main_window.h"
 #include "test_support.h"
@@ -184,8 +184,8 @@ class ViewTest : public ::testing::Test {
   void start(int dpi) {
     main.Form_Load();
     view.reset();
-    view = std::make_unique<Win32View>(main.form(), ws,
-                                       win32::ViewEvents{[this] { main.Form_Unload(); }}, dpi);
+    view = std::make_unique<Win32View>(main.form(), ws, ViewEvents{[this] { main.Form_Unload(); }},
+                                       dpi);
     view->show();
   }
 
@@ -579,7 +579,7 @@ TEST(ViewParts, DriveListsOfferTheModelsDrivesAndReportAPick) {
   std::vector<std::string> picks;
   list.on_change([&picks](Control& c) { picks.push_back(c.drive()); });
   Win32WindowSystem ws;
-  Win32View view(form, ws, win32::ViewEvents{}, 96);
+  Win32View view(form, ws, ViewEvents{}, 96);
   HWND combo = view.widget(list);
   EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
@@ -602,7 +602,7 @@ TEST(ViewParts, AnErrorEscapingAHandlerIsReportedAndEndsTheProgram) {
     throw std::runtime_error("disk on fire");
   });
   RecordingWindowSystem ws;
-  Win32View view(form, ws, win32::ViewEvents{}, 96);
+  Win32View view(form, ws, ViewEvents{}, 96);
   view.show();
   click(view.widget(image));
   ASSERT_EQ(ws.messages.size(), 1u);

@@ -1,0 +1,53 @@
+# cmake -DSOURCE_DIR=<src> -P check_layers.cmake
+#
+# Reads every #include "..." under src/ and fails when a folder includes a header of a layer above
+# its own, or of a sibling it does not build on (the two front ends). Since the layers are one
+# strict order, that also rules out any cycle between folders. The build's own include roots
+# (cmake/layers.cmake) already refuse such an include in the targets built here; this check
+# covers the sources a given build does not compile (the other system's front end and files half).
+set(layers files settings model panels shell front_ends/qt front_ends/win32)
+set(rank_files 0)
+set(rank_settings 1)
+set(rank_model 2)
+set(rank_panels 3)
+set(rank_shell 4)
+set(rank_front_ends/qt 5)
+set(rank_front_ends/win32 5)
+
+function(layer_of path out)
+  foreach(layer IN LISTS layers)
+    string(LENGTH "${layer}/" n)
+    string(SUBSTRING "${path}" 0 ${n} head)
+    if(head STREQUAL "${layer}/")
+      set(${out} ${layer} PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  set(${out} "" PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
+set(faults "")
+foreach(source IN LISTS sources)
+  layer_of(${source} from)
+  if(from STREQUAL "")
+    string(APPEND faults "\n  ${source}: in no layer's folder")
+    continue()
+  endif()
+  file(STRINGS ${SOURCE_DIR}/${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" header "${line}")
+    layer_of(${header} to)
+    if(to STREQUAL "" OR to STREQUAL from)
+      continue()
+    endif()
+    if(NOT rank_${to} LESS rank_${from})
+      string(APPEND faults "\n  ${source} (${from}) includes ${header} (${to})")
+    endif()
+  endforeach()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "Includes that reach up or across the layers:${faults}")
+endif()
+list(LENGTH sources count)
+message(STATUS "${count} sources, every include within its layer or below it")

@@ -1,0 +1,275 @@
+#include "files/drives.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
+namespace quorvane {
+namespace fs = std::filesystem;
+
+namespace {
+
+char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+#ifdef _WIN32
+
+const char* drive_type_name(UINT type) {
+  switch (type) {
+    case DRIVE_REMOVABLE:
+      return "Removable";
+    case DRIVE_FIXED:
+      return "Local Disk";
+    case DRIVE_REMOTE:
+      return "Network";
+    case DRIVE_CDROM:
+      return "CD-ROM";
+    case DRIVE_RAMDISK:
+      return "RAM Disk";
+    default:
+      return "Unknown";
+  }
+}
+
+std::vector<DriveEntry> system_drives() {
+  std::vector<DriveEntry> drives;
+  const DWORD mask = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if ((mask & (DWORD{1} << i)) == 0) continue;
+    DriveEntry entry;
+    entry.letter = static_cast<char>('a' + i);
+    entry.target = std::string(1, static_cast<char>('A' + i)) + ":\\";
+    entry.text = std::string(1, entry.letter) + ": [" +
+                 drive_type_name(GetDriveTypeA(entry.target.c_str())) + "]";
+    drives.push_back(std::move(entry));
+  }
+  return drives;
+}
+
+#else
+
+bool is_letter(char c) {
+  const char l = lower_ascii(c);
+  return l >= 'a' && l <= 'z';
+}
+
+bool is_prefix(const fs::path& folder) {
+  std::error_code ec;
+  return !folder.empty() && fs::is_directory(folder / "dosdevices", ec);
+}
+
+// The prefix whose drive_c holds the folder; empty when there is none.
+fs::path prefix_around(const fs::path& folder) {
+  std::error_code ec;
+  fs::path path = fs::absolute(folder, ec);
+  if (ec) return {};
+  path = path.lexically_normal();
+  for (fs::path p = path; !p.empty(); p = p.parent_path()) {
+    if (p.filename() == "drive_c" && is_prefix(p.parent_path())) return p.parent_path();
+    if (p == p.parent_path()) break;
+  }
+  return {};
+}
+
+fs::path choose_prefix(const std::string& program_folder, const char* wineprefix_env,
+                       const std::string& home) {
+  if (fs::path around = prefix_around(program_folder); !around.empty()) return around;
+  if (wineprefix_env != nullptr && *wineprefix_env != '\0' && is_prefix(wineprefix_env)) {
+    return wineprefix_env;
+  }
+  if (!home.empty() && is_prefix(fs::path(home) / ".wine")) return fs::path(home) / ".wine";
+  return {};
+}
+
+// "/home/u/.wine/drive_c" as "~/.wine/drive_c": shorter in a narrow list, and the usual way
+// to write it.
+std::string shown_path(const std::string& path, const std::string& home) {
+  std::string h = home;
+  while (h.size() > 1 && h.back() == '/') h.pop_back();
+  if (h.size() > 1 && path.size() > h.size() && path.compare(0, h.size(), h) == 0 &&
+      path[h.size()] == '/') {
+    return "~" + path.substr(h.size());
+  }
+  return path;
+}
+
+std::vector<DriveEntry> prefix_drives(const fs::path& prefix, const std::string& home) {
+  std::vector<DriveEntry> drives;
+  const fs::path dosdevices = prefix / "dosdevices";
+  std::error_code ec;
+  // Stepped with an error code: a folder that vanishes or turns unreadable mid-way ends the list
+  // instead of throwing out of start-up.
+  for (fs::directory_iterator it(dosdevices, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::directory_entry& entry = *it;
+    // Only "c:" style names are drive letters; Wine keeps raw devices beside them as "d::".
+    const std::string name = entry.path().filename().string();
+    if (name.size() != 2 || name[1] != ':' || !is_letter(name[0])) continue;
+    std::error_code link_ec;
+    if (!entry.is_symlink(link_ec)) continue;
+    fs::path target = fs::read_symlink(entry.path(), link_ec);
+    if (link_ec) continue;
+    // c: usually leads to "../drive_c": show the folder it means, not the relative link.
+    if (target.is_relative()) target = (dosdevices / target).lexically_normal();
+    std::string shown = target.string();
+    if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+    DriveEntry drive;
+    drive.letter = lower_ascii(name[0]);
+    drive.target = shown;
+    // A plain ASCII arrow: the list goes through Windows-1252, which has no arrow character.
+    drive.text = std::string(1, drive.letter) + ": -> " + shown_path(shown, home);
+    drives.push_back(std::move(drive));
+  }
+  return drives;
+}
+
+#endif
+
+// Whether `folder` is `root` or lies below it, comparing whole path elements.
+bool contains(const fs::path& root, const fs::path& folder) {
+  auto r = root.begin();
+  auto f = folder.begin();
+  for (; r != root.end(); ++r, ++f) {
+    if (r->empty()) continue;  // the empty element after a trailing separator
+    if (f == folder.end() || *r != *f) return false;
+  }
+  return true;
+}
+
+fs::path comparable(const std::string& path) {
+  std::error_code ec;
+  fs::path p = fs::weakly_canonical(fs::path(path), ec);
+  if (ec) p = fs::path(path).lexically_normal();
+#ifdef _WIN32
+  std::string s = p.string();
+  std::transform(s.begin(), s.end(), s.begin(), lower_ascii);
+  p = s;
+#endif
+  return p;
+}
+
+#ifndef _WIN32
+// The path as written, made absolute, with no link followed.
+fs::path as_written(const std::string& path) {
+  std::error_code ec;
+  fs::path p = fs::absolute(fs::path(path), ec);
+  return (ec ? fs::path(path) : p).lexically_normal();
+}
+#endif
+
+// The entry of the deepest drive whose target holds `folder`, both in the form `form` gives.
+std::optional<std::size_t> deepest_drive(const std::vector<DriveEntry>& drives,
+                                         const std::string& folder,
+                                         fs::path (*form)(const std::string&)) {
+  const fs::path where = form(folder);
+  std::optional<std::size_t> best;
+  std::size_t best_depth = 0;
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    const fs::path root = form(drives[i].target);
+    if (!contains(root, where)) continue;
+    const auto depth = static_cast<std::size_t>(std::distance(root.begin(), root.end()));
+    if (!best || depth > best_depth) {
+      best = i;
+      best_depth = depth;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+std::vector<DriveEntry> list_drives(const std::string& program_folder, const char* wineprefix_env,
+                                    const std::string& home) {
+#ifdef _WIN32
+  (void)program_folder;
+  (void)wineprefix_env;
+  (void)home;
+  return system_drives();
+#else
+  const fs::path prefix = choose_prefix(program_folder, wineprefix_env, home);
+  if (prefix.empty()) return {};
+  std::vector<DriveEntry> drives = prefix_drives(prefix, home);
+  std::sort(drives.begin(), drives.end(),
+            [](const DriveEntry& a, const DriveEntry& b) { return a.letter < b.letter; });
+  return drives;
+#endif
+}
+
+std::optional<std::size_t> drive_of_folder(const std::vector<DriveEntry>& drives,
+                                           const std::string& folder) {
+  return deepest_drive(drives, folder, comparable);
+}
+
+std::optional<std::string> to_emulator_path(const std::vector<DriveEntry>& drives,
+                                            const std::string& native_path) {
+#ifdef _WIN32
+  (void)drives;
+  return native_path;
+#else
+  // The path as chosen comes first: a card in drive_c that is a link to a file elsewhere stays
+  // C:\Games\card.pce, which the emulator opens through the link, rather than becoming the
+  // place the link leads to, which may lie on no drive at all. With the links followed, a path
+  // chosen through a dosdevices link itself, or through another name of the prefix, is found too.
+  for (fs::path (*form)(const std::string&) : {as_written, comparable}) {
+    const std::optional<std::size_t> drive = deepest_drive(drives, native_path, form);
+    if (!drive) continue;
+    const fs::path relative = form(native_path).lexically_relative(form(drives[*drive].target));
+    std::string path(1, static_cast<char>(drives[*drive].letter - 'a' + 'A'));
+    path += ":\\";
+    for (const fs::path& part : relative) {
+      if (part.empty() || part == ".") continue;
+      if (path.back() != '\\') path += '\\';
+      path += part.string();
+    }
+    return path;
+  }
+  return std::nullopt;
+#endif
+}
+
+namespace {
+
+bool is_drive_path(const std::string& path) {
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
+}
+
+}  // namespace
+
+std::optional<std::string> from_emulator_path(const std::vector<DriveEntry>& drives,
+                                              const std::string& emulator_path,
+                                              const std::string& program_folder) {
+#ifdef _WIN32
+  (void)drives;
+  if (is_drive_path(emulator_path) || emulator_path.starts_with("\\\\")) return emulator_path;
+  return (fs::path(program_folder) / emulator_path).string();
+#else
+  std::string rest = emulator_path;
+  std::replace(rest.begin(), rest.end(), '\\', '/');
+  if (!is_drive_path(rest)) return (fs::path(program_folder) / rest).lexically_normal().string();
+  const char letter = lower_ascii(rest[0]);
+  for (const DriveEntry& drive : drives) {
+    if (drive.letter != letter) continue;
+    fs::path native(drive.target);
+    for (const fs::path& part : fs::path(rest.substr(2))) {
+      if (part != "/") native /= part;
+    }
+    return native.lexically_normal().string();
+  }
+  return std::nullopt;
+#endif
+}
+
+std::string no_drives_reason() {
+#ifdef _WIN32
+  return "No drive letters found";
+#else
+  return "No drive letters found: no Wine prefix around this folder, in $WINEPREFIX or in "
+         "~/.wine";
+#endif
+}
+
+}  // namespace quorvane

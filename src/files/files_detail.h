@@ -1,0 +1,98 @@
+#pragma once
+
+// What the system-specific halves of files.cpp share: path conversion, error reporting, the
+// names of temporary files and the resolution of symbolic links. Not part of files.h.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <system_error>
+
+#include "files/files.h"
+
+namespace quorvane::files::detail {
+
+namespace fs = std::filesystem;
+
+inline constexpr const char* kCannotRead = file_action::kRead;
+inline constexpr const char* kCannotWrite = file_action::kWrite;
+inline constexpr const char* kCannotCreate = file_action::kCreate;
+
+// Paths travel through the program as UTF-8. On Windows the path has to be told so explicitly,
+// or it would be taken in the ANSI code page; elsewhere the bytes are the name.
+fs::path to_fs_path(const std::string& path);
+std::string from_fs_path(const fs::path& path);
+
+// The code comes in by value, read before any allocation for the message could change it.
+[[noreturn]] void fail(const char* action, const std::string& path, int code);
+
+std::string is_a_directory();
+
+// FileError("Cannot read", ...) for a file of `size` bytes, more than the bound.
+[[noreturn]] void fail_too_large(const std::string& path, std::uintmax_t size);
+// The same for a file that grew past the bound while it was read.
+[[noreturn]] void fail_grew_too_large(const std::string& path);
+
+// Reads a file to its end through read_some(buffer, capacity, code), which returns the bytes it
+// got, 0 at the end, or -1 after a failure (with its system error code in `code`). `claimed` is
+// the size the file reports; it only sizes the buffer, so a file that lies about it still stops
+// at bound + 1 bytes. Memory running out becomes a FileError like any other reason.
+template <typename ReadSome>
+std::string read_bounded(const std::string& path, std::uintmax_t claimed, std::uintmax_t bound,
+                         ReadSome read_some) {
+  if (claimed > bound) fail_too_large(path, claimed);
+  try {
+    std::string bytes;
+    // One more than claimed, so a file read in full does not grow the buffer to find its end.
+    bytes.reserve(static_cast<std::size_t>(claimed) + 1);
+    char buffer[10000];
+    for (;;) {
+      const std::uintmax_t room = bound + 1 - bytes.size();
+      const std::size_t want =
+          room < sizeof buffer ? static_cast<std::size_t>(room) : sizeof buffer;
+      int code = 0;
+      const long long got = read_some(buffer, want, code);
+      if (got < 0) fail(kCannotRead, path, code);
+      if (got == 0) return bytes;
+      bytes.append(buffer, static_cast<std::size_t>(got));
+      if (bytes.size() > bound) fail_grew_too_large(path);
+    }
+  } catch (const std::bad_alloc&) {
+    throw FileError(kCannotRead, path, "there is not enough memory to hold it");
+  }
+}
+
+bool is_separator(char c);
+
+// The file at the end of a chain of symbolic links (the end need not exist yet), so that saving
+// replaces that file and the link stays a link. A chain that cannot be followed to its end sets
+// `ec`; on POSIX, what cannot be examined at all is left to the open that follows, which reports
+// it with the system's own reason. Each system has its own.
+fs::path resolve_links(const fs::path& path, std::error_code& ec);
+
+fs::path folder_of(const fs::path& target);
+
+// A save's temporary file could not be made beside `target` (`path` as the caller named it).
+// When a file is being replaced, the file is not the trouble: the folder refused a new one.
+[[noreturn]] void fail_temp(const fs::path& target, const std::string& path, bool replacing,
+                            int code);
+
+// ".VOZ.INI.tmp-<pid>-<n>" beside the target.
+fs::path temp_path_for(const fs::path& target, unsigned long pid);
+
+// The process that made a temporary file named ".<name>.tmp-<pid>-<n>" for `name`, or 0 when
+// the file name is not one of ours.
+unsigned long temp_owner(const std::string& file_name, const std::string& name);
+
+bool process_alive(unsigned long pid);
+
+#ifndef _WIN32
+// Gives the file `from` the name `to` only if nothing stands at `to`, a dangling link included:
+// 0, EEXIST when something does, or the errno of another failure. Renames without replacing
+// where the system can (may_rename), else makes a hard link and removes `from`.
+int place_without_replacing(const fs::path& from, const fs::path& to, bool may_rename = true);
+#endif
+
+}  // namespace quorvane::files::detail

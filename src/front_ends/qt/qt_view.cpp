@@ -1,0 +1,755 @@
+#include "front_ends/qt/qt_view.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "front_ends/qt/accessibility.h"
+#include "front_ends/qt/cp1252.h"
+#include "front_ends/qt/fonts.h"
+#include "front_ends/qt/qt_window_system.h"
+#include "front_ends/qt/widgets.h"
+#include "model/front_end.h"
+#include "shell/form_layout.h"
+
+#ifdef QUORVANE_HAS_ART
+// Outside any namespace, as Q_INIT_RESOURCE requires. The artwork is linked in from a static
+// library, where nothing else would pull its registration into the program.
+static void init_art_resources() { Q_INIT_RESOURCE(art); }
+#else
+static void init_art_resources() {}
+#endif
+
+namespace quorvane {
+namespace {
+
+using front_end::kTwipsPerPixel;
+using front_end::Placement;
+constexpr int kToolTipMs = 5000;
+
+QColor to_color(Rgb rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+QRect qt_rect(const Twips& r, const Placement& in) {
+  const front_end::PixelRect p = front_end::place(r, in);
+  return QRect(p.x, p.y, p.width, p.height);
+}
+
+// The widget drawing one control, with the typed pointer its kind needs.
+struct Drawn {
+  Control* control = nullptr;
+  QWidget* widget = nullptr;
+  QCheckBox* check = nullptr;
+  QRadioButton* radio = nullptr;
+  QComboBox* combo = nullptr;  // editable combo box or drive list
+  QLineEdit* edit = nullptr;   // text box, or the edit field of a combo box
+  QLabel* label = nullptr;
+  widgets::Cp1252Validator* validator = nullptr;
+  QTimer* timer = nullptr;
+  QFont font;     // the control's font before fitting
+  int width = 0;  // the width the layout gives it
+  // A container whose contents are made the first time it is on screen.
+  bool contents_pending = false;
+  Placement inner;
+};
+
+// The largest font up to `font` with which the button's caption fits `width`. The style knows best
+// what the indicator, its spacing and the caption take together.
+void fit_to_hint(QAbstractButton* button, const QFont& font, int width) {
+  button->setFont(fonts::fit(
+      font,
+      [button](const QFont& f) {
+        button->setFont(f);
+        return button->sizeHint().width();
+      },
+      width));
+}
+
+std::optional<QAccessible::Role> qt_role(Role role) {
+  switch (role) {
+    case Role::Native:
+      return std::nullopt;
+    case Role::PushButton:
+      return QAccessible::PushButton;
+    case Role::Link:
+      return QAccessible::Link;
+    case Role::Grouping:
+      return QAccessible::Grouping;
+  }
+  return std::nullopt;
+}
+
+// Tab reaches an option group once, at its chosen button, as a Windows dialog does; the arrow keys
+// move within it. A group with nothing chosen (a value the panel does not know) is reached at its
+// first button. Qt itself stops at whichever button comes first, chosen or not.
+void tab_to_choice(QWidget* group) {
+  const QList<QRadioButton*> buttons =
+      group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+  QRadioButton* stop = buttons.isEmpty() ? nullptr : buttons.front();
+  for (QRadioButton* button : buttons) {
+    if (button->isChecked()) stop = button;
+  }
+  for (QRadioButton* button : buttons) {
+    const Qt::FocusPolicy policy = button == stop ? Qt::StrongFocus : Qt::ClickFocus;
+    if (button->focusPolicy() != policy) button->setFocusPolicy(policy);
+  }
+}
+
+QString describe(const Control& control, const char* event) {
+  return QString::fromStdString(front_end::describe(control, event));
+}
+
+}  // namespace
+
+struct QtView::Impl {
+  Impl(Form& f, QtWindowSystem& w, ViewEvents e) : form(f), ws(w), events(std::move(e)) {}
+
+  Form& form;
+  QtWindowSystem& ws;
+  ViewEvents events;
+  std::unique_ptr<widgets::FormWindow> window;
+  std::vector<Drawn> bindings;
+  std::unordered_map<const Control*, std::size_t> by_control;
+  bool syncing = false;
+  bool failed = false;
+  // How many widgets there were when the Tab order was last set.
+  std::size_t ordered = 0;
+
+  void build();
+  void build_children(Control& container, QWidget* parent, const Placement& placement);
+  void build_contents(std::size_t container);
+  bool realize(const Control& control);
+  Drawn make(Control& control, QWidget* parent, const QRect& rect);
+  void make_label(Drawn& b, QWidget* parent, const QRect& rect);
+  void make_button(Drawn& b, QAbstractButton* button, const QRect& rect);
+  void make_text(Drawn& b, QLineEdit* edit);
+  void fit_caption(Drawn& b);
+  void fit_items(Drawn& b);
+  void offer_menu(Control& c, QWidget* w, QLineEdit* edit);
+  void show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoint& pos);
+  // An image or label clicked, by the mouse or from the keyboard.
+  void activate(Control& c, QWidget* w);
+  void apply_tab_order();
+
+  template <class F>
+  void dispatch(const QString& what, F&& f);
+  void fail(const QString& what, const QString& reason);
+  void refused(QWidget* field, const QString& chars);
+
+  void sync();
+  // One per control kind: each brings its widget in line with the model.
+  void sync_one(Drawn& b);
+  void sync_timer(Drawn& b);
+  void sync_check_box(Drawn& b);
+  void sync_option_button(Drawn& b);
+  void sync_label(Drawn& b);
+  void sync_combo_box(Drawn& b);
+  void sync_drive_list(Drawn& b);
+  void sync_text(Drawn& b, QLineEdit* edit);
+  void sync_caption(Drawn& b, QAbstractButton* button);
+  // True when the combo's items changed.
+  bool sync_items(Drawn& b);
+};
+
+void QtView::Impl::build() {
+  init_art_resources();
+  window = std::make_unique<widgets::FormWindow>();
+  Control& root = form.root();
+  window->setWindowTitle(
+      cp1252::decode(root.caption().empty() ? std::string(kWindowTitle) : root.caption()));
+  const QRect client = qt_rect(Twips{0, 0, root.rect().width, root.rect().height}, Placement{});
+  window->setFixedSize(client.size());
+  QPalette palette = window->palette();
+  palette.setColor(QPalette::Window, to_color(root.background));
+  window->setPalette(palette);
+  window->setAutoFillBackground(true);
+  window->on_close([this] {
+    if (events.unload) dispatch(QStringLiteral("Closing the window"), [this] { events.unload(); });
+  });
+  ws.attach(window.get());
+
+  Drawn root_binding;
+  root_binding.control = &root;
+  root_binding.widget = window.get();
+  by_control.emplace(&root, bindings.size());
+  bindings.push_back(root_binding);
+  build_children(root, window.get(), Placement{});
+}
+
+void QtView::Impl::build_children(Control& container, QWidget* parent, const Placement& placement) {
+  // Children are created in the container's order, so later ones stack above earlier ones, as
+  // the model draws them.
+  for (Control* child : container.children()) {
+    const QRect rect = qt_rect(child->rect(), placement);
+    Drawn b = make(*child, parent, rect);
+    const std::size_t at = bindings.size();
+    if (child->kind() == Kind::PictureBox && b.widget != nullptr) {
+      b.inner = front_end::inside(*child, placement);
+      b.contents_pending = true;
+    }
+    by_control.emplace(child, at);
+    bindings.push_back(b);
+    // Pages not on screen get their contents when first shown: most of the window is hidden
+    // panels, and making their widgets up front would double the time to the first window.
+    if (bindings[at].contents_pending && child->shown()) build_contents(at);
+  }
+}
+
+void QtView::Impl::build_contents(std::size_t container) {
+  Drawn& b = bindings[container];
+  if (!b.contents_pending) return;
+  b.contents_pending = false;
+  QWidget* client = static_cast<widgets::PictureBoxWidget*>(b.widget)->client();
+  const Placement inner = b.inner;  // `b` may move as bindings grow
+  build_children(*b.control, client, inner);
+}
+
+bool QtView::Impl::realize(const Control& control) {
+  if (by_control.count(&control) != 0) return true;
+  if (control.parent() == nullptr || !realize(*control.parent())) return false;
+  auto it = by_control.find(control.parent());
+  build_contents(it->second);
+  return by_control.count(&control) != 0;
+}
+
+Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
+  Drawn b;
+  b.control = &c;
+  b.font = fonts::font_for(c.font);
+  b.width = rect.width();
+  const QString what = QString::fromStdString(c.display_name());
+
+  switch (c.kind()) {
+    case Kind::PictureBox: {
+      auto* box = new widgets::PictureBoxWidget(parent, to_color(c.background), c.border,
+                                                QString::fromStdString(c.picture));
+      if (c.has_mouse_move()) {
+        box->on_mouse([this, &c](int buttons) {
+          dispatch(describe(c, "Dragging"), [&c, buttons] { c.mouse_move(buttons); });
+        });
+      }
+      b.widget = box;
+      box->setGeometry(rect);
+      break;
+    }
+    case Kind::Button: {
+      // A tool button: a push button to a screen reader, but as small as its caption allows.
+      auto* button = new QToolButton(parent);
+      button->setGeometry(rect);
+      button->setFont(b.font);
+      button->setText(cp1252::decode(c.caption()));
+      button->setFocusPolicy(Qt::StrongFocus);
+      fit_to_hint(button, b.font, b.width);
+      QObject::connect(button, &QToolButton::clicked, button,
+                       [this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
+      b.widget = button;
+      break;
+    }
+    case Kind::WarningSign: {
+      // A picture label: a graphic to a screen reader, read by its name.
+      auto* sign = new QLabel(parent);
+      sign->setGeometry(rect);
+      sign->setPixmap(widgets::render_art(QString::fromStdString(c.picture), rect.size(),
+                                          parent->devicePixelRatioF()));
+      b.widget = sign;
+      break;
+    }
+    case Kind::Image: {
+      auto* image = new widgets::ImageWidget(parent, QString::fromStdString(c.picture));
+      image->set_activatable(c.activatable);
+      image->on_click([this, &c, image] { activate(c, image); });
+      b.widget = image;
+      image->setGeometry(rect);
+      break;
+    }
+    case Kind::Label:
+      make_label(b, parent, rect);
+      break;
+    case Kind::Line: {
+      // A rule with no height in the layout: the line and its light edge below it.
+      auto* rule = new widgets::RuleWidget(parent);
+      rule->setGeometry(rect.x(), rect.y(), std::max(rect.width(), 1), 2);
+      b.widget = rule;
+      break;
+    }
+    case Kind::CheckBox: {
+      auto* box = new QCheckBox(parent);
+      b.check = box;
+      make_button(b, box, rect);
+      QObject::connect(box, &QCheckBox::clicked, box, [this, &c](bool checked) {
+        dispatch(describe(c, "Clicking"), [&c, checked] { c.set_value(checked ? 1 : 0); });
+      });
+      break;
+    }
+    case Kind::OptionButton: {
+      auto* button = new QRadioButton(parent);
+      b.radio = button;
+      make_button(b, button, rect);
+      QObject::connect(button, &QRadioButton::clicked, button, [this, &c](bool checked) {
+        if (!checked) return;
+        dispatch(describe(c, "Choosing"), [&c] { c.set_option_value(true); });
+      });
+      break;
+    }
+    case Kind::ComboBox: {
+      auto* combo = new QComboBox(parent);
+      combo->setEditable(true);
+      // The field holds exactly what the user typed: the default completer would finish "6" as
+      // "61 Hz" and match case-insensitively, and Enter would add the text to the list.
+      combo->setCompleter(nullptr);
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      combo->setFont(b.font);
+      combo->setGeometry(rect);
+      b.widget = combo;
+      b.combo = combo;
+      make_text(b, combo->lineEdit());
+      break;
+    }
+    case Kind::TextBox: {
+      auto* edit = new QLineEdit(parent);
+      edit->setFont(b.font);
+      edit->setGeometry(rect);
+      b.widget = edit;
+      make_text(b, edit);
+      break;
+    }
+    case Kind::DriveList: {
+      auto* combo = new QComboBox(parent);
+      combo->setFont(b.font);
+      combo->setGeometry(rect);
+      b.widget = combo;
+      b.combo = combo;
+      QObject::connect(combo, &QComboBox::activated, combo, [this, &c, combo](int index) {
+        const std::string drive = cp1252::encode(combo->itemText(index));
+        dispatch(describe(c, "Choosing a drive in"), [&c, drive] { c.pick_drive(drive); });
+      });
+      break;
+    }
+    case Kind::Timer: {
+      auto* timer = new QTimer(window.get());
+      timer->setTimerType(Qt::PreciseTimer);
+      // A tick may come while a handler is still running (a message box runs its own event
+      // loop), after the model has already stopped its timer: only a running timer ticks.
+      QObject::connect(timer, &QTimer::timeout, timer, [this, &c] {
+        if (!c.enabled()) return;
+        dispatch(describe(c, "The timer"), [&c] { c.click(); });
+      });
+      b.timer = timer;
+      break;
+    }
+  }
+
+  if (b.widget != nullptr) {
+    if (const std::optional<QAccessible::Role> role = qt_role(c.role)) {
+      accessibility::set_role(b.widget, *role);
+    }
+    b.widget->setObjectName(what);
+    if (!c.tooltip.empty()) b.widget->setToolTip(cp1252::decode(c.tooltip));
+    if (c.hand_pointer) b.widget->setCursor(Qt::PointingHandCursor);
+    // An editable combo's field is what takes the focus, so a screen reader asks it too.
+    for (QWidget* w : {b.widget, static_cast<QWidget*>(b.combo != nullptr ? b.edit : nullptr)}) {
+      if (w == nullptr) continue;
+      if (!c.accessible_name.empty()) w->setAccessibleName(cp1252::decode(c.accessible_name));
+      if (!c.description.empty()) w->setAccessibleDescription(cp1252::decode(c.description));
+    }
+    // Screen readers on Linux name a combo box by its label, not by an accessible name. A label
+    // has one buddy: a combo box keeps it, since a text box beside it is named by its own
+    // accessible name as well (a drive list and the box it fills share their label).
+    for (const Control* label : c.labelled_by) {
+      auto it = by_control.find(label);
+      if (it == by_control.end() || bindings[it->second].label == nullptr) continue;
+      QLabel* caption = bindings[it->second].label;
+      if (qobject_cast<QComboBox*>(caption->buddy()) != nullptr && b.combo == nullptr) continue;
+      caption->setBuddy(b.widget);
+    }
+    if (c.has_context_menu()) {
+      offer_menu(c, b.widget, b.edit);
+      if (b.edit != nullptr && b.edit != b.widget) offer_menu(c, b.edit, b.edit);
+    }
+  }
+  return b;
+}
+
+void QtView::Impl::offer_menu(Control& c, QWidget* w, QLineEdit* edit) {
+  w->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(w, &QWidget::customContextMenuRequested, w,
+                   [this, &c, w, edit](const QPoint& pos) { show_menu(c, w, edit, pos); });
+  new widgets::MenuKeys(w, [this, &c, w, edit](QPoint pos) { show_menu(c, w, edit, pos); });
+}
+
+void QtView::Impl::show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoint& pos) {
+  std::vector<MenuEntry> entries;
+  dispatch(describe(c, "Opening the menu of"), [&c, &entries] { entries = c.context_menu(); });
+  if (ws.ended() || failed) return;
+  // An edit field keeps its own entries (undo, cut, copy, paste ...) below the model's.
+  std::unique_ptr<QMenu> menu(edit != nullptr ? edit->createStandardContextMenu() : new QMenu(w));
+  QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().front();
+  for (MenuEntry& entry : entries) {
+    // The caption shows a value, whose "&" a menu would take for a shortcut mark.
+    QString caption = cp1252::decode(entry.caption);
+    caption.replace(u'&', QStringLiteral("&&"));
+    auto* action = new QAction(caption, menu.get());
+    QObject::connect(action, &QAction::triggered, action,
+                     [this, &c, choose = std::move(entry.choose)] {
+                       dispatch(describe(c, "Restoring"), [&choose] { choose(); });
+                     });
+    menu->insertAction(first, action);
+  }
+  if (first != nullptr && !entries.empty()) menu->insertSeparator(first);
+  if (menu->actions().isEmpty()) return;
+  menu->exec(w->mapToGlobal(pos));
+}
+
+void QtView::Impl::activate(Control& c, QWidget* w) {
+  const bool had_focus = w->hasFocus();
+  dispatch(describe(c, "Clicking"), [&c] { c.click(); });
+  if (!had_focus || ws.ended() || failed) return;
+  // The focus stays where it was; a page flip now covered hands it to the flip label on show.
+  const Control* next = focus_after_activation(form, c);
+  if (next == nullptr || next == &c) return;
+  auto it = by_control.find(next);
+  if (it != by_control.end() && bindings[it->second].widget != nullptr) {
+    bindings[it->second].widget->setFocus(Qt::TabFocusReason);
+  }
+}
+
+void QtView::Impl::apply_tab_order() {
+  QWidget* previous = nullptr;
+  for (const Control* c : focus_order(form)) {
+    auto it = by_control.find(c);
+    if (it == by_control.end()) continue;  // on a page not made yet
+    QWidget* w = bindings[it->second].widget;
+    if (w == nullptr) continue;
+    if (previous != nullptr) QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
+  ordered = bindings.size();
+}
+
+void QtView::Impl::make_label(Drawn& b, QWidget* parent, const QRect& rect) {
+  Control& c = *b.control;
+  auto* label = new widgets::LabelWidget(parent);
+  // Captions such as "<<< Back" must never be taken for markup.
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(false);
+  label->setAlignment((c.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+  label->setFont(b.font);
+  label->setGeometry(rect);
+  label->set_activatable(c.activatable);
+  label->on_click([this, &c, label] { activate(c, label); });
+  b.widget = label;
+  b.label = label;
+}
+
+void QtView::Impl::make_button(Drawn& b, QAbstractButton* button, const QRect& rect) {
+  button->setGeometry(rect);
+  // Buttons fill with the Button colour by default; these stand on the page in its colour.
+  button->setBackgroundRole(QPalette::Window);
+  button->setAutoFillBackground(true);
+  QPalette palette = button->palette();
+  palette.setColor(QPalette::Window, to_color(b.control->background));
+  button->setPalette(palette);
+  button->setFont(b.font);
+  b.widget = button;
+}
+
+void QtView::Impl::make_text(Drawn& b, QLineEdit* edit) {
+  b.edit = edit;
+  // Values have no length limit; Qt's default of 32767 characters would cut a long one.
+  edit->setMaxLength(std::numeric_limits<int>::max());
+  auto* validator = new widgets::Cp1252Validator(edit);
+  validator->on_refused([this, edit](const QString& chars) { refused(edit, chars); });
+  edit->setValidator(validator);
+  b.validator = validator;
+  Control& c = *b.control;
+  QObject::connect(edit, &QLineEdit::textChanged, edit, [this, &c](const QString& text) {
+    if (syncing) return;
+    const std::string bytes = cp1252::encode(text);
+    dispatch(describe(c, "Typing into"), [&c, bytes] { c.set_text(bytes); });
+  });
+}
+
+void QtView::Impl::refused(QWidget* field, const QString& chars) {
+  QStringList quoted;
+  for (qsizetype i = 0; i < chars.size(); ++i) {
+    QString one(chars[i]);
+    if (chars[i].isHighSurrogate() && i + 1 < chars.size()) one.append(chars[++i]);
+    quoted << QStringLiteral("\u201C%1\u201D").arg(one);
+  }
+  const QString text = QStringLiteral("%1 cannot be stored in VOZ.INI (Windows-1252)")
+                           .arg(quoted.join(QStringLiteral(", ")));
+  QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), text, field, QRect(),
+                     kToolTipMs);
+}
+
+void QtView::Impl::fit_items(Drawn& b) {
+  // Values are not captions, but the classic drop-down is narrow: let its longest suggestion
+  // show whole in the edit field rather than lose its end under the arrow.
+  QComboBox* combo = b.combo;
+  QString longest = cp1252::decode(b.control->text());
+  for (const std::string& item : b.control->list()) {
+    QString text = cp1252::decode(item);
+    if (QFontMetricsF(b.font).horizontalAdvance(text) >
+        QFontMetricsF(b.font).horizontalAdvance(longest)) {
+      longest = text;
+    }
+  }
+  QStyleOptionComboBox option;
+  option.initFrom(combo);
+  option.editable = combo->isEditable();
+  option.rect = QRect(0, 0, b.width, combo->height());
+  const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                     QStyle::SC_ComboBoxEditField, combo);
+  // The edit field's own text margins.
+  constexpr int kTextMargins = 6;
+  combo->setFont(fonts::fit_width(b.font, longest, kTextMargins, field.width()));
+}
+
+void QtView::Impl::fit_caption(Drawn& b) {
+  QAbstractButton* button = b.check != nullptr ? static_cast<QAbstractButton*>(b.check)
+                                               : static_cast<QAbstractButton*>(b.radio);
+  if (button != nullptr) {
+    fit_to_hint(button, b.font, b.width);
+    return;
+  }
+  if (b.label == nullptr) return;
+  const QString text = b.label->text();
+  // Fonts are measured only for a caption there is (an empty one would load a font for
+  // nothing).
+  if (text.isEmpty()) return;
+  QFont font = fonts::fit_width(b.font, text, 0, b.width);
+  b.label->setFont(font);
+  QRect g = b.label->geometry();
+  // The layout's label boxes are one classic font line high; a taller stand-in font must not
+  // lose its descenders to that.
+  const QFontMetricsF metrics(font);
+  g.setHeight(std::max(g.height(), static_cast<int>(std::ceil(metrics.height()))));
+  // A caption that still does not fit may spill to the right of its box (labels are
+  // transparent) rather than lose its end, as far as its container allows.
+  const int needed = static_cast<int>(std::ceil(metrics.horizontalAdvance(text)));
+  if (needed > g.width() && b.control->align == Align::Left && b.label->parentWidget()) {
+    g.setWidth(std::min(needed, b.label->parentWidget()->width() - g.x()));
+  }
+  b.label->setGeometry(g);
+}
+
+template <class F>
+void QtView::Impl::dispatch(const QString& what, F&& f) {
+  if (ws.ended() || syncing || failed) return;
+  try {
+    f();
+    if (!ws.ended()) sync();
+  } catch (const std::exception& e) {
+    syncing = false;
+    fail(what, QString::fromStdString(front_end::failure_reason(e)));
+  } catch (...) {
+    syncing = false;
+    fail(what, QStringLiteral("an unknown error"));
+  }
+}
+
+void QtView::Impl::fail(const QString& what, const QString& reason) {
+  // The message box runs its own event loop; nothing may reach the logic meanwhile.
+  failed = true;
+  ws.show_message(MessageKind::Error, kWindowTitle,
+                  front_end::handler_failure_text(what.toStdString(), reason.toStdString()));
+  ws.end_program_with(1);
+}
+
+void QtView::Impl::sync() {
+  syncing = true;
+  for (std::size_t i = 0; i < bindings.size(); ++i) {
+    if (bindings[i].contents_pending && bindings[i].control->shown()) build_contents(i);
+  }
+  for (Drawn& b : bindings) sync_one(b);
+  if (ordered != bindings.size()) apply_tab_order();
+  syncing = false;
+}
+
+void QtView::Impl::sync_one(Drawn& b) {
+  const Control& c = *b.control;
+  if (b.timer != nullptr) return sync_timer(b);
+  if (b.widget == nullptr) return;
+  // A control under a sub-page is hidden as well: it cannot be seen anyway, and so neither Tab
+  // nor a screen reader finds it there.
+  const bool visible = c.visible() && !form.covered(c);
+  if (b.widget != window.get() && b.widget->isHidden() == visible) b.widget->setVisible(visible);
+  const QString tip = cp1252::decode(c.tooltip);
+  if (b.widget->toolTip() != tip) b.widget->setToolTip(tip);
+  switch (c.kind()) {
+    case Kind::CheckBox:
+      return sync_check_box(b);
+    case Kind::OptionButton:
+      return sync_option_button(b);
+    case Kind::Label:
+      return sync_label(b);
+    case Kind::ComboBox:
+      return sync_combo_box(b);
+    case Kind::DriveList:
+      return sync_drive_list(b);
+    case Kind::TextBox:
+      return sync_text(b, b.edit);
+    case Kind::PictureBox:
+    case Kind::Image:
+    case Kind::Line:
+    case Kind::Timer:
+    case Kind::Button:
+    case Kind::WarningSign:
+      return;  // nothing but visibility changes on these
+  }
+}
+
+void QtView::Impl::sync_timer(Drawn& b) {
+  const Control& c = *b.control;
+  if (b.timer->interval() != c.interval_ms()) b.timer->setInterval(c.interval_ms());
+  if (c.enabled() && !b.timer->isActive()) b.timer->start();
+  if (!c.enabled() && b.timer->isActive()) b.timer->stop();
+}
+
+void QtView::Impl::sync_caption(Drawn& b, QAbstractButton* button) {
+  const QString caption = cp1252::decode(b.control->caption());
+  if (button->text() != caption) {
+    button->setText(caption);
+    fit_caption(b);
+  }
+}
+
+void QtView::Impl::sync_check_box(Drawn& b) {
+  const QSignalBlocker block(b.check);
+  const bool checked = b.control->value() != 0;
+  if (b.check->isChecked() != checked) b.check->setChecked(checked);
+  sync_caption(b, b.check);
+}
+
+void QtView::Impl::sync_option_button(Drawn& b) {
+  const QSignalBlocker block(b.radio);
+  if (b.radio->isChecked() != b.control->option_value()) {
+    // An exclusive button cannot be unchecked on its own; the model may leave a group with no
+    // choice (a value the panel does not know).
+    b.radio->setAutoExclusive(false);
+    b.radio->setChecked(b.control->option_value());
+    b.radio->setAutoExclusive(true);
+    tab_to_choice(b.radio->parentWidget());
+  }
+  sync_caption(b, b.radio);
+}
+
+void QtView::Impl::sync_label(Drawn& b) {
+  const QString caption = cp1252::decode(b.control->caption());
+  if (b.label->text() != caption) {
+    b.label->setText(caption);
+    fit_caption(b);
+  }
+}
+
+bool QtView::Impl::sync_items(Drawn& b) {
+  QStringList items;
+  items.reserve(static_cast<qsizetype>(b.control->list().size()));
+  for (const std::string& item : b.control->list()) items << cp1252::decode(item);
+  bool same = b.combo->count() == items.size();
+  for (int i = 0; same && i < items.size(); ++i) same = b.combo->itemText(i) == items[i];
+  if (same) return false;
+  if (b.validator != nullptr) b.validator->set_passive(true);
+  b.combo->clear();
+  b.combo->addItems(items);
+  if (b.validator != nullptr) b.validator->set_passive(false);
+  return true;
+}
+
+void QtView::Impl::sync_text(Drawn& b, QLineEdit* edit) {
+  const QSignalBlocker block(edit);
+  const QString text = cp1252::decode(b.control->text());
+  if (edit->text() != text) {
+    b.validator->set_passive(true);
+    edit->setText(text);
+    b.validator->set_passive(false);
+  }
+}
+
+void QtView::Impl::sync_combo_box(Drawn& b) {
+  const QSignalBlocker block(b.combo);
+  if (sync_items(b)) fit_items(b);
+  sync_text(b, b.edit);
+}
+
+void QtView::Impl::sync_drive_list(Drawn& b) {
+  const Control& c = *b.control;
+  const QSignalBlocker block(b.combo);
+  if (sync_items(b) && !c.list().empty()) {
+    // Drive texts carry whole paths: the closed list cuts them at its edge, but the open list
+    // is as wide as they need.
+    QAbstractItemView* list = b.combo->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
+  }
+  const int index = b.combo->findText(cp1252::decode(c.drive()), Qt::MatchExactly);
+  if (b.combo->currentIndex() != index) b.combo->setCurrentIndex(index);
+  const bool any = !c.list().empty();
+  if (b.combo->isEnabled() != any) b.combo->setEnabled(any);
+}
+
+QtView::QtView(Form& form, QtWindowSystem& window_system, ViewEvents events)
+    : impl_(std::make_unique<Impl>(form, window_system, std::move(events))) {
+  impl_->build();
+  impl_->sync();
+}
+
+QtView::~QtView() {
+  if (impl_->ws.window() == impl_->window.get()) impl_->ws.attach(nullptr);
+}
+
+QWidget* QtView::window() const { return impl_->window.get(); }
+
+QWidget* QtView::widget(const Control& control) const {
+  // Asking for a widget on a page not yet shown makes that page's widgets.
+  const std::size_t before = impl_->bindings.size();
+  if (!impl_->realize(control)) return nullptr;
+  if (impl_->bindings.size() != before) impl_->sync();
+  auto it = impl_->by_control.find(&control);
+  return it == impl_->by_control.end() ? nullptr : impl_->bindings[it->second].widget;
+}
+
+QWidget* QtView::widget(std::string_view name, int index) const {
+  const Control* c = impl_->form.find(name, index);
+  return c == nullptr ? nullptr : widget(*c);
+}
+
+void QtView::sync() { impl_->sync(); }
+
+void QtView::show() {
+  QWidget* w = impl_->window.get();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame(QPoint(0, 0), w->size());
+    frame.moveCenter(screen->availableGeometry().center());
+    w->move(frame.topLeft());
+  }
+  w->show();
+  // The keyboard starts on the first control of the Tab order that is on screen.
+  for (const Control* c : focus_order(impl_->form)) {
+    if (!impl_->form.on_screen(*c)) continue;
+    if (QWidget* first = widget(*c)) {
+      w->activateWindow();
+      first->setFocus(Qt::OtherFocusReason);
+    }
+    break;
+  }
+}
+
+}  // namespace quorvane

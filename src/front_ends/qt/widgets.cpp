@@ -1,0 +1,190 @@
+#include "front_ends/qt/widgets.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <algorithm>
+
+#include "front_ends/qt/cp1252.h"
+
+namespace quorvane::widgets {
+namespace {
+
+int button_mask(Qt::MouseButtons buttons) {
+  int mask = 0;
+  if (buttons & Qt::LeftButton) mask |= 1;
+  if (buttons & Qt::RightButton) mask |= 2;
+  if (buttons & Qt::MiddleButton) mask |= 4;
+  return mask;
+}
+
+bool is_line_break(QChar c) {
+  return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+}  // namespace
+
+QPixmap render_art(const QString& name, QSize size, qreal device_pixel_ratio) {
+  const QString path = QStringLiteral(":/art/%1.svg").arg(name);
+  if (name.isEmpty() || size.isEmpty() || !QFile::exists(path)) return {};
+  QSvgRenderer renderer(path);
+  if (!renderer.isValid()) return {};
+  QPixmap pixmap(size * device_pixel_ratio);
+  pixmap.setDevicePixelRatio(device_pixel_ratio);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+  return pixmap;
+}
+
+void ArtCache::draw(QWidget& widget, QPainter& painter, const QRect& area) {
+  if (name_.isEmpty() || area.isEmpty()) return;
+  const qreal dpr = widget.devicePixelRatioF();
+  if (area.size() != size_ || dpr != dpr_) {
+    // A missing artwork leaves a null pixmap, and the control shows its background only.
+    pixmap_ = render_art(name_, area.size(), dpr);
+    size_ = area.size();
+    dpr_ = dpr;
+  }
+  if (!pixmap_.isNull()) painter.drawPixmap(area.topLeft(), pixmap_);
+}
+
+PictureBoxWidget::PictureBoxWidget(QWidget* parent, QColor background, bool border, QString picture)
+    : QWidget(parent),
+      background_(background),
+      border_(border),
+      client_(border ? new QWidget(this) : this),
+      art_(std::move(picture)) {}
+
+void PictureBoxWidget::resizeEvent(QResizeEvent*) {
+  if (client_ != this) client_->setGeometry(rect().adjusted(1, 1, -1, -1));
+}
+
+void PictureBoxWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), background_);
+  const int b = border_ ? 1 : 0;
+  art_.draw(*this, painter, rect().adjusted(b, b, -b, -b));
+  if (border_) {
+    painter.setPen(QColor(0x80, 0x80, 0x80));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+}
+
+void PictureBoxWidget::mousePressEvent(QMouseEvent* event) {
+  if (on_mouse_) on_mouse_(button_mask(event->buttons()));
+  event->accept();
+}
+
+void PictureBoxWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (on_mouse_) on_mouse_(button_mask(event->buttons()));
+  event->accept();
+}
+
+ImageWidget::ImageWidget(QWidget* parent, QString picture)
+    : Clickable<QWidget>(parent), art_(std::move(picture)) {
+  setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void draw_focus_frame(QWidget& widget, QPainter& painter, const QRect& area) {
+  QPen pen(widget.palette().color(QPalette::WindowText));
+  pen.setStyle(Qt::DotLine);
+  pen.setWidth(1);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(area.adjusted(0, 0, -1, -1));
+}
+
+void ImageWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  art_.draw(*this, painter, rect());
+  if (hasFocus()) draw_focus_frame(*this, painter, rect());
+}
+
+LabelWidget::LabelWidget(QWidget* parent) : Clickable<QLabel>(parent) {}
+
+void LabelWidget::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (!hasFocus()) return;
+  // Around the caption itself, which may be narrower than the label's box.
+  const QRect text = fontMetrics().boundingRect(contentsRect(), int(alignment()), this->text());
+  QPainter painter(this);
+  draw_focus_frame(*this, painter, text.adjusted(-1, 0, 1, 0).intersected(rect()));
+}
+
+RuleWidget::RuleWidget(QWidget* parent) : QWidget(parent) {}
+
+void RuleWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setPen(palette().color(QPalette::Dark));
+  painter.drawLine(0, 0, width() - 1, 0);
+  painter.setPen(palette().color(QPalette::Light));
+  painter.drawLine(0, 1, width() - 1, 1);
+}
+
+MenuKeys::MenuKeys(QWidget* widget, std::function<void(QPoint)> open)
+    : QObject(widget), open_(std::move(open)) {
+  widget->installEventFilter(this);
+}
+
+bool MenuKeys::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  const bool menu_key = key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier;
+  const bool shift_f10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+  if (!menu_key && !shift_f10) return false;
+  // Below the field's top edge, a little in, where a mouse would leave it.
+  const auto* widget = static_cast<QWidget*>(watched);
+  open_(QPoint(4, std::min(widget->height() - 2, 4 + widget->height() / 2)));
+  return true;
+}
+
+FormWindow::FormWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (on_close_) on_close_();
+}
+
+Cp1252Validator::Cp1252Validator(QObject* parent) : QValidator(parent) {}
+
+QValidator::State Cp1252Validator::validate(QString& input, int& pos) const {
+  if (passive_) return Acceptable;
+  const QString refused = clean_for_cp1252(input, pos);
+  if (!refused.isEmpty() && on_refused_) on_refused_(refused);
+  return Acceptable;
+}
+
+QString clean_for_cp1252(QString& text, int& pos) {
+  QString refused;
+  QString kept;
+  kept.reserve(text.size());
+  int new_pos = pos;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    const bool line_break = is_line_break(c);
+    // A character outside the Basic Multilingual Plane comes as a surrogate pair; report it as
+    // the one character it is.
+    if (!line_break && cp1252::storable(c)) {
+      kept.append(c);
+      continue;
+    }
+    if (i < pos) --new_pos;
+    if (line_break) continue;
+    QString shown(c);
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      shown.append(text[i + 1]);
+      ++i;
+      if (i < pos) --new_pos;
+    }
+    if (!refused.contains(shown)) refused.append(shown);
+  }
+  text = kept;
+  pos = new_pos;
+  return refused;
+}
+
+}  // namespace quorvane::widgets

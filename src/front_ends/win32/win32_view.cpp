@@ -1,0 +1,1570 @@
+#include "front_ends/win32/win32_view.h"
+
+// After windows.h, which they need.
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <algorithm>
+#include <exception>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "front_ends/win32/accessible.h"
+#include "front_ends/win32/art.h"
+#include "front_ends/win32/fonts.h"
+#include "front_ends/win32/resources.h"
+#include "front_ends/win32/text.h"
+#include "front_ends/win32/win32_window_system.h"
+#include "model/front_end.h"
+#include "shell/form_layout.h"
+
+namespace quorvane::win32 {
+namespace {
+
+using front_end::kTwipsPerPixel;
+using front_end::Placement;
+using front_end::to_pixels;
+
+constexpr wchar_t kFormClass[] = L"QuorvaneForm";
+constexpr wchar_t kPictureClass[] = L"QuorvanePictureBox";
+constexpr wchar_t kImageClass[] = L"QuorvaneImage";
+constexpr COLORREF kBorderColour = RGB(0x80, 0x80, 0x80);
+constexpr UINT_PTR kRefusalTimer = 0x7FFF0000;
+constexpr UINT kRefusalMs = 5000;
+constexpr int kComboListItems = 10;
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr UINT_PTR kSubclassId = 1;
+// The edit field's own entries of a context menu, after the model's (numbered from 1).
+enum EditEntry : UINT { kUndo = 0x7F01, kCut, kCopy, kPaste, kDelete, kSelectAll };
+struct EditCommand {
+  UINT id;
+  const wchar_t* caption;
+  UINT message;  // what the field's own menu sends it
+  WPARAM w;
+  LPARAM l;
+};
+constexpr EditCommand kEditCommands[] = {
+    {kUndo, L"&Undo", WM_UNDO, 0, 0},      {kCut, L"Cu&t", WM_CUT, 0, 0},
+    {kCopy, L"&Copy", WM_COPY, 0, 0},      {kPaste, L"&Paste", WM_PASTE, 0, 0},
+    {kDelete, L"&Delete", WM_CLEAR, 0, 0}, {kSelectAll, L"Select &All", EM_SETSEL, 0, -1},
+};
+
+COLORREF to_colour(Rgb rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+std::wstring window_text(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return text;
+}
+
+// A button takes "&" as the mark of its access key; a caption means it as it stands.
+std::wstring button_caption(const std::string& caption) {
+  std::wstring text;
+  for (wchar_t c : from_model(caption)) {
+    text.push_back(c);
+    if (c == L'&') text.push_back(L'&');
+  }
+  return text;
+}
+
+std::wstring combo_item(HWND combo, int index) {
+  const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+int button_mask(WPARAM keys) {
+  int mask = 0;
+  if (keys & MK_LBUTTON) mask |= 1;
+  if (keys & MK_RBUTTON) mask |= 2;
+  if (keys & MK_MBUTTON) mask |= 4;
+  return mask;
+}
+
+// Functions of newer Windows, looked up when there: per-monitor DPI came with Windows 10.
+UINT dpi_of(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (get_dpi_for_window != nullptr) {
+    if (const UINT dpi = get_dpi_for_window(hwnd); dpi != 0) return dpi;
+  }
+  UINT dpi = 96;
+  if (HDC dc = GetDC(hwnd)) {
+    dpi = static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSX));
+    ReleaseDC(hwnd, dc);
+  }
+  return dpi != 0 ? dpi : 96;
+}
+
+int check_mark_width(int dpi) {
+  using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+  static const auto for_dpi = reinterpret_cast<GetSystemMetricsForDpiFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  if (for_dpi != nullptr) return for_dpi(SM_CXMENUCHECK, static_cast<UINT>(dpi));
+  return MulDiv(GetSystemMetrics(SM_CXMENUCHECK), dpi, 96);
+}
+
+// The native control drawing one control, and what the view last put into it.
+struct Binding {
+  Control* control = nullptr;
+  HWND hwnd = nullptr;
+  HWND edit = nullptr;  // a text box, or the edit field of an editable combo box
+  std::size_t parent = kNone;
+  // Where the control's container has its client area, and (for a container) its own.
+  Placement in;
+  Placement inner;
+  RECT box{};    // as laid out, in the container's client area
+  RECT frame{};  // a container's border: its width on each side
+  HBRUSH brush = nullptr;
+  bool caption_set = false;
+  std::string caption;
+  bool items_set = false;
+  std::vector<std::string> items;
+  std::string tooltip;
+  bool tool_added = false;
+  bool timer_running = false;
+  int timer_interval = 0;
+  bool pressed = false;           // images: a left press that may become a click
+  bool edit_tool_added = false;   // the tooltip over an editable combo's field
+  bool contents_pending = false;  // a container whose children are made when it first shows
+};
+
+}  // namespace
+
+struct Win32View::Impl {
+  Impl(Form& f, Win32WindowSystem& w, ViewEvents e) : form(f), ws(w), events(std::move(e)) {}
+  ~Impl();
+
+  Form& form;
+  Win32WindowSystem& ws;
+  ViewEvents events;
+  HWND main = nullptr;
+  HWND tooltips = nullptr;
+  HWND refusal = nullptr;
+  int dpi = 96;
+  std::vector<Binding> bindings;
+  std::unordered_map<HWND, std::size_t> by_hwnd;
+  std::unordered_map<const Control*, std::size_t> by_control;
+  std::map<Rgb, HBRUSH> brushes;
+  Fonts fonts;
+  ArtCache art;
+  bool syncing = false;
+  bool quiet = false;  // the view is cleaning a field's text itself
+  bool failed = false;
+  bool destroyed = false;
+  MenuTracker track_menu;
+  HWND focus_left = nullptr;  // where the keyboard was when the window lost the activation
+
+  void build(int wanted_dpi);
+  void make_binding(std::size_t index);
+  void create(std::size_t index);
+  void build_contents(std::size_t container);
+  bool realize(const Control& control);
+  void stack(const Control& container);
+  HWND create_child(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD ex_style,
+                    std::size_t index);
+  void add_tooltips();
+  void layout();
+  void place(std::size_t index);
+  void place_combo(Binding& b);
+  void set_font(Binding& b, HFONT font);
+  void fit_caption(Binding& b);
+  void fit_items(Binding& b);
+
+  Binding* find(HWND hwnd);
+  HBRUSH brush_for(Rgb rgb);
+  // Paints what a container shows beneath its children (colour, artwork, border) with the
+  // container's top left at the DC's origin.
+  void paint_surface(std::size_t container, HDC dc);
+  // The same, beneath one child: the child's DC, the child's top left at its origin.
+  void paint_beneath(const Binding& child, HDC dc);
+  void paint_frame(const Binding& b);
+
+  template <class F>
+  void dispatch(const std::string& what, F&& f);
+  void fail(const std::string& what, const std::string& reason);
+
+  void command(Binding& b, UINT code);
+  // A click of an image or label, by the mouse or from the keyboard; the focus then goes where
+  // the model says.
+  void activate(Binding& b);
+  // Tab, Enter or Space on an image or label, and the menu keys: true when taken.
+  bool filter_key(const MSG& message);
+  void move_focus(HWND from, bool backwards);
+  void focus(Binding& b);
+  void focus_first();
+  // The context menu of the control drawn by `hwnd` (or its edit field) at `l` (screen
+  // coordinates, or -1, -1 from the keyboard); false for a control that has none.
+  bool context_menu(HWND hwnd, LPARAM l);
+  AccessibleFacts facts_for(const Binding& b) const;
+  void draw_focus(const Binding& b, HDC dc);
+  void text_changed(Binding& b);
+  void show_refusal(HWND field, const std::wstring& chars);
+
+  void sync();
+  void sync_one(Binding& b);
+  void sync_items(Binding& b);
+  void sync_text(Binding& b);
+
+  LRESULT container_message(std::size_t index, HWND hwnd, UINT message, WPARAM w, LPARAM l);
+  LRESULT image_message(Binding& b, HWND hwnd, UINT message, WPARAM w, LPARAM l);
+
+  static LRESULT CALLBACK container_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+  static LRESULT CALLBACK image_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+  static LRESULT CALLBACK control_subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                           DWORD_PTR data);
+  LRESULT control_message(Binding& b, HWND hwnd, UINT message, WPARAM w, LPARAM l);
+  static void register_classes();
+  static Impl* view_of(HWND hwnd, UINT message, LPARAM l);
+};
+
+Win32View::Impl* Win32View::Impl::view_of(HWND hwnd, UINT message, LPARAM l) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  return reinterpret_cast<Win32View::Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+void Win32View::Impl::register_classes() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
+  HICON small_icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), 0));
+
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = container_proc;
+  cls.hInstance = instance;
+  cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
+  cls.hIcon = icon;
+  cls.hIconSm = small_icon;
+  cls.lpszClassName = kFormClass;
+  RegisterClassExW(&cls);
+
+  cls.hIcon = nullptr;
+  cls.hIconSm = nullptr;
+  cls.lpszClassName = kPictureClass;
+  RegisterClassExW(&cls);
+
+  cls.lpfnWndProc = image_proc;
+  cls.lpszClassName = kImageClass;
+  RegisterClassExW(&cls);
+}
+
+Win32View::Impl::~Impl() {
+  ws.set_key_filter(nullptr);
+  if (main != nullptr && !destroyed) {
+    destroyed = true;  // nothing more reaches the logic
+    DestroyWindow(main);
+  }
+  if (ws.window() == main) ws.attach(nullptr);
+  for (auto& [rgb, brush] : brushes) DeleteObject(brush);
+}
+
+HBRUSH Win32View::Impl::brush_for(Rgb rgb) {
+  auto it = brushes.find(rgb);
+  if (it == brushes.end()) it = brushes.emplace(rgb, CreateSolidBrush(to_colour(rgb))).first;
+  return it->second;
+}
+
+Binding* Win32View::Impl::find(HWND hwnd) {
+  auto it = by_hwnd.find(hwnd);
+  return it == by_hwnd.end() ? nullptr : &bindings[it->second];
+}
+
+void Win32View::Impl::build(int wanted_dpi) {
+  register_classes();
+  INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
+                              ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&common);
+
+  Control& root = form.root();
+  Binding root_binding;
+  root_binding.control = &root;
+  root_binding.brush = brush_for(root.background);
+  bindings.push_back(root_binding);
+  by_control.emplace(&root, 0);
+
+  const std::wstring title =
+      from_model(root.caption().empty() ? std::string(kWindowTitle) : root.caption());
+  // A popup: no system border and no system title bar, the client area is the whole window.
+  main = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, title.c_str(),
+                         WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                         to_pixels(root.rect().width), to_pixels(root.rect().height), nullptr,
+                         nullptr, GetModuleHandleW(nullptr), this);
+  if (main == nullptr) {
+    throw std::runtime_error("the window could not be made (error " +
+                             std::to_string(GetLastError()) + ")");
+  }
+  bindings[0].hwnd = main;
+  by_hwnd.emplace(main, 0);
+  ws.attach(main);
+  ws.set_key_filter([this](const MSG& message) { return filter_key(message); });
+  track_menu = [](HMENU menu, POINT at, HWND owner) {
+    return static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                            at.x, at.y, 0, owner, nullptr));
+  };
+  dpi = wanted_dpi > 0 ? wanted_dpi : static_cast<int>(dpi_of(main));
+
+  const auto& controls = form.controls();
+  for (std::size_t i = 1; i < controls.size(); ++i) make_binding(i);
+  add_tooltips();
+  layout();
+  bindings[0].contents_pending = true;
+  build_contents(0);
+}
+
+HWND Win32View::Impl::create_child(const wchar_t* cls, const std::wstring& text, DWORD style,
+                                   DWORD ex_style, std::size_t index) {
+  Binding& b = bindings[index];
+  HWND parent = bindings[b.parent].hwnd;
+  HWND hwnd = CreateWindowExW(
+      ex_style, cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + 1)), GetModuleHandleW(nullptr), this);
+  if (hwnd == nullptr) {
+    throw std::runtime_error("the control " + b.control->display_name() +
+                             " could not be made (error " + std::to_string(GetLastError()) + ")");
+  }
+  return hwnd;
+}
+
+void Win32View::Impl::make_binding(std::size_t index) {
+  Control& c = *form.controls()[index];
+  Binding b;
+  b.control = &c;
+  b.parent = by_control.at(c.parent());
+  const Binding& container = bindings[b.parent];
+  b.in = b.parent == 0 ? Placement{} : container.inner;
+  if (c.kind() == Kind::PictureBox) {
+    b.inner = front_end::inside(c, b.in);
+    b.brush = brush_for(c.background);
+  }
+  bindings.push_back(b);
+  by_control.emplace(&c, index);
+}
+
+void Win32View::Impl::build_contents(std::size_t container) {
+  if (!bindings[container].contents_pending) return;
+  bindings[container].contents_pending = false;
+  const Control& c = *bindings[container].control;
+  for (const Control* child : c.children()) create(by_control.at(child));
+  stack(c);
+  for (const Control* child : c.children()) {
+    const std::size_t index = by_control.at(child);
+    place(index);
+    if (child->kind() == Kind::PictureBox && child->shown()) build_contents(index);
+  }
+}
+
+bool Win32View::Impl::realize(const Control& control) {
+  if (control.parent() == nullptr) return true;
+  if (!realize(*control.parent())) return false;
+  build_contents(by_control.at(control.parent()));
+  return true;
+}
+
+void Win32View::Impl::create(std::size_t index) {
+  Control& c = *form.controls()[index];
+  HWND hwnd = nullptr;
+  switch (c.kind()) {
+    case Kind::PictureBox:
+      // Children take Tab and the arrow keys through it, as through a dialog's group.
+      hwnd = create_child(kPictureClass, L"", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, index);
+      break;
+    case Kind::Image:
+    case Kind::WarningSign:
+      // Named as a screen reader reads it: the window text is what the system's object says.
+      hwnd = create_child(kImageClass,
+                          from_model(c.accessible_name.empty() ? c.tooltip : c.accessible_name),
+                          c.activatable ? WS_TABSTOP : 0, 0, index);
+      break;
+    case Kind::Label:
+      // SS_NOTIFY makes a label take the mouse over its own area: a press on the title text
+      // must not reach the title bar beneath and drag the window.
+      hwnd = create_child(WC_STATICW, L"",
+                          SS_NOTIFY | SS_NOPREFIX |
+                              (c.align == Align::Center ? SS_CENTER : SS_LEFTNOWORDWRAP) |
+                              (c.activatable ? WS_TABSTOP : 0),
+                          0, index);
+      break;
+    case Kind::Button:
+      hwnd = create_child(WC_BUTTONW, button_caption(c.caption()), BS_PUSHBUTTON | WS_TABSTOP, 0,
+                          index);
+      break;
+    case Kind::Line:
+      hwnd = create_child(WC_STATICW, L"", SS_ETCHEDHORZ, 0, index);
+      break;
+    case Kind::CheckBox:
+      // Not an automatic box: the model decides the state, the view only shows it.
+      hwnd = create_child(WC_BUTTONW, L"", BS_CHECKBOX | WS_TABSTOP, 0, index);
+      break;
+    case Kind::OptionButton:
+      hwnd = create_child(WC_BUTTONW, L"", BS_RADIOBUTTON | WS_TABSTOP, 0, index);
+      break;
+    case Kind::ComboBox:
+      hwnd = create_child(WC_COMBOBOXW, L"",
+                          CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0, index);
+      break;
+    case Kind::TextBox:
+      hwnd = create_child(WC_EDITW, L"", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, index);
+      break;
+    case Kind::DriveList:
+      hwnd = create_child(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, index);
+      break;
+    case Kind::Timer:
+      break;
+  }
+  Binding& made = bindings[index];
+  made.hwnd = hwnd;
+  if (hwnd == nullptr) return;
+  // Pages not on screen get their contents when first shown: most of the window is hidden
+  // panels, and making their controls up front would more than double the time to the first
+  // window.
+  made.contents_pending = c.kind() == Kind::PictureBox;
+  by_hwnd.emplace(hwnd, index);
+  if (c.kind() == Kind::TextBox) {
+    made.edit = hwnd;
+  } else if (c.kind() == Kind::ComboBox) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(hwnd, &info)) made.edit = info.hwndItem;
+  }
+  if (made.edit != nullptr) {
+    // Values have no length limit; the edit control's default of 30000 characters would cut
+    // a long one.
+    SendMessageW(made.edit, EM_SETLIMITTEXT, 0, 0);
+  }
+  if (c.kind() == Kind::ComboBox || c.kind() == Kind::DriveList) {
+    SendMessageW(hwnd, CB_SETMINVISIBLE, kComboListItems, 0);
+  }
+  // The standard controls answer a screen reader, show a menu and a focus the model's way.
+  if (c.kind() != Kind::PictureBox && c.kind() != Kind::Image && c.kind() != Kind::WarningSign) {
+    SetWindowSubclass(hwnd, control_subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  }
+  if (made.edit != nullptr && made.edit != hwnd) {
+    by_hwnd.emplace(made.edit, index);
+    SetWindowSubclass(made.edit, control_subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  }
+}
+
+void Win32View::Impl::stack(const Control& container) {
+  // A container's children are drawn in order, later ones above (a sub-page is moved to the end
+  // of its panel's children, so it is not where it was made). A new window goes to the bottom of
+  // its siblings; each child that overlaps an earlier one is raised above them all, and the
+  // others keep the order they were made in, which is also the order Tab takes through them.
+  const std::vector<Control*>& children = container.children();
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    const Twips& r = children[i]->rect();
+    HWND hwnd = bindings[by_control.at(children[i])].hwnd;
+    if (hwnd == nullptr) continue;
+    for (std::size_t j = 0; j < i; ++j) {
+      const Twips& s = children[j]->rect();
+      const bool overlaps = r.left < s.left + s.width && s.left < r.left + r.width &&
+                            r.top < s.top + s.height && s.top < r.top + r.height;
+      if (overlaps && children[j]->kind() != Kind::Timer) {
+        SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        break;
+      }
+    }
+  }
+}
+
+void Win32View::Impl::add_tooltips() {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  tooltips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, main, nullptr, instance, nullptr);
+  // The refusal of a character: shown under its field on demand, for a few seconds.
+  refusal = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, main,
+                            nullptr, instance, nullptr);
+  if (refusal != nullptr) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = main;
+    tool.uId = 1;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(refusal, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void Win32View::Impl::layout() {
+  fonts.clear();
+  const Control& root = form.root();
+  SetWindowPos(main, nullptr, 0, 0, to_pixels(root.rect().width, dpi),
+               to_pixels(root.rect().height, dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (std::size_t i = 1; i < bindings.size(); ++i) place(i);
+  if (tooltips != nullptr) {
+    SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, dpi, 96));
+  }
+  RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Win32View::Impl::place(std::size_t index) {
+  Binding& b = bindings[index];
+  if (b.hwnd == nullptr) return;
+  const Control& c = *b.control;
+  // Pixels are rounded from window-wide twips, so that what lines up in twips lines up on
+  // screen.
+  const front_end::PixelRect p = front_end::place(c.rect(), b.in, dpi);
+  b.box = RECT{p.x, p.y, p.x + p.width, p.y + p.height};
+  if (c.kind() == Kind::PictureBox && c.border) {
+    // The border is a pixel at 96 dpi, as wide as the layout's rounding makes it at others. It
+    // lies outside the client area, so that the children cannot draw over it.
+    const Twips& r = c.rect();
+    const int left = b.in.client_left + r.left;
+    const int top = b.in.client_top + r.top;
+    b.frame =
+        RECT{to_pixels(left + kTwipsPerPixel, dpi) - to_pixels(left, dpi),
+             to_pixels(top + kTwipsPerPixel, dpi) - to_pixels(top, dpi),
+             to_pixels(left + r.width, dpi) - to_pixels(left + r.width - kTwipsPerPixel, dpi),
+             to_pixels(top + r.height, dpi) - to_pixels(top + r.height - kTwipsPerPixel, dpi)};
+    SetWindowPos(b.hwnd, nullptr, b.box.left, b.box.top, p.width, p.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    return;
+  }
+
+  switch (c.kind()) {
+    case Kind::Line:
+      // A rule with no height in the layout: the etched line and its light edge.
+      SetWindowPos(b.hwnd, nullptr, b.box.left, b.box.top, std::max<int>(p.width, 1), 2,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return;
+    case Kind::ComboBox:
+    case Kind::DriveList:
+      set_font(b, fonts.get(c.font, dpi));
+      if (c.kind() == Kind::ComboBox && b.items_set) fit_items(b);
+      place_combo(b);
+      return;
+    default:
+      break;
+  }
+  SetWindowPos(b.hwnd, nullptr, b.box.left, b.box.top, p.width, p.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  switch (c.kind()) {
+    case Kind::Label:
+    case Kind::CheckBox:
+    case Kind::OptionButton:
+      set_font(b, fonts.get(c.font, dpi));
+      if (b.caption_set) fit_caption(b);
+      break;
+    case Kind::TextBox:
+    case Kind::Button:
+      set_font(b, fonts.get(c.font, dpi));
+      break;
+    default:
+      break;
+  }
+}
+
+void Win32View::Impl::place_combo(Binding& b) {
+  const int width = b.box.right - b.box.left;
+  const int height = b.box.bottom - b.box.top;
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(b.hwnd, WM_GETFONT, 0, 0));
+  const int item = font != nullptr ? line_height(font) : height;
+  // The height given to a combo box is that of its dropped list too; the closed box is as high
+  // as its selection field makes it, so the field is sized until the box has the layout's height.
+  SetWindowPos(b.hwnd, nullptr, b.box.left, b.box.top, width, height + kComboListItems * item + 2,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  int field = std::max(1, height - 6);
+  for (int tries = 0; tries < 3; ++tries) {
+    SendMessageW(b.hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    RECT now{};
+    GetWindowRect(b.hwnd, &now);
+    const int off = (now.bottom - now.top) - height;
+    if (off == 0 || field - off < 1) break;
+    field -= off;
+  }
+  SendMessageW(b.hwnd, CB_SETITEMHEIGHT, 0, item);
+}
+
+void Win32View::Impl::set_font(Binding& b, HFONT font) {
+  SendMessageW(b.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void Win32View::Impl::fit_caption(Binding& b) {
+  const Control& c = *b.control;
+  const int width = b.box.right - b.box.left;
+  if (c.kind() == Kind::CheckBox || c.kind() == Kind::OptionButton) {
+    // The button knows best what its mark, the gap and the caption take together.
+    const std::wstring text = button_caption(c.caption());
+    HFONT font = fonts.fit(
+        c.font, dpi,
+        [&](HFONT f) {
+          SendMessageW(b.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+          SIZE ideal{0, 0};
+          if (SendMessageW(b.hwnd, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) &&
+              ideal.cx > 0) {
+            return static_cast<int>(ideal.cx);
+          }
+          return static_cast<int>(text_extent(f, text).cx) + check_mark_width(dpi) +
+                 MulDiv(4, dpi, 96);
+        },
+        width);
+    set_font(b, font);
+    return;
+  }
+  if (c.kind() != Kind::Label) return;
+  const std::wstring text = from_model(c.caption());
+  // Fonts are measured only for a caption there is.
+  if (text.empty()) return;
+  HFONT font = fonts.fit(
+      c.font, dpi, [&](HFONT f) { return static_cast<int>(text_extent(f, text).cx); }, width);
+  set_font(b, font);
+  // The layout's label boxes are one classic font line high; a taller stand-in font must not
+  // lose its descenders to that. A caption that still does not fit may spill to the right of
+  // its box (labels are transparent) rather than lose its end, as far as its container allows.
+  int w = width;
+  const int h = std::max<int>(b.box.bottom - b.box.top, line_height(font));
+  const int needed = text_extent(font, text).cx;
+  if (needed > w && c.align == Align::Left) {
+    RECT client{};
+    GetClientRect(bindings[b.parent].hwnd, &client);
+    w = std::max(w, std::min<int>(needed, client.right - b.box.left));
+  }
+  SetWindowPos(b.hwnd, nullptr, b.box.left, b.box.top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32View::Impl::fit_items(Binding& b) {
+  // Values are not captions, but the classic drop-down is narrow: let its longest suggestion
+  // show whole in the edit field rather than lose its end under the arrow.
+  const Control& c = *b.control;
+  HFONT nominal = fonts.get(c.font, dpi);
+  std::wstring longest = from_model(c.text());
+  int longest_width = text_extent(nominal, longest).cx;
+  for (const std::string& item : c.list()) {
+    std::wstring text = from_model(item);
+    const int w = text_extent(nominal, text).cx;
+    if (w > longest_width) {
+      longest = std::move(text);
+      longest_width = w;
+    }
+  }
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  int field = (b.box.right - b.box.left) - GetSystemMetrics(SM_CXVSCROLL) - 6;
+  if (GetComboBoxInfo(b.hwnd, &info)) field = info.rcItem.right - info.rcItem.left;
+  // The edit field's own text margins.
+  const int margins = MulDiv(6, dpi, 96);
+  set_font(b, fonts.fit(
+                  c.font, dpi,
+                  [&](HFONT f) { return static_cast<int>(text_extent(f, longest).cx) + margins; },
+                  field));
+}
+
+void Win32View::Impl::paint_surface(std::size_t container, HDC dc) {
+  const Binding& b = bindings[container];
+  RECT client{};
+  GetClientRect(b.hwnd, &client);
+  FillRect(dc, &client, b.brush);
+  art.draw(dc, b.control->picture, client, dpi);
+}
+
+void Win32View::Impl::paint_frame(const Binding& b) {
+  if (b.frame.left == 0 && b.frame.top == 0 && b.frame.right == 0 && b.frame.bottom == 0) return;
+  HDC dc = GetWindowDC(b.hwnd);
+  if (dc == nullptr) return;
+  RECT all{};
+  GetWindowRect(b.hwnd, &all);
+  OffsetRect(&all, -all.left, -all.top);
+  const RECT edges[] = {
+      {0, 0, all.right, b.frame.top},
+      {0, all.bottom - b.frame.bottom, all.right, all.bottom},
+      {0, b.frame.top, b.frame.left, all.bottom - b.frame.bottom},
+      {all.right - b.frame.right, b.frame.top, all.right, all.bottom - b.frame.bottom}};
+  HBRUSH frame = CreateSolidBrush(kBorderColour);
+  for (const RECT& edge : edges) FillRect(dc, &edge, frame);
+  DeleteObject(frame);
+  ReleaseDC(b.hwnd, dc);
+}
+
+void Win32View::Impl::paint_beneath(const Binding& child, HDC dc) {
+  POINT old{};
+  OffsetViewportOrgEx(dc, -child.box.left, -child.box.top, &old);
+  paint_surface(child.parent, dc);
+  SetViewportOrgEx(dc, old.x, old.y, nullptr);
+}
+
+template <class F>
+void Win32View::Impl::dispatch(const std::string& what, F&& f) {
+  if (ws.ended() || syncing || failed || destroyed) return;
+  try {
+    f();
+    if (!ws.ended() && !destroyed) sync();
+  } catch (const std::exception& e) {
+    syncing = false;
+    fail(what, front_end::failure_reason(e));
+  } catch (...) {
+    syncing = false;
+    fail(what, "an unknown error");
+  }
+}
+
+void Win32View::Impl::fail(const std::string& what, const std::string& reason) {
+  // The message box runs its own message loop; nothing may reach the logic meanwhile.
+  failed = true;
+  ws.show_message(MessageKind::Error, kWindowTitle, front_end::handler_failure_text(what, reason));
+  ws.end_program_with(1);
+}
+
+void Win32View::Impl::command(Binding& b, UINT code) {
+  Control& c = *b.control;
+  switch (c.kind()) {
+    case Kind::CheckBox:
+      if (code == BN_CLICKED) {
+        const int value = SendMessageW(b.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 0 : 1;
+        dispatch(front_end::describe(c, "Clicking"), [&c, value] { c.set_value(value); });
+      }
+      break;
+    case Kind::OptionButton:
+      if (code == BN_CLICKED) {
+        dispatch(front_end::describe(c, "Choosing"), [&c] { c.set_option_value(true); });
+      }
+      break;
+    case Kind::Label:
+      if (code == STN_CLICKED) activate(b);
+      break;
+    case Kind::Button:
+      if (code == BN_CLICKED) {
+        dispatch(front_end::describe(c, "Clicking"), [&c] { c.click(); });
+      }
+      break;
+    case Kind::TextBox:
+      if (code == EN_CHANGE) text_changed(b);
+      break;
+    case Kind::ComboBox:
+      if (code == CBN_SELCHANGE) {
+        // The field takes the chosen item's text only after this notification.
+        const LRESULT chosen = SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0);
+        if (chosen == CB_ERR || syncing) break;
+        const std::string bytes = to_model(combo_item(b.hwnd, static_cast<int>(chosen)));
+        dispatch(front_end::describe(c, "Typing into"), [&c, bytes] { c.set_text(bytes); });
+      } else if (code == CBN_EDITCHANGE || code == CBN_CLOSEUP || code == CBN_SELENDCANCEL) {
+        text_changed(b);
+      }
+      break;
+    case Kind::DriveList: {
+      // A pick is the item the user settles on: browsing the open list with the arrow keys
+      // picks nothing until the list closes on a choice.
+      const bool dropped = SendMessageW(b.hwnd, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+      if (code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped)) {
+        const LRESULT chosen = SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0);
+        if (chosen == CB_ERR || syncing) break;
+        const std::string drive = to_model(combo_item(b.hwnd, static_cast<int>(chosen)));
+        dispatch(front_end::describe(c, "Choosing a drive in"),
+                 [&c, drive] { c.pick_drive(drive); });
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void Win32View::Impl::text_changed(Binding& b) {
+  if (syncing || quiet || b.edit == nullptr) return;
+  std::wstring text = window_text(b.edit);
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(b.edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  std::size_t caret = end;
+  const std::wstring before = text;
+  // Line breaks (which a paste can bring) are dropped, and characters that Windows-1252 has no
+  // byte for are taken out and reported, since they would otherwise be written as a wrong byte.
+  const std::wstring refused = clean_for_model(text, caret);
+  if (text != before) {
+    quiet = true;
+    SetWindowTextW(b.edit, text.c_str());
+    SendMessageW(b.edit, EM_SETSEL, caret, caret);
+    quiet = false;
+    if (!refused.empty()) show_refusal(b.hwnd, refused);
+  }
+  const std::string bytes = to_model(text);
+  Control& c = *b.control;
+  if (bytes == c.text()) return;
+  dispatch(front_end::describe(c, "Typing into"), [&c, bytes] { c.set_text(bytes); });
+}
+
+void Win32View::Impl::show_refusal(HWND field, const std::wstring& chars) {
+  if (refusal == nullptr) return;
+  std::wstring quoted;
+  for (std::size_t i = 0; i < chars.size(); ++i) {
+    std::wstring one(1, chars[i]);
+    if (chars[i] >= 0xD800 && chars[i] <= 0xDBFF && i + 1 < chars.size()) one += chars[++i];
+    if (!quoted.empty()) quoted += L", ";
+    quoted += L"\u201C" + one + L"\u201D";
+  }
+  std::wstring text = quoted + L" cannot be stored in VOZ.INI (Windows-1252)";
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = main;
+  tool.uId = 1;
+  tool.lpszText = text.data();
+  SendMessageW(refusal, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  RECT where{};
+  GetWindowRect(field, &where);
+  SendMessageW(refusal, TTM_TRACKPOSITION, 0, MAKELPARAM(where.left, where.bottom));
+  SendMessageW(refusal, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  SetTimer(main, kRefusalTimer, kRefusalMs, nullptr);
+}
+
+void Win32View::Impl::sync() {
+  if (destroyed) return;
+  syncing = true;
+  for (std::size_t i = 0; i < bindings.size(); ++i) {
+    if (bindings[i].contents_pending && bindings[i].control->shown()) build_contents(i);
+  }
+  for (Binding& b : bindings) sync_one(b);
+  syncing = false;
+}
+
+void Win32View::Impl::sync_one(Binding& b) {
+  const Control& c = *b.control;
+  if (c.kind() == Kind::Timer) {
+    const std::size_t index = static_cast<std::size_t>(&b - bindings.data());
+    const UINT_PTR id = index + 1;
+    if (b.timer_running && (!c.enabled() || b.timer_interval != c.interval_ms())) {
+      KillTimer(main, id);
+      b.timer_running = false;
+    }
+    if (c.enabled() && !b.timer_running) {
+      SetTimer(main, id, static_cast<UINT>(std::max(c.interval_ms(), 1)), nullptr);
+      b.timer_running = true;
+      b.timer_interval = c.interval_ms();
+    }
+    return;
+  }
+  if (b.hwnd == nullptr) return;
+  if (b.hwnd != main) {
+    // A control under a sub-page is hidden as well: it cannot be seen anyway, and so neither Tab
+    // nor a screen reader finds it there.
+    const bool visible = c.visible() && !form.covered(c);
+    const bool on = (GetWindowLongPtrW(b.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (on != visible) ShowWindow(b.hwnd, visible ? SW_SHOWNA : SW_HIDE);
+  }
+
+  switch (c.kind()) {
+    case Kind::CheckBox:
+    case Kind::OptionButton: {
+      const bool checked = c.kind() == Kind::CheckBox ? c.value() != 0 : c.option_value();
+      const bool shown = SendMessageW(b.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      if (shown != checked) {
+        SendMessageW(b.hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+      }
+      if (!b.caption_set || b.caption != c.caption()) {
+        SetWindowTextW(b.hwnd, button_caption(c.caption()).c_str());
+        b.caption = c.caption();
+        b.caption_set = true;
+        fit_caption(b);
+      }
+      break;
+    }
+    case Kind::Label:
+      if (!b.caption_set || b.caption != c.caption()) {
+        SetWindowTextW(b.hwnd, from_model(c.caption()).c_str());
+        b.caption = c.caption();
+        b.caption_set = true;
+        fit_caption(b);
+      }
+      break;
+    case Kind::Button:
+      if (!b.caption_set || b.caption != c.caption()) {
+        SetWindowTextW(b.hwnd, button_caption(c.caption()).c_str());
+        b.caption = c.caption();
+        b.caption_set = true;
+      }
+      break;
+    case Kind::ComboBox:
+      sync_items(b);
+      sync_text(b);
+      break;
+    case Kind::TextBox:
+      sync_text(b);
+      break;
+    case Kind::DriveList: {
+      sync_items(b);
+      const std::wstring drive = from_model(c.drive());
+      int index = -1;
+      for (std::size_t i = 0; i < c.list().size(); ++i) {
+        if (c.list()[i] == c.drive()) {
+          index = static_cast<int>(i);
+          break;
+        }
+      }
+      if (SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0) != index) {
+        SendMessageW(b.hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      }
+      const bool any = !c.list().empty();
+      if ((IsWindowEnabled(b.hwnd) != FALSE) != any) EnableWindow(b.hwnd, any);
+      break;
+    }
+    default:
+      break;
+  }
+
+  if (tooltips != nullptr && (c.tooltip != b.tooltip || (!b.tool_added && !c.tooltip.empty()))) {
+    std::wstring tip = from_model(c.tooltip);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = bindings[b.parent == kNone ? 0 : b.parent].hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(b.hwnd);
+    tool.lpszText = tip.data();
+    if (!b.tool_added) {
+      b.tool_added = SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+    } else {
+      SendMessageW(tooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // The mouse over an editable combo is over its field, a window of its own.
+    if (b.edit != nullptr && b.edit != b.hwnd) {
+      tool.hwnd = b.hwnd;
+      tool.uId = reinterpret_cast<UINT_PTR>(b.edit);
+      if (!b.edit_tool_added) {
+        b.edit_tool_added =
+            SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+      } else {
+        SendMessageW(tooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+      }
+    }
+    b.tooltip = c.tooltip;
+  }
+}
+
+void Win32View::Impl::sync_items(Binding& b) {
+  const Control& c = *b.control;
+  if (b.items_set && b.items == c.list()) return;
+  SendMessageW(b.hwnd, CB_RESETCONTENT, 0, 0);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(b.hwnd, WM_GETFONT, 0, 0));
+  int widest = 0;
+  for (const std::string& item : c.list()) {
+    const std::wstring text = from_model(item);
+    SendMessageW(b.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (font != nullptr) widest = std::max<int>(widest, text_extent(font, text).cx);
+  }
+  b.items = c.list();
+  b.items_set = true;
+  if (c.kind() == Kind::ComboBox) {
+    fit_items(b);
+    place_combo(b);
+  } else {
+    // Drive texts carry whole paths: the closed list cuts them at its edge, but the open list is
+    // as wide as they need.
+    const int margins = GetSystemMetrics(SM_CXVSCROLL) + MulDiv(12, dpi, 96);
+    SendMessageW(b.hwnd, CB_SETDROPPEDWIDTH,
+                 static_cast<WPARAM>(std::max<int>(widest + margins, b.box.right - b.box.left)), 0);
+  }
+}
+
+void Win32View::Impl::sync_text(Binding& b) {
+  if (b.edit == nullptr) return;
+  const std::wstring text = from_model(b.control->text());
+  if (window_text(b.edit) != text) SetWindowTextW(b.edit, text.c_str());
+}
+
+LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT message, WPARAM w,
+                                           LPARAM l) {
+  Binding& b = bindings[index];
+  Control& c = *b.control;
+  switch (message) {
+    case WM_NCCALCSIZE:
+      if (hwnd != main) {
+        RECT* r = reinterpret_cast<RECT*>(l);  // the first of NCCALCSIZE_PARAMS' rectangles too
+        r->left += b.frame.left;
+        r->top += b.frame.top;
+        r->right -= b.frame.right;
+        r->bottom -= b.frame.bottom;
+        if (r->right < r->left) r->right = r->left;
+        if (r->bottom < r->top) r->bottom = r->top;
+        return 0;
+      }
+      break;
+    case WM_NCPAINT:
+      if (hwnd != main) {
+        paint_frame(b);
+        return 0;
+      }
+      break;
+    case WM_ERASEBKGND:
+      paint_surface(index, reinterpret_cast<HDC>(w));
+      return 1;
+    case WM_PRINTCLIENT:
+      paint_surface(index, reinterpret_cast<HDC>(w));
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd, &paint);
+      paint_surface(index, dc);
+      EndPaint(hwnd, &paint);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HDC dc = reinterpret_cast<HDC>(w);
+      Binding* child = find(reinterpret_cast<HWND>(l));
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      SetBkMode(dc, TRANSPARENT);
+      if (child != nullptr && !c.picture.empty()) {
+        // Transparent over artwork: the artwork is painted beneath the caption first.
+        paint_beneath(*child, dc);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+      }
+      SetBkColor(dc, to_colour(c.background));
+      return reinterpret_cast<LRESULT>(b.brush);
+    }
+    case WM_COMMAND:
+      if (l != 0) {
+        if (Binding* child = find(reinterpret_cast<HWND>(l))) command(*child, HIWORD(w));
+      }
+      return 0;
+    case WM_CONTEXTMENU:
+      // A child's request comes up here when the child has no menu of its own.
+      if (context_menu(reinterpret_cast<HWND>(w), l)) return 0;
+      break;
+    case WM_GETOBJECT:
+      if (hwnd != main && c.role != Role::Native) {
+        if (const LRESULT answer = answer_get_object(hwnd, w, l, facts_for(b))) return answer;
+      }
+      break;
+    case WM_SETCURSOR: {
+      Binding* child = find(reinterpret_cast<HWND>(w));
+      if (child != nullptr && child->control->hand_pointer) {
+        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649) /* IDC_HAND */));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEMOVE:
+      if (c.has_mouse_move()) {
+        const int buttons = button_mask(w);
+        dispatch(front_end::describe(c, "Dragging"), [&c, buttons] { c.mouse_move(buttons); });
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  if (hwnd != main) return DefWindowProcW(hwnd, message, w, l);
+
+  switch (message) {
+    case WM_TIMER:
+      if (w == kRefusalTimer) {
+        KillTimer(main, kRefusalTimer);
+        SendMessageW(refusal, TTM_TRACKACTIVATE, FALSE, 0);
+        return 0;
+      }
+      if (w >= 1 && w <= bindings.size()) {
+        Control& timer = *bindings[w - 1].control;
+        // The native timer follows the model only at the next sync; a tick the model no longer
+        // wants (the fade stopped inside a handler that is showing a message) is dropped.
+        if (timer.kind() == Kind::Timer && timer.enabled()) {
+          dispatch(front_end::describe(timer, "The timer"), [&timer] { timer.click(); });
+        }
+      }
+      return 0;
+    case WM_ACTIVATE:
+      // As a dialog does: a chooser, a message or another program takes the activation and
+      // gives it back, and the keyboard is where it was, not on the bare window where Tab would
+      // start over.
+      if (LOWORD(w) == WA_INACTIVE) {
+        HWND now = GetFocus();
+        if (now != nullptr && IsChild(main, now)) focus_left = now;
+        return 0;
+      }
+      if (HIWORD(w) == 0) {  // not minimised
+        if (focus_left != nullptr && IsWindow(focus_left) && IsWindowVisible(focus_left) &&
+            IsWindowEnabled(focus_left)) {
+          SetFocus(focus_left);
+        } else {
+          focus_first();
+        }
+      }
+      return 0;
+    case WM_DPICHANGED: {
+      // Lay out for the new scale first, so that the window has its new size when the system's
+      // suggested place is applied.
+      const int new_dpi = HIWORD(w);
+      const RECT* suggested = reinterpret_cast<const RECT*>(l);
+      if (new_dpi != dpi) {
+        dpi = new_dpi;
+        layout();
+      }
+      SetWindowPos(main, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_DESTROY:
+      // Reported once the window is going: nothing may sync into it any more.
+      if (!destroyed) {
+        destroyed = true;
+        KillTimer(main, kRefusalTimer);
+        if (events.unload && !ws.ended() && !failed) {
+          try {
+            events.unload();
+          } catch (const std::exception& e) {
+            fail("Closing the window", front_end::failure_reason(e));
+          } catch (...) {
+            fail("Closing the window", "an unknown error");
+          }
+        }
+      }
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, w, l);
+}
+
+LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  Control& c = *b.control;
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd, &paint);
+      // Artwork has transparent parts: what lies beneath shows through them.
+      paint_beneath(b, dc);
+      RECT area{};
+      GetClientRect(hwnd, &area);
+      art.draw(dc, c.picture, area, dpi);
+      draw_focus(b, dc);
+      EndPaint(hwnd, &paint);
+      return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    case WM_GETOBJECT:
+      if (const LRESULT answer = answer_get_object(hwnd, w, l, facts_for(b))) return answer;
+      break;
+    case kPressMessage:
+      activate(b);
+      return 0;
+    case WM_SETCURSOR:
+      if (c.hand_pointer) {
+        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649) /* IDC_HAND */));
+        return TRUE;
+      }
+      break;
+    // A click is a left press and a release over the image, so sliding off before releasing
+    // cancels it. The image keeps its own presses and moves, so a press on the close image does
+    // not reach the title bar beneath and drag the window.
+    case WM_LBUTTONDOWN:
+      if (c.kind() != Kind::Image) return 0;  // a sign is only looked at
+      if (c.activatable) SetFocus(hwnd);
+      b.pressed = true;
+      SetCapture(hwnd);
+      return 0;
+    case WM_LBUTTONUP: {
+      const POINT at{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+      RECT area{};
+      GetClientRect(hwnd, &area);
+      const bool click = b.pressed && PtInRect(&area, at);
+      b.pressed = false;
+      if (GetCapture() == hwnd) ReleaseCapture();
+      if (click) activate(b);
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      b.pressed = false;
+      return 0;
+    case WM_MOUSEMOVE:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, w, l);
+}
+
+void Win32View::Impl::activate(Binding& b) {
+  Control& c = *b.control;
+  const bool had_focus = GetFocus() == b.hwnd;
+  dispatch(front_end::describe(c, "Clicking"), [&c] { c.click(); });
+  if (!had_focus || ws.ended() || failed || destroyed) return;
+  // The focus stays where it was; a page flip now covered hands it to the flip label on show.
+  const Control* next = focus_after_activation(form, c);
+  if (next == nullptr || next == &c) return;
+  auto it = by_control.find(next);
+  if (it != by_control.end()) focus(bindings[it->second]);
+}
+
+void Win32View::Impl::focus(Binding& b) {
+  HWND target = b.edit != nullptr ? b.edit : b.hwnd;
+  if (target == nullptr) return;
+  SetFocus(target);
+  // As a dialog does: a field reached from the keyboard has its text selected, ready to retype.
+  if (b.edit != nullptr) SendMessageW(b.edit, EM_SETSEL, 0, -1);
+}
+
+void Win32View::Impl::focus_first() {
+  // The keyboard starts on the first control of the Tab order that is on screen.
+  for (const Control* c : focus_order(form)) {
+    if (!form.on_screen(*c)) continue;
+    auto it = by_control.find(c);
+    if (it == by_control.end()) continue;
+    if (bindings[it->second].hwnd == nullptr) {
+      realize(*c);
+      sync();
+    }
+    if (bindings[it->second].hwnd != nullptr) focus(bindings[it->second]);
+    break;
+  }
+}
+
+void Win32View::Impl::move_focus(HWND from, bool backwards) {
+  std::vector<std::size_t> order;
+  for (const Control* c : focus_order(form)) {
+    if (!form.on_screen(*c)) continue;
+    auto it = by_control.find(c);
+    if (it == by_control.end()) continue;
+    const Binding& b = bindings[it->second];
+    if (b.hwnd == nullptr || !IsWindowVisible(b.hwnd) || !IsWindowEnabled(b.hwnd)) continue;
+    order.push_back(it->second);
+  }
+  if (order.empty()) return;
+  const Binding* current = find(from);
+  std::size_t at = order.size();
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (current != nullptr && &bindings[order[i]] == current) at = i;
+  }
+  std::size_t next = 0;
+  if (at == order.size()) {
+    next = backwards ? order.size() - 1 : 0;
+  } else {
+    next = backwards ? (at + order.size() - 1) % order.size() : (at + 1) % order.size();
+  }
+  focus(bindings[order[next]]);
+}
+
+bool Win32View::Impl::filter_key(const MSG& message) {
+  if (destroyed || (message.hwnd != main && !IsChild(main, message.hwnd))) return false;
+  const bool down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+  const bool up = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
+  if (!down && !up) return false;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool control = GetKeyState(VK_CONTROL) < 0;
+  const bool alt = GetKeyState(VK_MENU) < 0;
+  const WPARAM key = message.wParam;
+  // The order of Tab is the model's, across the containers the dialog navigation would keep it
+  // in, and past whatever is not on screen.
+  if (key == VK_TAB && !control && !alt) {
+    if (down) move_focus(message.hwnd, shift);
+    return true;
+  }
+  const bool menu_key = key == VK_APPS || (key == VK_F10 && shift && !control && !alt);
+  if (menu_key) {
+    Binding* b = find(message.hwnd);
+    if (b == nullptr || !b->control->has_context_menu()) return false;
+    // Taken on the way up as well, so that the system does not open a second menu.
+    if (down) context_menu(message.hwnd, MAKELPARAM(-1, -1));
+    return true;
+  }
+  if (key == VK_RETURN && !control && !alt) {
+    // A push button outside a dialog takes only Space; Enter, which a dialog's buttons take
+    // as well, presses it too.
+    Binding* b = find(message.hwnd);
+    if (b != nullptr && b->control->kind() == Kind::Button) {
+      if (down && (message.lParam & (1 << 30)) == 0) SendMessageW(b->hwnd, BM_CLICK, 0, 0);
+      return true;
+    }
+  }
+  if ((key == VK_RETURN || key == VK_SPACE) && !control && !alt) {
+    Binding* b = find(message.hwnd);
+    if (b == nullptr || !b->control->activatable ||
+        (b->control->kind() != Kind::Image && b->control->kind() != Kind::Label)) {
+      return false;
+    }
+    if (down && (message.lParam & (1 << 30)) == 0) activate(*b);  // not again while held
+    return true;
+  }
+  return false;
+}
+
+bool Win32View::Impl::context_menu(HWND hwnd, LPARAM l) {
+  Binding* found = find(hwnd);
+  if (found == nullptr || !found->control->has_context_menu() || destroyed) return false;
+  const std::size_t index = static_cast<std::size_t>(found - bindings.data());
+  Control& c = *found->control;
+  std::vector<MenuEntry> entries;
+  dispatch(front_end::describe(c, "Opening the menu of"),
+           [&c, &entries] { entries = c.context_menu(); });
+  if (ws.ended() || failed || destroyed) return true;
+  HWND edit = bindings[index].edit;
+
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return true;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1),
+                button_caption(entries[i].caption).c_str());
+  }
+  if (edit != nullptr) {
+    // The field's own menu takes the focus for it: the selection that Select All makes shows,
+    // and typing then goes into the field.
+    if (GetFocus() != edit) SetFocus(edit);
+    // The entries the field's own menu has, enabled as it would enable them.
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const bool selection = end > start;
+    const bool writable = (GetWindowLongPtrW(edit, GWL_STYLE) & ES_READONLY) == 0;
+    const int length = GetWindowTextLengthW(edit);
+    const bool enabled[] = {writable && SendMessageW(edit, EM_CANUNDO, 0, 0) != 0,
+                            writable && selection,
+                            selection,
+                            writable && IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE,
+                            writable && selection,
+                            length > 0 && !(start == 0 && static_cast<int>(end) == length)};
+    if (!entries.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    for (std::size_t i = 0; i < std::size(kEditCommands); ++i) {
+      const EditCommand& command = kEditCommands[i];
+      // Undo, then the clipboard's four, then Select All, in groups as the system shows them.
+      if (command.id == kCut || command.id == kSelectAll) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      }
+      AppendMenuW(menu, MF_STRING | (enabled[i] ? MF_ENABLED : MF_GRAYED), command.id,
+                  command.caption);
+    }
+  }
+  POINT at{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+  if (at.x == -1 && at.y == -1) {
+    // From the keyboard: under the control's top left corner, as the system's menus open.
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    at = POINT{r.left, r.bottom};
+  }
+  const UINT chosen = GetMenuItemCount(menu) > 0 ? track_menu(menu, at, main) : 0;
+  DestroyMenu(menu);
+  if (chosen >= 1 && chosen <= entries.size()) {
+    std::function<void()> choose = std::move(entries[chosen - 1].choose);
+    dispatch(front_end::describe(c, "Restoring"), [&choose] { choose(); });
+  } else if (edit != nullptr) {
+    // The field's own work; its change notification then reaches the model as typing does.
+    for (const EditCommand& command : kEditCommands) {
+      if (command.id == chosen) SendMessageW(edit, command.message, command.w, command.l);
+    }
+  }
+  return true;
+}
+
+AccessibleFacts Win32View::Impl::facts_for(const Binding& b) const {
+  const Control& c = *b.control;
+  AccessibleFacts facts;
+  facts.name = from_model(c.accessible_name);
+  facts.description = from_model(c.description);
+  switch (c.role) {
+    case Role::Native:
+      break;
+    case Role::PushButton:
+      facts.role = ROLE_SYSTEM_PUSHBUTTON;
+      break;
+    case Role::Link:
+      facts.role = ROLE_SYSTEM_LINK;
+      break;
+    case Role::Grouping:
+      facts.role = ROLE_SYSTEM_GROUPING;
+      break;
+  }
+  if (c.kind() == Kind::Image || c.kind() == Kind::WarningSign) {
+    // Artwork has no text of its own: it is read by its tooltip.
+    if (facts.name.empty()) facts.name = from_model(c.tooltip);
+    // One that is only looked at (a sign, a rule) is a picture; one worked like a button, a button.
+    if (facts.role == 0) {
+      facts.role =
+          c.kind() == Kind::Image && c.activatable ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_GRAPHIC;
+    }
+  }
+  switch (c.kind()) {
+    case Kind::CheckBox:
+      facts.class_role = ROLE_SYSTEM_CHECKBUTTON;
+      facts.checkable = true;
+      break;
+    case Kind::OptionButton:
+      facts.class_role = ROLE_SYSTEM_RADIOBUTTON;
+      facts.checkable = true;
+      break;
+    case Kind::Button:
+      facts.class_role = ROLE_SYSTEM_PUSHBUTTON;
+      break;
+    case Kind::ComboBox:
+    case Kind::DriveList:
+      facts.class_role = ROLE_SYSTEM_COMBOBOX;
+      break;
+    case Kind::TextBox:
+      facts.class_role = ROLE_SYSTEM_TEXT;
+      break;
+    default:
+      break;
+  }
+  if (c.role == Role::PushButton || c.role == Role::Link) facts.press = b.hwnd;
+  return facts;
+}
+
+void Win32View::Impl::draw_focus(const Binding& b, HDC dc) {
+  if (!b.control->activatable || GetFocus() != b.hwnd) return;
+  RECT area{};
+  GetClientRect(b.hwnd, &area);
+  // Drawn in the text colour, as the classic buttons show theirs.
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, to_colour(b.control->background));
+  DrawFocusRect(dc, &area);
+}
+
+LRESULT CALLBACK Win32View::Impl::control_subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l,
+                                                   UINT_PTR, DWORD_PTR data) {
+  auto* view = reinterpret_cast<Impl*>(data);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, control_subclass, kSubclassId);
+    return DefSubclassProc(hwnd, message, w, l);
+  }
+  if (Binding* b = view->find(hwnd)) return view->control_message(*b, hwnd, message, w, l);
+  return DefSubclassProc(hwnd, message, w, l);
+}
+
+LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  const Control& c = *b.control;
+  switch (message) {
+    case WM_CONTEXTMENU:
+      // An edit field would open its own menu; the model's entries come first in ours.
+      if (hwnd == b.edit && context_menu(hwnd, l)) return 0;
+      break;
+    case WM_GETOBJECT: {
+      AccessibleFacts facts = facts_for(b);
+      // A combo's field is part of the box; the press is the box's own.
+      if (hwnd == b.edit && b.edit != b.hwnd) {
+        facts.role = 0;
+        facts.class_role = ROLE_SYSTEM_TEXT;
+      }
+      if (const LRESULT answer = answer_get_object(hwnd, w, l, facts)) return answer;
+      break;
+    }
+    case kPressMessage:
+      if (c.kind() == Kind::Label) activate(b);
+      return 0;
+    case WM_LBUTTONDOWN:
+      // A label worked like a button takes the focus from the click, as the button would.
+      if (c.activatable && c.kind() == Kind::Label) SetFocus(hwnd);
+      break;
+    case WM_KILLFOCUS:
+      // A combo's field keeps its selection drawn when the focus leaves (it hides none), which
+      // would look like a second focus; the caret stays where it was.
+      if (hwnd == b.edit && b.edit != b.hwnd)
+        SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+      if (c.activatable) InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case WM_SETFOCUS:
+      if (c.activatable) InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case WM_PAINT:
+      if (c.activatable && c.kind() == Kind::Label) {
+        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        if (HDC dc = GetDC(hwnd)) {
+          draw_focus(b, dc);
+          ReleaseDC(hwnd, dc);
+        }
+        return done;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, w, l);
+}
+
+LRESULT CALLBACK Win32View::Impl::container_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  Impl* view = view_of(hwnd, message, l);
+  if (view != nullptr) {
+    auto it = view->by_hwnd.find(hwnd);
+    if (it != view->by_hwnd.end()) return view->container_message(it->second, hwnd, message, w, l);
+  }
+  return DefWindowProcW(hwnd, message, w, l);
+}
+
+LRESULT CALLBACK Win32View::Impl::image_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  Impl* view = view_of(hwnd, message, l);
+  if (view != nullptr) {
+    if (Binding* b = view->find(hwnd)) return view->image_message(*b, hwnd, message, w, l);
+  }
+  return DefWindowProcW(hwnd, message, w, l);
+}
+
+Win32View::Win32View(Form& form, Win32WindowSystem& window_system, ViewEvents events, int dpi)
+    : impl_(std::make_unique<Impl>(form, window_system, std::move(events))) {
+  impl_->build(dpi);
+  impl_->sync();
+}
+
+Win32View::~Win32View() = default;
+
+HWND Win32View::window() const { return impl_->main; }
+
+HWND Win32View::widget(const Control& control) const {
+  auto it = impl_->by_control.find(&control);
+  if (it == impl_->by_control.end()) return nullptr;
+  // Asking for a control on a page not yet shown makes that page's controls.
+  if (impl_->bindings[it->second].hwnd == nullptr && control.kind() != Kind::Timer) {
+    impl_->realize(control);
+    impl_->sync();
+  }
+  return impl_->bindings[it->second].hwnd;
+}
+
+HWND Win32View::widget(std::string_view name, int index) const {
+  const Control* c = impl_->form.find(name, index);
+  return c == nullptr ? nullptr : widget(*c);
+}
+
+int Win32View::dpi() const { return impl_->dpi; }
+
+void Win32View::set_dpi(int dpi) {
+  if (dpi <= 0 || dpi == impl_->dpi) return;
+  impl_->dpi = dpi;
+  impl_->layout();
+}
+
+void Win32View::sync() { impl_->sync(); }
+
+void Win32View::show() {
+  HWND w = impl_->main;
+  RECT frame{};
+  GetWindowRect(w, &frame);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(w, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    SetWindowPos(w, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowWindow(w, SW_SHOWNORMAL);
+  // Focus rectangles show from the start, not only once the keyboard has been used.
+  SendMessageW(w, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+  impl_->focus_first();
+  UpdateWindow(w);
+}
+
+void Win32View::set_menu_tracker(MenuTracker tracker) { impl_->track_menu = std::move(tracker); }
+
+}  // namespace quorvane::win32
