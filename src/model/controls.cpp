@@ -41,6 +41,12 @@ void Control::set_text(std::string text) {
   if (on_change_) on_change_(*this);
 }
 
+int Control::current_item() const {
+  const std::string& shown = kind_ == Kind::DriveList ? drive_ : text_;
+  const auto at = std::find(list_.begin(), list_.end(), shown);
+  return at == list_.end() ? -1 : static_cast<int>(at - list_.begin());
+}
+
 std::vector<MenuEntry> Control::context_menu() const {
   if (!on_context_menu_) return {};
   return on_context_menu_();

@@ -121,9 +121,12 @@ class Control {
   const std::string& text() const { return text_; }
   void set_text(std::string text);
 
-  // Suggested items of a combo box.
+  // Suggested items of a combo box, drives of a drive list.
   const std::vector<std::string>& list() const { return list_; }
   void set_list(std::vector<std::string> items) { list_ = std::move(items); }
+  // The item of the list that the combo's text (a drive list's drive) is, -1 for none: where
+  // Down, Up and an opened list start from. Derived, never kept apart from the text.
+  int current_item() const;
 
   // Drive list: the chosen drive's text. pick_drive is the user's choice and raises change
   // when it differs from the current drive.

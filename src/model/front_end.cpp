@@ -24,17 +24,4 @@ Placement inside(const Control& container, const Placement& in) {
                    in.client_top + container.rect().top + border};
 }
 
-std::string describe(const Control& control, std::string_view event) {
-  return std::string(event) + " " + control.display_name();
-}
-
-std::string failure_reason(const std::exception& error) {
-  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return "there is not enough memory";
-  return error.what();
-}
-
-std::string handler_failure_text(std::string_view what, std::string_view reason) {
-  return std::string(what) + " failed, and the program has to end.\n\n" + std::string(reason);
-}
-
 }  // namespace quorvane::front_end

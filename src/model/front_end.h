@@ -86,14 +86,4 @@ PixelRect place(const Twips& rect, const Placement& in, int dpi = 96);
 // The placement of the client area of `container` (a picture box at `rect` in `in`).
 Placement inside(const Control& container, const Placement& in);
 
-// "Clicking ch_global(3)", for the message of a failure.
-std::string describe(const Control& control, std::string_view event);
-
-// The reason to show for an exception: its own text, except for running out of memory, whose own
-// text ("std::bad_alloc") tells a user nothing.
-std::string failure_reason(const std::exception& error);
-
-// The message shown when something escapes a handler; the program ends after it.
-std::string handler_failure_text(std::string_view what, std::string_view reason);
-
 }  // namespace quorvane::front_end

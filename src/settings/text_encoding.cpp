@@ -66,6 +66,31 @@ int cp1252_byte(char32_t c) {
   return -1;
 }
 
+char32_t cp1252_char(unsigned char byte) {
+  if (byte < 0x80 || byte > 0x9F) return byte;
+  const char32_t c = kHighControls[byte - 0x80];
+  return c != 0 ? c : byte;
+}
+
+std::u16string cp1252_to_utf16(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  // Every character of the table lies in the Basic Multilingual Plane: one unit each.
+  for (char b : bytes)
+    text.push_back(static_cast<char16_t>(cp1252_char(static_cast<unsigned char>(b))));
+  return text;
+}
+
+std::string cp1252_from_utf16(std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (char16_t c : text) {
+    const int b = cp1252_byte(c);
+    bytes.push_back(b < 0 ? '?' : static_cast<char>(b));
+  }
+  return bytes;
+}
+
 bool starts_with_utf16_mark(std::string_view bytes) {
   return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
 }

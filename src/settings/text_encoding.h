@@ -26,6 +26,17 @@ class EncodingError : public std::runtime_error {
 // Windows-1252 leaves unassigned stand for the C1 controls of the same number, as on Windows.
 int cp1252_byte(char32_t c);
 
+// The Unicode character of a Windows-1252 byte. Every byte has one, so the model's texts always
+// reach a toolkit whole.
+char32_t cp1252_char(unsigned char byte);
+
+// The model's bytes as UTF-16, the text of both toolkits' widgets.
+std::u16string cp1252_to_utf16(std::string_view bytes);
+
+// UTF-16 as the model's bytes. A character Windows-1252 has no byte for (and a surrogate, paired
+// or not) becomes "?": callers that take user input clean it first (view_core.h).
+std::string cp1252_from_utf16(std::u16string_view text);
+
 // Whether the bytes begin with a UTF-16 byte-order mark, FF FE (little-endian) or FE FF.
 bool starts_with_utf16_mark(std::string_view bytes);
 

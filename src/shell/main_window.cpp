@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "files/drives.h"
-#include "model/front_end.h"
 #include "panels/bindings.h"
 #include "panels/help.h"
 #include "panels/layout.h"
@@ -51,7 +50,7 @@ std::string start_failure_text(const std::exception& error) {
                "was written.\n\n") +
            file->what();
   }
-  return "Start-up failed.\n\n" + front_end::failure_reason(error);
+  return "Start-up failed.\n\n" + failure_reason(error);
 }
 
 std::string no_program_folder_text() {

@@ -33,19 +33,6 @@ TEST(Text, OnlyWhatWindows1252HoldsIsStorable) {
   EXPECT_EQ(to_model(L"\u0101"), "?");
 }
 
-TEST(Text, CleaningDropsBreaksAndReportsEachRefusedCharacterOnce) {
-  std::wstring text = L"a\r\nb\u0101c\u0101\U0001F600d";
-  std::size_t caret = text.size();
-  const std::wstring refused = clean_for_model(text, caret);
-  EXPECT_EQ(text, L"abcd");
-  EXPECT_EQ(caret, 4u);
-  EXPECT_EQ(refused, L"\u0101\U0001F600");
-  std::wstring before_caret = L"\u0101xy";
-  std::size_t at = 1;
-  clean_for_model(before_caret, at);
-  EXPECT_EQ(at, 0u) << "the caret moves with the text before it";
-}
-
 TEST(Text, PathsAndMessagesAreUtf8) {
   EXPECT_EQ(from_utf8("Caf\xC3\xA9"), L"Caf\u00E9");
   EXPECT_EQ(to_utf8(L"Caf\u00E9 \u0101"), "Caf\xC3\xA9 \xC4\x81");

@@ -25,8 +25,4 @@ std::string from_utf8(std::string_view utf8);
 // Whether `c` has a byte of its own in Windows-1252.
 bool storable(QChar c);
 
-// Whether Qt's own converter is the one in use (it needs ICU); otherwise a table built in here
-// does the work, with the same result.
-bool using_qt_codec();
-
 }  // namespace quorvane::cp1252

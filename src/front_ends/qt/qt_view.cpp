@@ -28,7 +28,7 @@
 #include "front_ends/qt/qt_window_system.h"
 #include "front_ends/qt/widgets.h"
 #include "model/front_end.h"
-#include "shell/form_layout.h"
+#include "shell/view_core.h"
 
 #ifdef QUORVANE_HAS_ART
 // Outside any namespace, as Q_INIT_RESOURCE requires. The artwork is linked in from a static
@@ -43,7 +43,6 @@ namespace {
 
 using front_end::kTwipsPerPixel;
 using front_end::Placement;
-constexpr int kToolTipMs = 5000;
 
 QColor to_color(Rgb rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -72,12 +71,14 @@ struct Drawn {
 
 // The largest font up to `font` with which the button's caption fits `width`. The style knows best
 // what the indicator, its spacing and the caption take together.
-void fit_to_hint(QAbstractButton* button, const QFont& font, int width) {
+// The largest font up to the control's with which the button's caption fits `width`. The style
+// knows best what the indicator, its spacing and the caption take together.
+void fit_to_hint(QAbstractButton* button, const FontSpec& wanted, int width) {
   button->setFont(fonts::fit(
-      font,
+      wanted,
       [button](const QFont& f) {
         button->setFont(f);
-        return button->sizeHint().width();
+        return static_cast<int>(button->sizeHint().width());
       },
       width));
 }
@@ -112,23 +113,27 @@ void tab_to_choice(QWidget* group) {
   }
 }
 
-QString describe(const Control& control, const char* event) {
-  return QString::fromStdString(front_end::describe(control, event));
+QString qt_text(const std::u16string& text) {
+  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string_view utf16(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
 }  // namespace
 
 struct QtView::Impl {
-  Impl(Form& f, QtWindowSystem& w, ViewEvents e) : form(f), ws(w), events(std::move(e)) {}
+  Impl(Form& f, QtWindowSystem& w, ViewEvents e) : form(f), ws(w), core(f, w, std::move(e)) {
+    core.on_sync([this] { sync_widgets(); });
+  }
 
   Form& form;
   QtWindowSystem& ws;
-  ViewEvents events;
+  ViewCore core;
   std::unique_ptr<widgets::FormWindow> window;
   std::vector<Drawn> bindings;
   std::unordered_map<const Control*, std::size_t> by_control;
-  bool syncing = false;
-  bool failed = false;
   // How many widgets there were when the Tab order was last set.
   std::size_t ordered = 0;
 
@@ -148,12 +153,9 @@ struct QtView::Impl {
   void activate(Control& c, QWidget* w);
   void apply_tab_order();
 
-  template <class F>
-  void dispatch(const QString& what, F&& f);
-  void fail(const QString& what, const QString& reason);
-  void refused(QWidget* field, const QString& chars);
+  void refused(QWidget* field, const std::u16string& chars);
 
-  void sync();
+  void sync_widgets();
   // One per control kind: each brings its widget in line with the model.
   void sync_one(Drawn& b);
   void sync_timer(Drawn& b);
@@ -172,17 +174,14 @@ void QtView::Impl::build() {
   init_art_resources();
   window = std::make_unique<widgets::FormWindow>();
   Control& root = form.root();
-  window->setWindowTitle(
-      cp1252::decode(root.caption().empty() ? std::string(kWindowTitle) : root.caption()));
+  window->setWindowTitle(qt_text(core.title()));
   const QRect client = qt_rect(Twips{0, 0, root.rect().width, root.rect().height}, Placement{});
   window->setFixedSize(client.size());
   QPalette palette = window->palette();
   palette.setColor(QPalette::Window, to_color(root.background));
   window->setPalette(palette);
   window->setAutoFillBackground(true);
-  window->on_close([this] {
-    if (events.unload) dispatch(QStringLiteral("Closing the window"), [this] { events.unload(); });
-  });
+  window->on_close([this] { core.window_closed(); });
   ws.attach(window.get());
 
   Drawn root_binding;
@@ -208,7 +207,7 @@ void QtView::Impl::build_children(Control& container, QWidget* parent, const Pla
     bindings.push_back(b);
     // Pages not on screen get their contents when first shown: most of the window is hidden
     // panels, and making their widgets up front would double the time to the first window.
-    if (bindings[at].contents_pending && child->shown()) build_contents(at);
+    if (bindings[at].contents_pending && core.contents_due(*child)) build_contents(at);
   }
 }
 
@@ -241,9 +240,7 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       auto* box = new widgets::PictureBoxWidget(parent, to_color(c.background), c.border,
                                                 QString::fromStdString(c.picture));
       if (c.has_mouse_move()) {
-        box->on_mouse([this, &c](int buttons) {
-          dispatch(describe(c, "Dragging"), [&c, buttons] { c.mouse_move(buttons); });
-        });
+        box->on_mouse([this, &c](int buttons) { core.mouse_moved(c, buttons); });
       }
       b.widget = box;
       box->setGeometry(rect);
@@ -256,9 +253,9 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       button->setFont(b.font);
       button->setText(cp1252::decode(c.caption()));
       button->setFocusPolicy(Qt::StrongFocus);
-      fit_to_hint(button, b.font, b.width);
+      fit_to_hint(button, c.font, b.width);
       QObject::connect(button, &QToolButton::clicked, button,
-                       [this, &c] { dispatch(describe(c, "Clicking"), [&c] { c.click(); }); });
+                       [this, &c] { core.button_clicked(c); });
       b.widget = button;
       break;
     }
@@ -293,9 +290,8 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       auto* box = new QCheckBox(parent);
       b.check = box;
       make_button(b, box, rect);
-      QObject::connect(box, &QCheckBox::clicked, box, [this, &c](bool checked) {
-        dispatch(describe(c, "Clicking"), [&c, checked] { c.set_value(checked ? 1 : 0); });
-      });
+      QObject::connect(box, &QCheckBox::clicked, box,
+                       [this, &c](bool checked) { core.check_box_clicked(c, checked); });
       break;
     }
     case Kind::OptionButton: {
@@ -303,8 +299,7 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       b.radio = button;
       make_button(b, button, rect);
       QObject::connect(button, &QRadioButton::clicked, button, [this, &c](bool checked) {
-        if (!checked) return;
-        dispatch(describe(c, "Choosing"), [&c] { c.set_option_value(true); });
+        if (checked) core.option_chosen(c);
       });
       break;
     }
@@ -336,21 +331,14 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       combo->setGeometry(rect);
       b.widget = combo;
       b.combo = combo;
-      QObject::connect(combo, &QComboBox::activated, combo, [this, &c, combo](int index) {
-        const std::string drive = cp1252::encode(combo->itemText(index));
-        dispatch(describe(c, "Choosing a drive in"), [&c, drive] { c.pick_drive(drive); });
-      });
+      QObject::connect(combo, &QComboBox::activated, combo,
+                       [this, &c](int index) { core.drive_picked(c, index); });
       break;
     }
     case Kind::Timer: {
       auto* timer = new QTimer(window.get());
       timer->setTimerType(Qt::PreciseTimer);
-      // A tick may come while a handler is still running (a message box runs its own event
-      // loop), after the model has already stopped its timer: only a running timer ticks.
-      QObject::connect(timer, &QTimer::timeout, timer, [this, &c] {
-        if (!c.enabled()) return;
-        dispatch(describe(c, "The timer"), [&c] { c.click(); });
-      });
+      QObject::connect(timer, &QTimer::timeout, timer, [this, &c] { core.timer_ticked(c); });
       b.timer = timer;
       break;
     }
@@ -395,34 +383,24 @@ void QtView::Impl::offer_menu(Control& c, QWidget* w, QLineEdit* edit) {
 }
 
 void QtView::Impl::show_menu(Control& c, QWidget* w, QLineEdit* edit, const QPoint& pos) {
-  std::vector<MenuEntry> entries;
-  dispatch(describe(c, "Opening the menu of"), [&c, &entries] { entries = c.context_menu(); });
-  if (ws.ended() || failed) return;
-  // An edit field keeps its own entries (undo, cut, copy, paste ...) below the model's.
-  std::unique_ptr<QMenu> menu(edit != nullptr ? edit->createStandardContextMenu() : new QMenu(w));
+  const std::optional<ViewMenu> entries = core.open_menu(c, edit != nullptr);
+  if (!entries) return;
+  std::unique_ptr<QMenu> menu(entries->field_entries ? edit->createStandardContextMenu()
+                                                     : new QMenu(w));
   QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().front();
-  for (MenuEntry& entry : entries) {
-    // The caption shows a value, whose "&" a menu would take for a shortcut mark.
-    QString caption = cp1252::decode(entry.caption);
-    caption.replace(u'&', QStringLiteral("&&"));
-    auto* action = new QAction(caption, menu.get());
+  for (std::size_t i = 0; i < entries->entries.size(); ++i) {
+    auto* action = new QAction(qt_text(entries->entries[i]), menu.get());
     QObject::connect(action, &QAction::triggered, action,
-                     [this, &c, choose = std::move(entry.choose)] {
-                       dispatch(describe(c, "Restoring"), [&choose] { choose(); });
-                     });
+                     [this, &c, i] { core.menu_chosen(c, i); });
     menu->insertAction(first, action);
   }
-  if (first != nullptr && !entries.empty()) menu->insertSeparator(first);
+  if (first != nullptr && !entries->entries.empty()) menu->insertSeparator(first);
   if (menu->actions().isEmpty()) return;
   menu->exec(w->mapToGlobal(pos));
 }
 
 void QtView::Impl::activate(Control& c, QWidget* w) {
-  const bool had_focus = w->hasFocus();
-  dispatch(describe(c, "Clicking"), [&c] { c.click(); });
-  if (!had_focus || ws.ended() || failed) return;
-  // The focus stays where it was; a page flip now covered hands it to the flip label on show.
-  const Control* next = focus_after_activation(form, c);
+  const Control* next = core.activated(c, w->hasFocus());
   if (next == nullptr || next == &c) return;
   auto it = by_control.find(next);
   if (it != by_control.end() && bindings[it->second].widget != nullptr) {
@@ -432,7 +410,7 @@ void QtView::Impl::activate(Control& c, QWidget* w) {
 
 void QtView::Impl::apply_tab_order() {
   QWidget* previous = nullptr;
-  for (const Control* c : focus_order(form)) {
+  for (const Control* c : core.focus_chain()) {
     auto it = by_control.find(c);
     if (it == by_control.end()) continue;  // on a page not made yet
     QWidget* w = bindings[it->second].widget;
@@ -475,58 +453,43 @@ void QtView::Impl::make_text(Drawn& b, QLineEdit* edit) {
   // Values have no length limit; Qt's default of 32767 characters would cut a long one.
   edit->setMaxLength(std::numeric_limits<int>::max());
   auto* validator = new widgets::Cp1252Validator(edit);
-  validator->on_refused([this, edit](const QString& chars) { refused(edit, chars); });
+  validator->on_refused([this, edit](const std::u16string& chars) { refused(edit, chars); });
   edit->setValidator(validator);
   b.validator = validator;
   Control& c = *b.control;
-  QObject::connect(edit, &QLineEdit::textChanged, edit, [this, &c](const QString& text) {
-    if (syncing) return;
-    const std::string bytes = cp1252::encode(text);
-    dispatch(describe(c, "Typing into"), [&c, bytes] { c.set_text(bytes); });
+  QObject::connect(edit, &QLineEdit::textChanged, edit, [this, &c, edit](const QString& text) {
+    // The validator has cleaned the text already; the core cleans it the same way again.
+    if (!core.syncing())
+      core.text_edited(c, utf16(text), static_cast<std::size_t>(edit->cursorPosition()));
   });
 }
 
-void QtView::Impl::refused(QWidget* field, const QString& chars) {
-  QStringList quoted;
-  for (qsizetype i = 0; i < chars.size(); ++i) {
-    QString one(chars[i]);
-    if (chars[i].isHighSurrogate() && i + 1 < chars.size()) one.append(chars[++i]);
-    quoted << QStringLiteral("\u201C%1\u201D").arg(one);
-  }
-  const QString text = QStringLiteral("%1 cannot be stored in VOZ.INI (Windows-1252)")
-                           .arg(quoted.join(QStringLiteral(", ")));
-  QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), text, field, QRect(),
-                     kToolTipMs);
+void QtView::Impl::refused(QWidget* field, const std::u16string& chars) {
+  QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), qt_text(refusal_note(chars)),
+                     field, QRect(), kRefusalNoteMs);
 }
 
 void QtView::Impl::fit_items(Drawn& b) {
-  // Values are not captions, but the classic drop-down is narrow: let its longest suggestion
-  // show whole in the edit field rather than lose its end under the arrow.
   QComboBox* combo = b.combo;
-  QString longest = cp1252::decode(b.control->text());
-  for (const std::string& item : b.control->list()) {
-    QString text = cp1252::decode(item);
-    if (QFontMetricsF(b.font).horizontalAdvance(text) >
-        QFontMetricsF(b.font).horizontalAdvance(longest)) {
-      longest = text;
-    }
-  }
+  const QFontMetricsF nominal(b.font);
+  const QString widest =
+      cp1252::decode(widest_entry(*b.control, [&nominal](const std::string& item) {
+        return static_cast<int>(std::ceil(nominal.horizontalAdvance(cp1252::decode(item))));
+      }));
   QStyleOptionComboBox option;
   option.initFrom(combo);
   option.editable = combo->isEditable();
   option.rect = QRect(0, 0, b.width, combo->height());
   const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
                                                      QStyle::SC_ComboBoxEditField, combo);
-  // The edit field's own text margins.
-  constexpr int kTextMargins = 6;
-  combo->setFont(fonts::fit_width(b.font, longest, kTextMargins, field.width()));
+  combo->setFont(fonts::fit_width(b.control->font, widest, kFieldTextMargins, field.width()));
 }
 
 void QtView::Impl::fit_caption(Drawn& b) {
   QAbstractButton* button = b.check != nullptr ? static_cast<QAbstractButton*>(b.check)
                                                : static_cast<QAbstractButton*>(b.radio);
   if (button != nullptr) {
-    fit_to_hint(button, b.font, b.width);
+    fit_to_hint(button, b.control->font, b.width);
     return;
   }
   if (b.label == nullptr) return;
@@ -534,62 +497,31 @@ void QtView::Impl::fit_caption(Drawn& b) {
   // Fonts are measured only for a caption there is (an empty one would load a font for
   // nothing).
   if (text.isEmpty()) return;
-  QFont font = fonts::fit_width(b.font, text, 0, b.width);
+  const QFont font = fonts::fit_width(b.control->font, text, 0, b.width);
   b.label->setFont(font);
-  QRect g = b.label->geometry();
-  // The layout's label boxes are one classic font line high; a taller stand-in font must not
-  // lose its descenders to that.
   const QFontMetricsF metrics(font);
-  g.setHeight(std::max(g.height(), static_cast<int>(std::ceil(metrics.height()))));
-  // A caption that still does not fit may spill to the right of its box (labels are
-  // transparent) rather than lose its end, as far as its container allows.
-  const int needed = static_cast<int>(std::ceil(metrics.horizontalAdvance(text)));
-  if (needed > g.width() && b.control->align == Align::Left && b.label->parentWidget()) {
-    g.setWidth(std::min(needed, b.label->parentWidget()->width() - g.x()));
-  }
+  QRect g = b.label->geometry();
+  const int room = b.label->parentWidget() ? b.label->parentWidget()->width() - g.x() : g.width();
+  const PixelSize size = label_box(*b.control, PixelSize{b.width, g.height()},
+                                   static_cast<int>(std::ceil(metrics.horizontalAdvance(text))),
+                                   static_cast<int>(std::ceil(metrics.height())), room);
+  g.setSize(QSize(size.width, size.height));
   b.label->setGeometry(g);
 }
 
-template <class F>
-void QtView::Impl::dispatch(const QString& what, F&& f) {
-  if (ws.ended() || syncing || failed) return;
-  try {
-    f();
-    if (!ws.ended()) sync();
-  } catch (const std::exception& e) {
-    syncing = false;
-    fail(what, QString::fromStdString(front_end::failure_reason(e)));
-  } catch (...) {
-    syncing = false;
-    fail(what, QStringLiteral("an unknown error"));
-  }
-}
-
-void QtView::Impl::fail(const QString& what, const QString& reason) {
-  // The message box runs its own event loop; nothing may reach the logic meanwhile.
-  failed = true;
-  ws.show_message(MessageKind::Error, kWindowTitle,
-                  front_end::handler_failure_text(what.toStdString(), reason.toStdString()));
-  ws.end_program_with(1);
-}
-
-void QtView::Impl::sync() {
-  syncing = true;
+void QtView::Impl::sync_widgets() {
   for (std::size_t i = 0; i < bindings.size(); ++i) {
-    if (bindings[i].contents_pending && bindings[i].control->shown()) build_contents(i);
+    if (bindings[i].contents_pending && core.contents_due(*bindings[i].control)) build_contents(i);
   }
   for (Drawn& b : bindings) sync_one(b);
   if (ordered != bindings.size()) apply_tab_order();
-  syncing = false;
 }
 
 void QtView::Impl::sync_one(Drawn& b) {
   const Control& c = *b.control;
   if (b.timer != nullptr) return sync_timer(b);
   if (b.widget == nullptr) return;
-  // A control under a sub-page is hidden as well: it cannot be seen anyway, and so neither Tab
-  // nor a screen reader finds it there.
-  const bool visible = c.visible() && !form.covered(c);
+  const bool visible = core.drawn(c);
   if (b.widget != window.get() && b.widget->isHidden() == visible) b.widget->setVisible(visible);
   const QString tip = cp1252::decode(c.tooltip);
   if (b.widget->toolTip() != tip) b.widget->setToolTip(tip);
@@ -686,6 +618,15 @@ void QtView::Impl::sync_text(Drawn& b, QLineEdit* edit) {
 void QtView::Impl::sync_combo_box(Drawn& b) {
   const QSignalBlocker block(b.combo);
   if (sync_items(b)) fit_items(b);
+  // The list's current item is the one the text is, so that Down, Up and an opened list start
+  // from the value shown. Setting it sets the field's text too, which the text's own sync then
+  // puts right where no item matches.
+  const int current = b.control->current_item();
+  if (b.combo->currentIndex() != current) {
+    b.validator->set_passive(true);
+    b.combo->setCurrentIndex(current);
+    b.validator->set_passive(false);
+  }
   sync_text(b, b.edit);
 }
 
@@ -693,22 +634,21 @@ void QtView::Impl::sync_drive_list(Drawn& b) {
   const Control& c = *b.control;
   const QSignalBlocker block(b.combo);
   if (sync_items(b) && !c.list().empty()) {
-    // Drive texts carry whole paths: the closed list cuts them at its edge, but the open list
-    // is as wide as they need.
     QAbstractItemView* list = b.combo->view();
-    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
-                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
+    list->setMinimumWidth(drop_down_width(list->sizeHintForColumn(0), b.width,
+                                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                                          96));
   }
-  const int index = b.combo->findText(cp1252::decode(c.drive()), Qt::MatchExactly);
+  const int index = c.current_item();
   if (b.combo->currentIndex() != index) b.combo->setCurrentIndex(index);
-  const bool any = !c.list().empty();
-  if (b.combo->isEnabled() != any) b.combo->setEnabled(any);
+  const bool enabled = core.enabled(c);
+  if (b.combo->isEnabled() != enabled) b.combo->setEnabled(enabled);
 }
 
 QtView::QtView(Form& form, QtWindowSystem& window_system, ViewEvents events)
     : impl_(std::make_unique<Impl>(form, window_system, std::move(events))) {
   impl_->build();
-  impl_->sync();
+  impl_->core.sync();
 }
 
 QtView::~QtView() {
@@ -721,7 +661,7 @@ QWidget* QtView::widget(const Control& control) const {
   // Asking for a widget on a page not yet shown makes that page's widgets.
   const std::size_t before = impl_->bindings.size();
   if (!impl_->realize(control)) return nullptr;
-  if (impl_->bindings.size() != before) impl_->sync();
+  if (impl_->bindings.size() != before) impl_->core.sync();
   auto it = impl_->by_control.find(&control);
   return it == impl_->by_control.end() ? nullptr : impl_->bindings[it->second].widget;
 }
@@ -731,7 +671,7 @@ QWidget* QtView::widget(std::string_view name, int index) const {
   return c == nullptr ? nullptr : widget(*c);
 }
 
-void QtView::sync() { impl_->sync(); }
+void QtView::sync() { impl_->core.sync(); }
 
 void QtView::show() {
   QWidget* w = impl_->window.get();
@@ -741,14 +681,11 @@ void QtView::show() {
     w->move(frame.topLeft());
   }
   w->show();
-  // The keyboard starts on the first control of the Tab order that is on screen.
-  for (const Control* c : focus_order(impl_->form)) {
-    if (!impl_->form.on_screen(*c)) continue;
+  if (const Control* c = impl_->core.first_focus()) {
     if (QWidget* first = widget(*c)) {
       w->activateWindow();
       first->setFocus(Qt::OtherFocusReason);
     }
-    break;
   }
 }
 

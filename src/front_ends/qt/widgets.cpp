@@ -7,7 +7,7 @@
 #include <QSvgRenderer>
 #include <algorithm>
 
-#include "front_ends/qt/cp1252.h"
+#include "shell/view_core.h"
 
 namespace quorvane::widgets {
 namespace {
@@ -18,10 +18,6 @@ int button_mask(Qt::MouseButtons buttons) {
   if (buttons & Qt::RightButton) mask |= 2;
   if (buttons & Qt::MiddleButton) mask |= 4;
   return mask;
-}
-
-bool is_line_break(QChar c) {
-  return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
 }  // namespace
@@ -153,38 +149,15 @@ Cp1252Validator::Cp1252Validator(QObject* parent) : QValidator(parent) {}
 
 QValidator::State Cp1252Validator::validate(QString& input, int& pos) const {
   if (passive_) return Acceptable;
-  const QString refused = clean_for_cp1252(input, pos);
-  if (!refused.isEmpty() && on_refused_) on_refused_(refused);
+  const CleanText clean =
+      clean_typed_text(std::u16string_view(reinterpret_cast<const char16_t*>(input.utf16()),
+                                           static_cast<std::size_t>(input.size())),
+                       static_cast<std::size_t>(std::max(pos, 0)));
+  input = QString(reinterpret_cast<const QChar*>(clean.shown.data()),
+                  static_cast<qsizetype>(clean.shown.size()));
+  pos = static_cast<int>(clean.caret);
+  if (!clean.refused.empty() && on_refused_) on_refused_(clean.refused);
   return Acceptable;
-}
-
-QString clean_for_cp1252(QString& text, int& pos) {
-  QString refused;
-  QString kept;
-  kept.reserve(text.size());
-  int new_pos = pos;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text[i];
-    const bool line_break = is_line_break(c);
-    // A character outside the Basic Multilingual Plane comes as a surrogate pair; report it as
-    // the one character it is.
-    if (!line_break && cp1252::storable(c)) {
-      kept.append(c);
-      continue;
-    }
-    if (i < pos) --new_pos;
-    if (line_break) continue;
-    QString shown(c);
-    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-      shown.append(text[i + 1]);
-      ++i;
-      if (i < pos) --new_pos;
-    }
-    if (!refused.contains(shown)) refused.append(shown);
-  }
-  text = kept;
-  pos = new_pos;
-  return refused;
 }
 
 }  // namespace quorvane::widgets

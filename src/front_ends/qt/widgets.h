@@ -7,6 +7,7 @@
 #include <QValidator>
 #include <QWidget>
 #include <functional>
+#include <string>
 
 namespace quorvane::widgets {
 
@@ -187,7 +188,9 @@ class Cp1252Validator : public QValidator {
  public:
   explicit Cp1252Validator(QObject* parent);
   // Called with the characters that were taken out, after the edit.
-  void on_refused(std::function<void(const QString&)> handler) { on_refused_ = std::move(handler); }
+  void on_refused(std::function<void(const std::u16string&)> handler) {
+    on_refused_ = std::move(handler);
+  }
 
   // While the view writes the model's text into the field, nothing is filtered: the model is
   // the truth, even for a value read from the file with a stray line break in it.
@@ -196,12 +199,8 @@ class Cp1252Validator : public QValidator {
   State validate(QString& input, int& pos) const override;
 
  private:
-  std::function<void(const QString&)> on_refused_;
+  std::function<void(const std::u16string&)> on_refused_;
   bool passive_ = false;
 };
-
-// Removes line breaks and unstorable characters from `text`, moving `pos` (a cursor position)
-// with the text; returns the unstorable characters removed, each once.
-QString clean_for_cp1252(QString& text, int& pos);
 
 }  // namespace quorvane::widgets

@@ -7,13 +7,13 @@
 
 #include "front_ends/win32/win.h"
 #include "model/controls.h"
+#include "shell/view_core.h"
 
 namespace quorvane::win32 {
 
-// The fonts of the controls. The window was drawn for "MS Sans Serif" and "Times New Roman" at
-// 96 dpi; the first is a bitmap font that does not scale, so its outline twin stands in where
-// Windows has it, then families of close metrics, then what any system has. Sizes follow the
-// window's DPI. Each font is made once and kept until the fonts are cleared (a DPI change).
+// The fonts of the controls, in the first of the view core's stand-in families that is installed,
+// at the window's DPI, at the view core's steps of fitting. Each font is made once and kept until
+// the fonts are cleared (a DPI change).
 class Fonts {
  public:
   Fonts() = default;
@@ -24,10 +24,9 @@ class Fonts {
   // The family that stands in for `family` on this system.
   static std::wstring resolve_family(const std::string& family);
 
-  // `wanted` at `dpi`, at fitting step `step`: 0 is the font as named, each later step a little
-  // narrower and then smaller, down to a limit; steps() tells how many there are.
-  HFONT get(const FontSpec& wanted, int dpi, int step = 0);
-  static int steps(const FontSpec& wanted, int dpi);
+  // `wanted` at `dpi`, as named or at a step of fitting.
+  HFONT get(const FontSpec& wanted, int dpi);
+  HFONT get(const FontSpec& wanted, FontStep step);
 
   // The first step at which `needed(font)`, the width something drawn in the font takes, is at
   // most `width`; the last step when none is.

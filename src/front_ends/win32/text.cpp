@@ -3,11 +3,10 @@
 #include <limits>
 
 #include "front_ends/win32/win.h"
+#include "settings/text_encoding.h"
 
 namespace quorvane::win32 {
 namespace {
-
-constexpr UINT kModelCodePage = 1252;
 
 int checked_size(std::size_t size) {
   return size > static_cast<std::size_t>(std::numeric_limits<int>::max())
@@ -24,38 +23,20 @@ std::wstring widen(UINT code_page, std::string_view bytes) {
   return out;
 }
 
-bool is_line_break(wchar_t c) { return c == L'\n' || c == L'\r' || c == 0x2028 || c == 0x2029; }
-
-bool is_high_surrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool is_low_surrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 }  // namespace
 
-std::wstring from_model(std::string_view bytes) { return widen(kModelCodePage, bytes); }
+// The core's one table, so that the window and the file can never disagree on a byte.
+std::wstring from_model(std::string_view bytes) {
+  const std::u16string text = cp1252_to_utf16(bytes);
+  return std::wstring(text.begin(), text.end());
+}
 
 std::string to_model(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int in = checked_size(text.size());
-  // No best fit: "ā" must not quietly turn into "a" in the file.
-  const int n = WideCharToMultiByte(kModelCodePage, WC_NO_BEST_FIT_CHARS, text.data(), in, nullptr,
-                                    0, "?", nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  if (n > 0) {
-    WideCharToMultiByte(kModelCodePage, WC_NO_BEST_FIT_CHARS, text.data(), in, out.data(), n, "?",
-                        nullptr);
-  }
-  return out;
+  return cp1252_from_utf16(std::u16string(text.begin(), text.end()));
 }
 
 bool storable(std::wstring_view text, std::size_t at) {
-  if (at >= text.size()) return false;
-  const wchar_t c = text[at];
-  if (is_high_surrogate(c) || is_low_surrogate(c)) return false;
-  char byte[2];
-  BOOL used_default = FALSE;
-  const int n = WideCharToMultiByte(kModelCodePage, WC_NO_BEST_FIT_CHARS, &c, 1, byte, sizeof byte,
-                                    nullptr, &used_default);
-  return n == 1 && !used_default;
+  return at < text.size() && cp1252_byte(static_cast<char16_t>(text[at])) >= 0;
 }
 
 std::wstring from_utf8(std::string_view utf8) { return widen(CP_UTF8, utf8); }
@@ -69,33 +50,6 @@ std::string to_utf8(std::wstring_view text) {
   return out;
 }
 
-std::string utf8_to_model(std::string_view utf8) { return to_model(from_utf8(utf8)); }
-
-std::wstring clean_for_model(std::wstring& text, std::size_t& caret) {
-  std::wstring refused;
-  std::wstring kept;
-  kept.reserve(text.size());
-  std::size_t new_caret = caret;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const wchar_t c = text[i];
-    const bool line_break = is_line_break(c);
-    if (!line_break && storable(text, i)) {
-      kept.push_back(c);
-      continue;
-    }
-    if (i < caret) --new_caret;
-    if (line_break) continue;
-    std::wstring shown(1, c);
-    if (is_high_surrogate(c) && i + 1 < text.size() && is_low_surrogate(text[i + 1])) {
-      shown.push_back(text[++i]);
-      if (i < caret) --new_caret;
-    }
-    // Each refused character once, however often it was typed or pasted.
-    if (refused.find(shown) == std::wstring::npos) refused += shown;
-  }
-  text = std::move(kept);
-  caret = new_caret;
-  return refused;
-}
+std::string utf8_to_model(std::string_view utf8) { return utf8_to_cp1252_for_display(utf8); }
 
 }  // namespace quorvane::win32

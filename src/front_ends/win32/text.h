@@ -6,8 +6,8 @@
 namespace quorvane::win32 {
 
 // The model keeps every text as the bytes of VOZ.INI, which is Windows-1252; the wide API speaks
-// UTF-16. These are the only places where one becomes the other. Code page 1252 is named
-// outright: the ANSI code page of the machine may be another one.
+// UTF-16. These are the only places where one becomes the other, through the core's table (never
+// the machine's ANSI code page, which may be another one).
 
 // Every byte has a character, so decoding never fails; the five bytes that Windows-1252 leaves
 // unassigned come back as the C1 controls of the same number and survive a round trip.
@@ -25,12 +25,8 @@ bool storable(std::wstring_view text, std::size_t at);
 std::wstring from_utf8(std::string_view utf8);
 std::string to_utf8(std::wstring_view text);
 
-// A UTF-8 text (a path, a system message) as the model's bytes.
+// A UTF-8 text (a path, a system message) as the model's bytes: what Windows-1252 cannot hold
+// becomes "?", one for each character.
 std::string utf8_to_model(std::string_view utf8);
-
-// Takes line breaks and characters that Windows-1252 cannot hold out of `text`, moving `caret`
-// (a position in the text) with it. Returns the unstorable characters taken out, each once, in
-// order; line breaks are dropped without a word, as a paste brings them.
-std::wstring clean_for_model(std::wstring& text, std::size_t& caret);
 
 }  // namespace quorvane::win32

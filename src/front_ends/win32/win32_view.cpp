@@ -18,7 +18,7 @@
 #include "front_ends/win32/text.h"
 #include "front_ends/win32/win32_window_system.h"
 #include "model/front_end.h"
-#include "shell/form_layout.h"
+#include "shell/view_core.h"
 
 namespace quorvane::win32 {
 namespace {
@@ -32,7 +32,6 @@ constexpr wchar_t kPictureClass[] = L"QuorvanePictureBox";
 constexpr wchar_t kImageClass[] = L"QuorvaneImage";
 constexpr COLORREF kBorderColour = RGB(0x80, 0x80, 0x80);
 constexpr UINT_PTR kRefusalTimer = 0x7FFF0000;
-constexpr UINT kRefusalMs = 5000;
 constexpr int kComboListItems = 10;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 constexpr UINT_PTR kSubclassId = 1;
@@ -61,6 +60,10 @@ std::wstring window_text(HWND hwnd) {
   return text;
 }
 
+std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::u16string utf16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+
 // A button takes "&" as the mark of its access key; a caption means it as it stands.
 std::wstring button_caption(const std::string& caption) {
   std::wstring text;
@@ -68,16 +71,6 @@ std::wstring button_caption(const std::string& caption) {
     text.push_back(c);
     if (c == L'&') text.push_back(L'&');
   }
-  return text;
-}
-
-std::wstring combo_item(HWND combo, int index) {
-  const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length == CB_ERR) return {};
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(length));
   return text;
 }
 
@@ -141,12 +134,14 @@ struct Binding {
 }  // namespace
 
 struct Win32View::Impl {
-  Impl(Form& f, Win32WindowSystem& w, ViewEvents e) : form(f), ws(w), events(std::move(e)) {}
+  Impl(Form& f, Win32WindowSystem& w, ViewEvents e) : form(f), ws(w), core(f, w, std::move(e)) {
+    core.on_sync([this] { sync_widgets(); });
+  }
   ~Impl();
 
   Form& form;
   Win32WindowSystem& ws;
-  ViewEvents events;
+  ViewCore core;
   HWND main = nullptr;
   HWND tooltips = nullptr;
   HWND refusal = nullptr;
@@ -157,9 +152,7 @@ struct Win32View::Impl {
   std::map<Rgb, HBRUSH> brushes;
   Fonts fonts;
   ArtCache art;
-  bool syncing = false;
   bool quiet = false;  // the view is cleaning a field's text itself
-  bool failed = false;
   bool destroyed = false;
   MenuTracker track_menu;
   HWND focus_left = nullptr;  // where the keyboard was when the window lost the activation
@@ -189,10 +182,6 @@ struct Win32View::Impl {
   void paint_beneath(const Binding& child, HDC dc);
   void paint_frame(const Binding& b);
 
-  template <class F>
-  void dispatch(const std::string& what, F&& f);
-  void fail(const std::string& what, const std::string& reason);
-
   void command(Binding& b, UINT code);
   // A click of an image or label, by the mouse or from the keyboard; the focus then goes where
   // the model says.
@@ -208,9 +197,16 @@ struct Win32View::Impl {
   AccessibleFacts facts_for(const Binding& b) const;
   void draw_focus(const Binding& b, HDC dc);
   void text_changed(Binding& b);
-  void show_refusal(HWND field, const std::wstring& chars);
+  // Pastes the clipboard's text into the field whole, its lines joined, as the core cleans it: a
+  // one-line field would keep only the first line.
+  void paste(Binding& b);
+  // Puts the core's cleaned text into the field and shows the note of what it refused.
+  void show_cleaned(Binding& b, const std::wstring& before, const CleanText& clean);
+  void show_refusal(HWND field, const std::u16string& chars);
 
+  // Syncs unless the window is gone.
   void sync();
+  void sync_widgets();
   void sync_one(Binding& b);
   void sync_items(Binding& b);
   void sync_text(Binding& b);
@@ -299,8 +295,7 @@ void Win32View::Impl::build(int wanted_dpi) {
   bindings.push_back(root_binding);
   by_control.emplace(&root, 0);
 
-  const std::wstring title =
-      from_model(root.caption().empty() ? std::string(kWindowTitle) : root.caption());
+  const std::wstring title = wide(core.title());
   // A popup: no system border and no system title bar, the client area is the whole window.
   main = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, title.c_str(),
                          WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
@@ -366,7 +361,7 @@ void Win32View::Impl::build_contents(std::size_t container) {
   for (const Control* child : c.children()) {
     const std::size_t index = by_control.at(child);
     place(index);
-    if (child->kind() == Kind::PictureBox && child->shown()) build_contents(index);
+    if (core.contents_due(*child)) build_contents(index);
   }
 }
 
@@ -626,44 +621,29 @@ void Win32View::Impl::fit_caption(Binding& b) {
   HFONT font = fonts.fit(
       c.font, dpi, [&](HFONT f) { return static_cast<int>(text_extent(f, text).cx); }, width);
   set_font(b, font);
-  // The layout's label boxes are one classic font line high; a taller stand-in font must not
-  // lose its descenders to that. A caption that still does not fit may spill to the right of
-  // its box (labels are transparent) rather than lose its end, as far as its container allows.
-  int w = width;
-  const int h = std::max<int>(b.box.bottom - b.box.top, line_height(font));
-  const int needed = text_extent(font, text).cx;
-  if (needed > w && c.align == Align::Left) {
-    RECT client{};
-    GetClientRect(bindings[b.parent].hwnd, &client);
-    w = std::max(w, std::min<int>(needed, client.right - b.box.left));
-  }
-  SetWindowPos(b.hwnd, nullptr, b.box.left, b.box.top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client{};
+  GetClientRect(bindings[b.parent].hwnd, &client);
+  const PixelSize size =
+      label_box(c, PixelSize{width, b.box.bottom - b.box.top}, text_extent(font, text).cx,
+                line_height(font), client.right - b.box.left);
+  SetWindowPos(b.hwnd, nullptr, b.box.left, b.box.top, size.width, size.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32View::Impl::fit_items(Binding& b) {
-  // Values are not captions, but the classic drop-down is narrow: let its longest suggestion
-  // show whole in the edit field rather than lose its end under the arrow.
   const Control& c = *b.control;
   HFONT nominal = fonts.get(c.font, dpi);
-  std::wstring longest = from_model(c.text());
-  int longest_width = text_extent(nominal, longest).cx;
-  for (const std::string& item : c.list()) {
-    std::wstring text = from_model(item);
-    const int w = text_extent(nominal, text).cx;
-    if (w > longest_width) {
-      longest = std::move(text);
-      longest_width = w;
-    }
-  }
+  const std::wstring widest = from_model(widest_entry(c, [nominal](const std::string& item) {
+    return static_cast<int>(text_extent(nominal, from_model(item)).cx);
+  }));
   COMBOBOXINFO info{};
   info.cbSize = sizeof info;
   int field = (b.box.right - b.box.left) - GetSystemMetrics(SM_CXVSCROLL) - 6;
   if (GetComboBoxInfo(b.hwnd, &info)) field = info.rcItem.right - info.rcItem.left;
-  // The edit field's own text margins.
-  const int margins = MulDiv(6, dpi, 96);
+  const int margins = MulDiv(kFieldTextMargins, dpi, 96);
   set_font(b, fonts.fit(
                   c.font, dpi,
-                  [&](HFONT f) { return static_cast<int>(text_extent(f, longest).cx) + margins; },
+                  [&](HFONT f) { return static_cast<int>(text_extent(f, widest).cx) + margins; },
                   field));
 }
 
@@ -700,49 +680,23 @@ void Win32View::Impl::paint_beneath(const Binding& child, HDC dc) {
   SetViewportOrgEx(dc, old.x, old.y, nullptr);
 }
 
-template <class F>
-void Win32View::Impl::dispatch(const std::string& what, F&& f) {
-  if (ws.ended() || syncing || failed || destroyed) return;
-  try {
-    f();
-    if (!ws.ended() && !destroyed) sync();
-  } catch (const std::exception& e) {
-    syncing = false;
-    fail(what, front_end::failure_reason(e));
-  } catch (...) {
-    syncing = false;
-    fail(what, "an unknown error");
-  }
-}
-
-void Win32View::Impl::fail(const std::string& what, const std::string& reason) {
-  // The message box runs its own message loop; nothing may reach the logic meanwhile.
-  failed = true;
-  ws.show_message(MessageKind::Error, kWindowTitle, front_end::handler_failure_text(what, reason));
-  ws.end_program_with(1);
-}
-
 void Win32View::Impl::command(Binding& b, UINT code) {
   Control& c = *b.control;
   switch (c.kind()) {
     case Kind::CheckBox:
+      // Not an automatic box: a click asks for the other state, and the model decides.
       if (code == BN_CLICKED) {
-        const int value = SendMessageW(b.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 0 : 1;
-        dispatch(front_end::describe(c, "Clicking"), [&c, value] { c.set_value(value); });
+        core.check_box_clicked(c, SendMessageW(b.hwnd, BM_GETCHECK, 0, 0) != BST_CHECKED);
       }
       break;
     case Kind::OptionButton:
-      if (code == BN_CLICKED) {
-        dispatch(front_end::describe(c, "Choosing"), [&c] { c.set_option_value(true); });
-      }
+      if (code == BN_CLICKED) core.option_chosen(c);
       break;
     case Kind::Label:
       if (code == STN_CLICKED) activate(b);
       break;
     case Kind::Button:
-      if (code == BN_CLICKED) {
-        dispatch(front_end::describe(c, "Clicking"), [&c] { c.click(); });
-      }
+      if (code == BN_CLICKED) core.button_clicked(c);
       break;
     case Kind::TextBox:
       if (code == EN_CHANGE) text_changed(b);
@@ -750,10 +704,8 @@ void Win32View::Impl::command(Binding& b, UINT code) {
     case Kind::ComboBox:
       if (code == CBN_SELCHANGE) {
         // The field takes the chosen item's text only after this notification.
-        const LRESULT chosen = SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0);
-        if (chosen == CB_ERR || syncing) break;
-        const std::string bytes = to_model(combo_item(b.hwnd, static_cast<int>(chosen)));
-        dispatch(front_end::describe(c, "Typing into"), [&c, bytes] { c.set_text(bytes); });
+        if (core.syncing()) break;
+        core.item_chosen(c, static_cast<int>(SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0)));
       } else if (code == CBN_EDITCHANGE || code == CBN_CLOSEUP || code == CBN_SELENDCANCEL) {
         text_changed(b);
       }
@@ -762,12 +714,8 @@ void Win32View::Impl::command(Binding& b, UINT code) {
       // A pick is the item the user settles on: browsing the open list with the arrow keys
       // picks nothing until the list closes on a choice.
       const bool dropped = SendMessageW(b.hwnd, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
-      if (code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped)) {
-        const LRESULT chosen = SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0);
-        if (chosen == CB_ERR || syncing) break;
-        const std::string drive = to_model(combo_item(b.hwnd, static_cast<int>(chosen)));
-        dispatch(front_end::describe(c, "Choosing a drive in"),
-                 [&c, drive] { c.pick_drive(drive); });
+      if ((code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped)) && !core.syncing()) {
+        core.drive_picked(c, static_cast<int>(SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0)));
       }
       break;
     }
@@ -777,39 +725,62 @@ void Win32View::Impl::command(Binding& b, UINT code) {
 }
 
 void Win32View::Impl::text_changed(Binding& b) {
-  if (syncing || quiet || b.edit == nullptr) return;
+  if (core.syncing() || quiet || b.edit == nullptr) return;
+  const std::wstring text = window_text(b.edit);
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(b.edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  show_cleaned(b, text, core.text_edited(*b.control, utf16(text), end));
+}
+
+void Win32View::Impl::paste(Binding& b) {
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(b.edit)) return;
+  std::wstring pasted;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      pasted = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
   std::wstring text = window_text(b.edit);
   DWORD start = 0;
   DWORD end = 0;
   SendMessageW(b.edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  std::size_t caret = end;
-  const std::wstring before = text;
-  // Line breaks (which a paste can bring) are dropped, and characters that Windows-1252 has no
-  // byte for are taken out and reported, since they would otherwise be written as a wrong byte.
-  const std::wstring refused = clean_for_model(text, caret);
-  if (text != before) {
-    quiet = true;
-    SetWindowTextW(b.edit, text.c_str());
-    SendMessageW(b.edit, EM_SETSEL, caret, caret);
-    quiet = false;
-    if (!refused.empty()) show_refusal(b.hwnd, refused);
+  start = std::min<DWORD>(start, static_cast<DWORD>(text.size()));
+  end = std::clamp<DWORD>(end, start, static_cast<DWORD>(text.size()));
+  text.replace(start, end - start, pasted);
+  const std::wstring before = window_text(b.edit);
+  quiet = true;
+  SetWindowTextW(b.edit, text.c_str());
+  quiet = false;
+  const CleanText clean = core.text_edited(*b.control, utf16(text), start + pasted.size());
+  // The field shows the cleaned text whatever it showed before the paste.
+  show_cleaned(b, text, clean);
+  if (before != wide(clean.shown) && b.control->kind() == Kind::TextBox) {
+    SendMessageW(b.edit, EM_SETMODIFY, TRUE, 0);
   }
-  const std::string bytes = to_model(text);
-  Control& c = *b.control;
-  if (bytes == c.text()) return;
-  dispatch(front_end::describe(c, "Typing into"), [&c, bytes] { c.set_text(bytes); });
 }
 
-void Win32View::Impl::show_refusal(HWND field, const std::wstring& chars) {
-  if (refusal == nullptr) return;
-  std::wstring quoted;
-  for (std::size_t i = 0; i < chars.size(); ++i) {
-    std::wstring one(1, chars[i]);
-    if (chars[i] >= 0xD800 && chars[i] <= 0xDBFF && i + 1 < chars.size()) one += chars[++i];
-    if (!quoted.empty()) quoted += L", ";
-    quoted += L"\u201C" + one + L"\u201D";
+void Win32View::Impl::show_cleaned(Binding& b, const std::wstring& before, const CleanText& clean) {
+  if (destroyed) return;
+  const std::wstring shown = wide(clean.shown);
+  if (shown != before) {
+    quiet = true;
+    SetWindowTextW(b.edit, shown.c_str());
+    quiet = false;
   }
-  std::wstring text = quoted + L" cannot be stored in VOZ.INI (Windows-1252)";
+  if (shown != before || !clean.refused.empty()) {
+    SendMessageW(b.edit, EM_SETSEL, clean.caret, clean.caret);
+  }
+  if (!clean.refused.empty()) show_refusal(b.hwnd, clean.refused);
+}
+
+void Win32View::Impl::show_refusal(HWND field, const std::u16string& chars) {
+  if (refusal == nullptr) return;
+  std::wstring text = wide(refusal_note(chars));
+  // The field's help would cover the note: it goes until the pointer comes back.
+  if (tooltips != nullptr) SendMessageW(tooltips, TTM_POP, 0, 0);
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.hwnd = main;
@@ -820,17 +791,21 @@ void Win32View::Impl::show_refusal(HWND field, const std::wstring& chars) {
   GetWindowRect(field, &where);
   SendMessageW(refusal, TTM_TRACKPOSITION, 0, MAKELPARAM(where.left, where.bottom));
   SendMessageW(refusal, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
-  SetTimer(main, kRefusalTimer, kRefusalMs, nullptr);
+  SetTimer(main, kRefusalTimer, kRefusalNoteMs, nullptr);
 }
 
 void Win32View::Impl::sync() {
+  if (!destroyed) core.sync();
+}
+
+void Win32View::Impl::sync_widgets() {
   if (destroyed) return;
-  syncing = true;
   for (std::size_t i = 0; i < bindings.size(); ++i) {
-    if (bindings[i].contents_pending && bindings[i].control->shown()) build_contents(i);
+    if (bindings[i].contents_pending && core.contents_due(*bindings[i].control)) {
+      build_contents(i);
+    }
   }
   for (Binding& b : bindings) sync_one(b);
-  syncing = false;
 }
 
 void Win32View::Impl::sync_one(Binding& b) {
@@ -851,9 +826,7 @@ void Win32View::Impl::sync_one(Binding& b) {
   }
   if (b.hwnd == nullptr) return;
   if (b.hwnd != main) {
-    // A control under a sub-page is hidden as well: it cannot be seen anyway, and so neither Tab
-    // nor a screen reader finds it there.
-    const bool visible = c.visible() && !form.covered(c);
+    const bool visible = core.drawn(c);
     const bool on = (GetWindowLongPtrW(b.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
     if (on != visible) ShowWindow(b.hwnd, visible ? SW_SHOWNA : SW_HIDE);
   }
@@ -889,28 +862,29 @@ void Win32View::Impl::sync_one(Binding& b) {
         b.caption_set = true;
       }
       break;
-    case Kind::ComboBox:
+    case Kind::ComboBox: {
       sync_items(b);
+      // The list's current item is the one the text is, so that Down, Up and an opened list
+      // start from the value shown. Setting it sets the field's text too, which the text's own
+      // sync then puts right where no item matches.
+      const int current = c.current_item();
+      if (SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0) != current) {
+        SendMessageW(b.hwnd, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
+      }
       sync_text(b);
       break;
+    }
     case Kind::TextBox:
       sync_text(b);
       break;
     case Kind::DriveList: {
       sync_items(b);
-      const std::wstring drive = from_model(c.drive());
-      int index = -1;
-      for (std::size_t i = 0; i < c.list().size(); ++i) {
-        if (c.list()[i] == c.drive()) {
-          index = static_cast<int>(i);
-          break;
-        }
-      }
+      const int index = c.current_item();
       if (SendMessageW(b.hwnd, CB_GETCURSEL, 0, 0) != index) {
         SendMessageW(b.hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
       }
-      const bool any = !c.list().empty();
-      if ((IsWindowEnabled(b.hwnd) != FALSE) != any) EnableWindow(b.hwnd, any);
+      const bool enabled = core.enabled(c);
+      if ((IsWindowEnabled(b.hwnd) != FALSE) != enabled) EnableWindow(b.hwnd, enabled);
       break;
     }
     default:
@@ -962,11 +936,10 @@ void Win32View::Impl::sync_items(Binding& b) {
     fit_items(b);
     place_combo(b);
   } else {
-    // Drive texts carry whole paths: the closed list cuts them at its edge, but the open list is
-    // as wide as they need.
-    const int margins = GetSystemMetrics(SM_CXVSCROLL) + MulDiv(12, dpi, 96);
     SendMessageW(b.hwnd, CB_SETDROPPEDWIDTH,
-                 static_cast<WPARAM>(std::max<int>(widest + margins, b.box.right - b.box.left)), 0);
+                 static_cast<WPARAM>(drop_down_width(widest, b.box.right - b.box.left,
+                                                     GetSystemMetrics(SM_CXVSCROLL), dpi)),
+                 0);
   }
 }
 
@@ -1053,8 +1026,7 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
     case WM_MBUTTONDOWN:
     case WM_MOUSEMOVE:
       if (c.has_mouse_move()) {
-        const int buttons = button_mask(w);
-        dispatch(front_end::describe(c, "Dragging"), [&c, buttons] { c.mouse_move(buttons); });
+        core.mouse_moved(c, button_mask(w));
         return 0;
       }
       break;
@@ -1070,13 +1042,8 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
         SendMessageW(refusal, TTM_TRACKACTIVATE, FALSE, 0);
         return 0;
       }
-      if (w >= 1 && w <= bindings.size()) {
-        Control& timer = *bindings[w - 1].control;
-        // The native timer follows the model only at the next sync; a tick the model no longer
-        // wants (the fade stopped inside a handler that is showing a message) is dropped.
-        if (timer.kind() == Kind::Timer && timer.enabled()) {
-          dispatch(front_end::describe(timer, "The timer"), [&timer] { timer.click(); });
-        }
+      if (w >= 1 && w <= bindings.size() && bindings[w - 1].control->kind() == Kind::Timer) {
+        core.timer_ticked(*bindings[w - 1].control);
       }
       return 0;
     case WM_ACTIVATE:
@@ -1089,8 +1056,10 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
         return 0;
       }
       if (HIWORD(w) == 0) {  // not minimised
-        if (focus_left != nullptr && IsWindow(focus_left) && IsWindowVisible(focus_left) &&
-            IsWindowEnabled(focus_left)) {
+        const Binding* left =
+            focus_left != nullptr && IsWindow(focus_left) ? find(focus_left) : nullptr;
+        const Control* back = core.focus_back(left != nullptr ? left->control : nullptr);
+        if (left != nullptr && back == left->control) {
           SetFocus(focus_left);
         } else {
           focus_first();
@@ -1115,15 +1084,7 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
       if (!destroyed) {
         destroyed = true;
         KillTimer(main, kRefusalTimer);
-        if (events.unload && !ws.ended() && !failed) {
-          try {
-            events.unload();
-          } catch (const std::exception& e) {
-            fail("Closing the window", front_end::failure_reason(e));
-          } catch (...) {
-            fail("Closing the window", "an unknown error");
-          }
-        }
+        core.window_closed();
       }
       return 0;
     default:
@@ -1198,13 +1159,8 @@ LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPAR
 }
 
 void Win32View::Impl::activate(Binding& b) {
-  Control& c = *b.control;
-  const bool had_focus = GetFocus() == b.hwnd;
-  dispatch(front_end::describe(c, "Clicking"), [&c] { c.click(); });
-  if (!had_focus || ws.ended() || failed || destroyed) return;
-  // The focus stays where it was; a page flip now covered hands it to the flip label on show.
-  const Control* next = focus_after_activation(form, c);
-  if (next == nullptr || next == &c) return;
+  const Control* next = core.activated(*b.control, GetFocus() == b.hwnd);
+  if (next == nullptr || next == b.control || destroyed) return;
   auto it = by_control.find(next);
   if (it != by_control.end()) focus(bindings[it->second]);
 }
@@ -1218,43 +1174,20 @@ void Win32View::Impl::focus(Binding& b) {
 }
 
 void Win32View::Impl::focus_first() {
-  // The keyboard starts on the first control of the Tab order that is on screen.
-  for (const Control* c : focus_order(form)) {
-    if (!form.on_screen(*c)) continue;
-    auto it = by_control.find(c);
-    if (it == by_control.end()) continue;
-    if (bindings[it->second].hwnd == nullptr) {
-      realize(*c);
-      sync();
-    }
-    if (bindings[it->second].hwnd != nullptr) focus(bindings[it->second]);
-    break;
-  }
+  const Control* first = core.first_focus();
+  if (first == nullptr) return;
+  realize(*first);
+  sync();
+  auto it = by_control.find(first);
+  if (it != by_control.end() && bindings[it->second].hwnd != nullptr) focus(bindings[it->second]);
 }
 
 void Win32View::Impl::move_focus(HWND from, bool backwards) {
-  std::vector<std::size_t> order;
-  for (const Control* c : focus_order(form)) {
-    if (!form.on_screen(*c)) continue;
-    auto it = by_control.find(c);
-    if (it == by_control.end()) continue;
-    const Binding& b = bindings[it->second];
-    if (b.hwnd == nullptr || !IsWindowVisible(b.hwnd) || !IsWindowEnabled(b.hwnd)) continue;
-    order.push_back(it->second);
-  }
-  if (order.empty()) return;
   const Binding* current = find(from);
-  std::size_t at = order.size();
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    if (current != nullptr && &bindings[order[i]] == current) at = i;
-  }
-  std::size_t next = 0;
-  if (at == order.size()) {
-    next = backwards ? order.size() - 1 : 0;
-  } else {
-    next = backwards ? (at + order.size() - 1) % order.size() : (at + 1) % order.size();
-  }
-  focus(bindings[order[next]]);
+  const Control* next = core.next_focus(current != nullptr ? current->control : nullptr, backwards);
+  if (next == nullptr) return;
+  auto it = by_control.find(next);
+  if (it != by_control.end() && bindings[it->second].hwnd != nullptr) focus(bindings[it->second]);
 }
 
 bool Win32View::Impl::filter_key(const MSG& message) {
@@ -1306,19 +1239,16 @@ bool Win32View::Impl::context_menu(HWND hwnd, LPARAM l) {
   if (found == nullptr || !found->control->has_context_menu() || destroyed) return false;
   const std::size_t index = static_cast<std::size_t>(found - bindings.data());
   Control& c = *found->control;
-  std::vector<MenuEntry> entries;
-  dispatch(front_end::describe(c, "Opening the menu of"),
-           [&c, &entries] { entries = c.context_menu(); });
-  if (ws.ended() || failed || destroyed) return true;
   HWND edit = bindings[index].edit;
+  const std::optional<ViewMenu> entries = core.open_menu(c, edit != nullptr);
+  if (!entries || destroyed) return true;
 
   HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return true;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1),
-                button_caption(entries[i].caption).c_str());
+  for (std::size_t i = 0; i < entries->entries.size(); ++i) {
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), wide(entries->entries[i]).c_str());
   }
-  if (edit != nullptr) {
+  if (entries->field_entries) {
     // The field's own menu takes the focus for it: the selection that Select All makes shows,
     // and typing then goes into the field.
     if (GetFocus() != edit) SetFocus(edit);
@@ -1335,7 +1265,7 @@ bool Win32View::Impl::context_menu(HWND hwnd, LPARAM l) {
                             writable && IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE,
                             writable && selection,
                             length > 0 && !(start == 0 && static_cast<int>(end) == length)};
-    if (!entries.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    if (!entries->entries.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     for (std::size_t i = 0; i < std::size(kEditCommands); ++i) {
       const EditCommand& command = kEditCommands[i];
       // Undo, then the clipboard's four, then Select All, in groups as the system shows them.
@@ -1355,9 +1285,8 @@ bool Win32View::Impl::context_menu(HWND hwnd, LPARAM l) {
   }
   const UINT chosen = GetMenuItemCount(menu) > 0 ? track_menu(menu, at, main) : 0;
   DestroyMenu(menu);
-  if (chosen >= 1 && chosen <= entries.size()) {
-    std::function<void()> choose = std::move(entries[chosen - 1].choose);
-    dispatch(front_end::describe(c, "Restoring"), [&choose] { choose(); });
+  if (chosen >= 1 && chosen <= entries->entries.size()) {
+    core.menu_chosen(c, chosen - 1);
   } else if (edit != nullptr) {
     // The field's own work; its change notification then reaches the model as typing does.
     for (const EditCommand& command : kEditCommands) {
@@ -1464,6 +1393,12 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
     case WM_LBUTTONDOWN:
       // A label worked like a button takes the focus from the click, as the button would.
       if (c.activatable && c.kind() == Kind::Label) SetFocus(hwnd);
+      break;
+    case WM_PASTE:
+      if (hwnd == b.edit) {
+        paste(b);
+        return 0;
+      }
       break;
     case WM_KILLFOCUS:
       // A combo's field keeps its selection drawn when the focus leaves (it hides none), which
