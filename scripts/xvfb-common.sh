@@ -188,6 +188,14 @@ click_twips() {
   xdotool mousemove --window "$win" "$x" "$y" click 1
 }
 
+# step <command...>: one thing the user does, once the program is still running, then a pause for
+# the window to follow it (STEP_PAUSE seconds, 0.3 by default).
+step() {
+  kill -0 "$pid" 2>/dev/null || fail "the program ended early, before: $*"
+  "$@"
+  sleep "${STEP_PAUSE:-0.3}"
+}
+
 # click_nav <window> <left>: a navigation image, 480 x 480 twips at top 40 of the body.
 click_nav() {
   click_twips "$1" "$2" 40 480 480 "$BODY_LEFT" "$BODY_TOP"

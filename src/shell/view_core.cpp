@@ -89,6 +89,34 @@ std::u16string refusal_note(std::u16string_view refused) {
 std::u16string to_widget_text(std::string_view bytes) { return cp1252_to_utf16(bytes); }
 std::string to_model_bytes(std::u16string_view text) { return cp1252_from_utf16(text); }
 
+int list_move(int current, int count, ListKey key) {
+  if (count <= 0) return -1;
+  if (current < 0 || current >= count) return key == ListKey::End ? count - 1 : 0;
+  constexpr int kPage = kListItemsShown - 1;
+  int next = current;
+  switch (key) {
+    case ListKey::Up:
+      next = current - 1;
+      break;
+    case ListKey::Down:
+      next = current + 1;
+      break;
+    case ListKey::PageUp:
+      next = current - kPage;
+      break;
+    case ListKey::PageDown:
+      next = current + kPage;
+      break;
+    case ListKey::Home:
+      next = 0;
+      break;
+    case ListKey::End:
+      next = count - 1;
+      break;
+  }
+  return std::clamp(next, 0, count - 1);
+}
+
 std::string describe(const Control& control, Verb verb) {
   return std::string(verb_text(verb)) + " " + control.display_name();
 }
@@ -172,6 +200,11 @@ void ViewCore::item_chosen(Control& combo, int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= combo.list().size()) return;
   const std::string item = combo.list()[static_cast<std::size_t>(index)];
   dispatch(combo, Verb::Type, [&combo, item] { combo.set_text(item); });
+}
+
+void ViewCore::closed_list_key(Control& combo, ListKey key) {
+  const int next = list_move(combo.current_item(), static_cast<int>(combo.list().size()), key);
+  if (next != combo.current_item()) item_chosen(combo, next);
 }
 
 void ViewCore::drive_picked(Control& list, int index) {

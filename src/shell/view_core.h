@@ -62,6 +62,17 @@ std::string failure_reason(const std::exception& error);
 // The message shown when something escapes a handler; the program ends after it.
 std::string handler_failure_text(std::string_view what, std::string_view reason);
 
+// The keys that move through a combo's list, closed or open.
+enum class ListKey { Up, Down, PageUp, PageDown, Home, End };
+
+// How many items an open list shows at once.
+inline constexpr int kListItemsShown = 10;
+
+// The item a key moves to from `current` (-1: none) in a list of `count` items: one up or down, a
+// page less one item (so that the last one shown stays in sight), or to an end. A list with no
+// current item starts before its first: End goes to the last, every other key to the first.
+int list_move(int current, int count, ListKey key);
+
 // A context menu as a view shows it.
 struct ViewMenu {
   // The model's entries, in order, with "&" doubled (a menu takes it for a shortcut mark, and a
@@ -113,6 +124,9 @@ class ViewCore {
   CleanText text_edited(Control& field, std::u16string_view text, std::size_t caret);
   // An item of an editable combo's list chosen (by the mouse, the arrow keys or the open list).
   void item_chosen(Control& combo, int index);
+  // Up, Down, Page Up or Page Down in a closed combo: the item next to the one shown is chosen.
+  // (Home and End move the caret in its field.)
+  void closed_list_key(Control& combo, ListKey key);
   void drive_picked(Control& list, int index);
   // The mouse pressed or moved over a control that listens to it (the title bar).
   void mouse_moved(Control& control, int buttons);

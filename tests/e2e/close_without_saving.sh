@@ -22,11 +22,6 @@ start_display "$program"
 start_editor "$work/$(basename "$program")"
 sleep 0.3
 
-step() {
-  kill -0 "$pid" 2>/dev/null || fail "the program ended early, before: $*"
-  "$@"
-  sleep 0.3
-}
 step click_nav "$win" 720                 # picpantalla: the video panel
 step click_twips "$win" 2640 2160 975 255 # ch_global(0), "Video sync": on
 step click_nav "$win" 1920                # imgcontrol: the gamepad panel (collects video)

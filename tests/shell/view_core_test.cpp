@@ -113,6 +113,30 @@ TEST_F(ViewCoreTest, EachEventReachesTheModelOnceAndTheWidgetsAreSyncedAfterIt) 
   EXPECT_EQ(unloads, 1);
 }
 
+TEST_F(ViewCoreTest, ListKeysMoveFromTheValueShownAndAnUnknownValueStartsAtTheTop) {
+  combo.set_text("44100");
+  core->closed_list_key(combo, ListKey::Down);
+  EXPECT_EQ(combo.text(), "48000");
+  core->closed_list_key(combo, ListKey::Down);
+  EXPECT_EQ(combo.text(), "48000") << "the last item stays";
+  core->closed_list_key(combo, ListKey::PageUp);
+  EXPECT_EQ(combo.text(), "11025");
+  combo.set_text("GUI");
+  core->closed_list_key(combo, ListKey::PageDown);
+  EXPECT_EQ(combo.text(), "11025") << "a value the list lacks: from the top";
+
+  EXPECT_EQ(list_move(-1, 3, ListKey::PageDown), 0);
+  EXPECT_EQ(list_move(-1, 3, ListKey::Up), 0);
+  EXPECT_EQ(list_move(-1, 3, ListKey::End), 2);
+  EXPECT_EQ(list_move(0, 30, ListKey::PageDown), kListItemsShown - 1)
+      << "a page less one item, so that the last one shown stays in sight";
+  EXPECT_EQ(list_move(25, 30, ListKey::PageDown), 29);
+  EXPECT_EQ(list_move(12, 30, ListKey::PageUp), 3);
+  EXPECT_EQ(list_move(12, 30, ListKey::Home), 0);
+  EXPECT_EQ(list_move(12, 30, ListKey::Up), 11);
+  EXPECT_EQ(list_move(-1, 0, ListKey::Down), -1);
+}
+
 TEST_F(ViewCoreTest, AFailureIsReportedByWhatFailedEndsTheProgramAndNothingReachesTheModelAfter) {
   box.on_click([](Control&) -> void { throw std::runtime_error("the disk is on fire"); });
   core->check_box_clicked(box, true);

@@ -145,6 +145,8 @@ struct QtView::Impl {
   void make_label(Drawn& b, QWidget* parent, const QRect& rect);
   void make_button(Drawn& b, QAbstractButton* button, const QRect& rect);
   void make_text(Drawn& b, QLineEdit* edit);
+  // The keys of the combo's list go the view core's way, closed and open alike.
+  void list_keys(Control& c, QComboBox* combo);
   void fit_caption(Drawn& b);
   void fit_items(Drawn& b);
   void offer_menu(Control& c, QWidget* w, QLineEdit* edit);
@@ -312,9 +314,11 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       combo->setInsertPolicy(QComboBox::NoInsert);
       combo->setFont(b.font);
       combo->setGeometry(rect);
+      combo->setMaxVisibleItems(kListItemsShown);
       b.widget = combo;
       b.combo = combo;
       make_text(b, combo->lineEdit());
+      list_keys(c, combo);
       break;
     }
     case Kind::TextBox: {
@@ -461,6 +465,28 @@ void QtView::Impl::make_text(Drawn& b, QLineEdit* edit) {
     // The validator has cleaned the text already; the core cleans it the same way again.
     if (!core.syncing())
       core.text_edited(c, utf16(text), static_cast<std::size_t>(edit->cursorPosition()));
+  });
+}
+
+void QtView::Impl::list_keys(Control& c, QComboBox* combo) {
+  new widgets::ListKeys(combo->lineEdit(), [this, &c](ListKey key) {
+    // Home and End move the caret in the field.
+    if (key == ListKey::Home || key == ListKey::End) return false;
+    core.closed_list_key(c, key);
+    return true;
+  });
+  QAbstractItemView* list = combo->view();
+  new widgets::ListKeys(list, [combo, list](ListKey key) {
+    // The item on show is the one selected; the list's own current item, which it gives the
+    // first row when it takes the focus, is not one the user chose.
+    const QModelIndexList selected = list->selectionModel()->selectedRows(combo->modelColumn());
+    const int from = selected.isEmpty() ? -1 : selected.front().row();
+    const int to = list_move(from, combo->count(), key);
+    if (to < 0) return true;
+    list->selectionModel()->setCurrentIndex(
+        combo->model()->index(to, combo->modelColumn()),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    return true;
   });
 }
 

@@ -138,6 +138,33 @@ bool MenuKeys::eventFilter(QObject* watched, QEvent* event) {
   return true;
 }
 
+ListKeys::ListKeys(QWidget* widget, std::function<bool(ListKey)> take)
+    : QObject(widget), take_(std::move(take)) {
+  widget->installEventFilter(this);
+}
+
+bool ListKeys::eventFilter(QObject*, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+  switch (key->key()) {
+    case Qt::Key_Up:
+      return take_(ListKey::Up);
+    case Qt::Key_Down:
+      return take_(ListKey::Down);
+    case Qt::Key_PageUp:
+      return take_(ListKey::PageUp);
+    case Qt::Key_PageDown:
+      return take_(ListKey::PageDown);
+    case Qt::Key_Home:
+      return take_(ListKey::Home);
+    case Qt::Key_End:
+      return take_(ListKey::End);
+    default:
+      return false;
+  }
+}
+
 FormWindow::FormWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {}
 
 void FormWindow::closeEvent(QCloseEvent* event) {

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "shell/view_core.h"
+
 namespace quorvane::widgets {
 
 // The artwork `name` (":/art/<name>.svg") drawn at `size` logical pixels for a screen of
@@ -166,6 +168,20 @@ class MenuKeys : public QObject {
 
  private:
   std::function<void(QPoint)> open_;
+};
+
+// The keys that move through a list (Up, Down, Page Up, Page Down, Home, End, without Ctrl, Alt
+// or Shift), taken from a widget before it acts on them: `take` gets each and says whether it
+// took it.
+class ListKeys : public QObject {
+ public:
+  ListKeys(QWidget* widget, std::function<bool(ListKey)> take);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  std::function<bool(ListKey)> take_;
 };
 
 // The top-level window. Closing it, by the program or by the system, is reported once.

@@ -188,6 +188,9 @@ struct Win32View::Impl {
   void activate(Binding& b);
   // Tab, Enter or Space on an image or label, and the menu keys: true when taken.
   bool filter_key(const MSG& message);
+  // The keys of an editable combo's list go the view core's way, closed and open alike: true
+  // when taken.
+  bool list_key(const MSG& message, bool down);
   void move_focus(HWND from, bool backwards);
   void focus(Binding& b);
   void focus_first();
@@ -1205,6 +1208,7 @@ bool Win32View::Impl::filter_key(const MSG& message) {
     if (down) move_focus(message.hwnd, shift);
     return true;
   }
+  if (!control && !alt && !shift && list_key(message, down)) return true;
   const bool menu_key = key == VK_APPS || (key == VK_F10 && shift && !control && !alt);
   if (menu_key) {
     Binding* b = find(message.hwnd);
@@ -1232,6 +1236,48 @@ bool Win32View::Impl::filter_key(const MSG& message) {
     return true;
   }
   return false;
+}
+
+bool Win32View::Impl::list_key(const MSG& message, bool down) {
+  ListKey key = ListKey::Down;
+  switch (message.wParam) {
+    case VK_UP:
+      key = ListKey::Up;
+      break;
+    case VK_DOWN:
+      key = ListKey::Down;
+      break;
+    case VK_PRIOR:
+      key = ListKey::PageUp;
+      break;
+    case VK_NEXT:
+      key = ListKey::PageDown;
+      break;
+    case VK_HOME:
+      key = ListKey::Home;
+      break;
+    case VK_END:
+      key = ListKey::End;
+      break;
+    default:
+      return false;
+  }
+  Binding* b = find(message.hwnd);
+  if (b == nullptr || b->control->kind() != Kind::ComboBox) return false;
+  if (SendMessageW(b->hwnd, CB_GETDROPPEDSTATE, 0, 0) == FALSE) {
+    // Home and End move the caret in the field.
+    if (key == ListKey::Home || key == ListKey::End) return false;
+    if (down) core.closed_list_key(*b->control, key);
+    return true;
+  }
+  // In the open list the item on show moves; the one on show when it closes is chosen.
+  if (down) {
+    const int from = static_cast<int>(SendMessageW(b->hwnd, CB_GETCURSEL, 0, 0));
+    const int count = static_cast<int>(SendMessageW(b->hwnd, CB_GETCOUNT, 0, 0));
+    const int to = list_move(from, count, key);
+    if (to >= 0) SendMessageW(b->hwnd, CB_SETCURSEL, static_cast<WPARAM>(to), 0);
+  }
+  return true;
 }
 
 bool Win32View::Impl::context_menu(HWND hwnd, LPARAM l) {

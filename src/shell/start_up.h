@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "model/controls.h"
+#include "model/window_system.h"
+#include "shell/view_core.h"
+
+namespace quorvane {
+
+// What the one start-up needs of a front end.
+struct FrontEndStart {
+  WindowSystem& window_system;
+  // Tells the user why the editor does not start, before there is a window (UTF-8).
+  std::function<void(const std::string& text)> report_failure;
+  // Makes the view of the window, shows it and runs the events until the program ends; returns
+  // the program's exit code.
+  std::function<int(Form& form, ViewEvents events)> show_and_run;
+};
+
+// The program, from its folder (nullopt: the system could not tell it) to its exit code: reads
+// VOZ.INI (creating it when missing), fills the controls and the drive lists, and hands the
+// window to the front end. A start that fails says why and writes nothing.
+int run_editor(const std::optional<std::string>& program_folder, const FrontEndStart& front_end);
+
+}  // namespace quorvane
