@@ -32,6 +32,7 @@ enum class Role {
   PushButton,
   Link,
   Grouping,
+  Graphic,  // a picture that is only looked at
 };
 
 // Position and size in twips (15 twips make one pixel at 96 dpi), relative to the container.

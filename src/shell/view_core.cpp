@@ -253,6 +253,19 @@ void ViewCore::menu_chosen(Control& control, std::size_t entry) {
   dispatch(control, Verb::Restore, [&choose] { choose(); });
 }
 
+Role ViewCore::spoken_role(const Control& control) {
+  if (control.role != Role::Native) return control.role;
+  if (control.kind() == Kind::Image) return control.activatable ? Role::PushButton : Role::Graphic;
+  if (control.kind() == Kind::WarningSign) return Role::Graphic;
+  return Role::Native;
+}
+
+std::string ViewCore::spoken_name(const Control& control) {
+  if (!control.accessible_name.empty()) return control.accessible_name;
+  if (control.kind() == Kind::Image || control.kind() == Kind::WarningSign) return control.tooltip;
+  return {};
+}
+
 std::u16string ViewCore::title() const {
   const std::string& caption = form_.root().caption();
   return to_widget_text(caption.empty() ? std::string_view(kWindowTitle) : caption);

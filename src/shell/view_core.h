@@ -143,6 +143,14 @@ class ViewCore {
 
   // ---- What the view shows ----------------------------------------------------------------
 
+  // What a screen reader is told the control is: its own role where the model gives one; an
+  // image worked like a button is a push button, one only looked at (a rule, a sign) a picture;
+  // Native: what the toolkit's widget of the kind is.
+  static Role spoken_role(const Control& control);
+  // What it is called: its accessible name; artwork, which has no text of its own, by its
+  // tooltip; empty for the toolkit's own (the caption).
+  static std::string spoken_name(const Control& control);
+
   // The window's title: the root's caption, or the program's name.
   std::u16string title() const;
   // A widget is drawn while its control is visible and no sub-page covers it: one under a

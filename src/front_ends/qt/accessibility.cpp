@@ -26,24 +26,29 @@ class ModelAccessible : public QAccessibleWidget {
 
   QStringList actionNames() const override {
     QStringList names = QAccessibleWidget::actionNames();
-    if (activatable() != nullptr) names.prepend(pressAction());
+    if (pressable()) names.prepend(pressAction());
     return names;
   }
 
   void doAction(const QString& action) override {
-    if (action == pressAction()) {
-      if (widgets::Activatable* target = activatable()) target->activate();
+    if (action == pressAction() && pressable()) {
+      activatable()->activate();
       return;
     }
     QAccessibleWidget::doAction(action);
   }
 
   QStringList keyBindingsForAction(const QString& action) const override {
-    if (action == pressAction()) return {QStringLiteral("Space")};
+    if (action == pressAction() && pressable()) return {QStringLiteral("Space")};
     return QAccessibleWidget::keyBindingsForAction(action);
   }
 
  private:
+  // Only what works as a button or a link is pressed; a picture is only looked at.
+  bool pressable() const {
+    return activatable() != nullptr &&
+           (role() == QAccessible::PushButton || role() == QAccessible::Link);
+  }
   widgets::Activatable* activatable() const {
     return dynamic_cast<widgets::Activatable*>(widget());
   }

@@ -93,6 +93,8 @@ std::optional<QAccessible::Role> qt_role(Role role) {
       return QAccessible::Link;
     case Role::Grouping:
       return QAccessible::Grouping;
+    case Role::Graphic:
+      return QAccessible::Graphic;
   }
   return std::nullopt;
 }
@@ -349,7 +351,7 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
   }
 
   if (b.widget != nullptr) {
-    if (const std::optional<QAccessible::Role> role = qt_role(c.role)) {
+    if (const std::optional<QAccessible::Role> role = qt_role(ViewCore::spoken_role(c))) {
       accessibility::set_role(b.widget, *role);
     }
     b.widget->setObjectName(what);
@@ -358,7 +360,8 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
     // An editable combo's field is what takes the focus, so a screen reader asks it too.
     for (QWidget* w : {b.widget, static_cast<QWidget*>(b.combo != nullptr ? b.edit : nullptr)}) {
       if (w == nullptr) continue;
-      if (!c.accessible_name.empty()) w->setAccessibleName(cp1252::decode(c.accessible_name));
+      const std::string name = ViewCore::spoken_name(c);
+      if (!name.empty()) w->setAccessibleName(cp1252::decode(name));
       if (!c.description.empty()) w->setAccessibleDescription(cp1252::decode(c.description));
     }
     // Screen readers on Linux name a combo box by its label, not by an accessible name. A label

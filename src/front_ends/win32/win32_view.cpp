@@ -386,8 +386,7 @@ void Win32View::Impl::create(std::size_t index) {
     case Kind::Image:
     case Kind::WarningSign:
       // Named as a screen reader reads it: the window text is what the system's object says.
-      hwnd = create_child(kImageClass,
-                          from_model(c.accessible_name.empty() ? c.tooltip : c.accessible_name),
+      hwnd = create_child(kImageClass, from_model(ViewCore::spoken_name(c)),
                           c.activatable ? WS_TABSTOP : 0, 0, index);
       break;
     case Kind::Label:
@@ -1345,9 +1344,9 @@ bool Win32View::Impl::context_menu(HWND hwnd, LPARAM l) {
 AccessibleFacts Win32View::Impl::facts_for(const Binding& b) const {
   const Control& c = *b.control;
   AccessibleFacts facts;
-  facts.name = from_model(c.accessible_name);
+  facts.name = from_model(ViewCore::spoken_name(c));
   facts.description = from_model(c.description);
-  switch (c.role) {
+  switch (ViewCore::spoken_role(c)) {
     case Role::Native:
       break;
     case Role::PushButton:
@@ -1359,15 +1358,9 @@ AccessibleFacts Win32View::Impl::facts_for(const Binding& b) const {
     case Role::Grouping:
       facts.role = ROLE_SYSTEM_GROUPING;
       break;
-  }
-  if (c.kind() == Kind::Image || c.kind() == Kind::WarningSign) {
-    // Artwork has no text of its own: it is read by its tooltip.
-    if (facts.name.empty()) facts.name = from_model(c.tooltip);
-    // One that is only looked at (a sign, a rule) is a picture; one worked like a button, a button.
-    if (facts.role == 0) {
-      facts.role =
-          c.kind() == Kind::Image && c.activatable ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_GRAPHIC;
-    }
+    case Role::Graphic:
+      facts.role = ROLE_SYSTEM_GRAPHIC;
+      break;
   }
   switch (c.kind()) {
     case Kind::CheckBox:
@@ -1391,7 +1384,8 @@ AccessibleFacts Win32View::Impl::facts_for(const Binding& b) const {
     default:
       break;
   }
-  if (c.role == Role::PushButton || c.role == Role::Link) facts.press = b.hwnd;
+  const Role role = ViewCore::spoken_role(c);
+  if (role == Role::PushButton || role == Role::Link) facts.press = b.hwnd;
   return facts;
 }
 
