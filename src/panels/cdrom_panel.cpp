@@ -9,7 +9,7 @@ namespace quorvane {
 namespace panel_units {
 
 void build_cdrom_controls(PanelSite site) {
-  layout::Page p(site, "pic_cdrom");
+  layout::Page p(site);
   p.label(84, "CD - ROM", {120, 0, 1035, 240}, layout::LabelStyle::Heading);
   p.rule(1);
 

@@ -23,7 +23,7 @@ constexpr CodePair kBackupRamCodes[] = {{"1", "New format"}, {"0", "Old format"}
 constexpr Coded kBackupRam{kBackupRamCodes, UnknownText::StoreEmpty};
 
 void build_first_page(PanelSite site) {
-  layout::Page p(site, "pic_panel");
+  layout::Page p(site);
   p.label(53, "Emulation and Path settings", {120, 0, 2880, 240}, LabelStyle::Heading);
   p.rule(3);
 
@@ -57,7 +57,7 @@ void build_first_page(PanelSite site) {
 
 // The emulator opens the system cards as files and the other three as folders.
 void build_second_page(PanelSite site) {
-  layout::Page p(site, "pic_panel_b");
+  layout::Page p(site, layout::Page::Which::SubPage);
   p.label(85, "Path settings", {120, 0, 1350, 240}, LabelStyle::Heading);
   p.rule(2);
 

@@ -9,7 +9,7 @@ namespace quorvane {
 namespace panel_units {
 
 void build_gamepad_controls(PanelSite site) {
-  layout::Page p(site, "Pic_pad");
+  layout::Page p(site);
   p.label(86, "GamePad", {120, 0, 1050, 240}, layout::LabelStyle::Heading);
   p.rule(4);
 

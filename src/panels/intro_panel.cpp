@@ -33,7 +33,7 @@ void add_link_image(Form& form, Control& page, const IntroLink& link) {
 
 void build_intro_controls(PanelSite site) {
   Form& form = site.form;
-  Control& page = form.at("pic_intro");
+  Control& page = form.at(find_panel(site.panel)->page);
   add_intro_label(form, page, 80, "Developed by", 0);
   add_link_image(form, page, kLinks[0]);
   add_intro_label(form, page, 81, "for", 1200);

@@ -22,7 +22,7 @@ constexpr Coded kEscKeyMode{kEscKeyModeCodes, UnknownText::StoreEmpty};
 namespace panel_units {
 
 void build_keyboard_controls(PanelSite site) {
-  layout::Page p(site, "Pic_key");
+  layout::Page p(site);
   p.label(87, "Keyboard", {120, 0, 1020, 240}, layout::LabelStyle::Heading);
   p.rule(5);
 

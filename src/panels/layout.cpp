@@ -35,8 +35,10 @@ std::vector<std::string> numbers(int first, int last) {
   return items;
 }
 
-Page::Page(PanelSite site, std::string_view page_name)
-    : site_(site), page_(site.form.at(page_name)) {}
+Page::Page(PanelSite site, Which which)
+    : site_(site),
+      panel_(*find_panel(site.panel)),
+      page_(site.form.at(which == Which::First ? panel_.page : panel_.sub_page)) {}
 
 Control& Page::add(Kind kind, std::string name, Control& parent, Twips rect, int index) {
   return site_.form.add(kind, std::move(name), parent, rect, index);
@@ -64,7 +66,7 @@ Control& Page::page_flip(int index, std::string caption, Twips rect, Flip direct
   c.hand_pointer = true;
   c.activatable = true;
   c.role = Role::PushButton;
-  Control& sub_page = site_.form.at(find_panel(site_.panel)->sub_page);
+  Control& sub_page = site_.form.at(panel_.sub_page);
   site_.declared.flip(PageFlip{site_.panel, &c, &sub_page, direction});
   return c;
 }

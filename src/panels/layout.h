@@ -43,7 +43,9 @@ struct OptionGroupDecl {
 // and its codec (which its kind implies, or which it is given); its binding comes from that.
 class Page {
  public:
-  Page(PanelSite site, std::string_view page_name);
+  // The panel's first page, or its sub-page, as its registry entry names them.
+  enum class Which { First, SubPage };
+  explicit Page(PanelSite site, Which which = Which::First);
 
   Control& page() { return page_; }
 
@@ -91,6 +93,7 @@ class Page {
   Binding& bind(Setting setting, Control& control, Codec codec);
 
   PanelSite site_;
+  const PanelEntry& panel_;
   Control& page_;
 };
 

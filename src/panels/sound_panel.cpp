@@ -10,7 +10,7 @@ namespace panel_units {
 
 void build_sound_controls(PanelSite site) {
   using layout::LabelStyle;
-  layout::Page p(site, "pic_sound");
+  layout::Page p(site);
   p.label(83, "Sound", {120, 0, 675, 240}, LabelStyle::Heading);
   p.rule(0);
 

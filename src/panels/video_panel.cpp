@@ -19,7 +19,7 @@ constexpr CodePair kScanlineCodes[] = {
 constexpr Coded kScanlines{kScanlineCodes, UnknownText::StoreEmpty};
 
 void build_first_page(PanelSite site) {
-  layout::Page p(site, "pic_video");
+  layout::Page p(site);
   p.label(22, "Video and TV mode Settings", {120, 0, 2985, 240}, LabelStyle::Heading);
   p.rule(7);
 
@@ -95,7 +95,7 @@ void build_first_page(PanelSite site) {
 }
 
 void build_tv_page(PanelSite site) {
-  layout::Page p(site, "pic_video_tv");
+  layout::Page p(site, layout::Page::Which::SubPage);
   p.label(88, "TV mode Settings", {120, 0, 1860, 240}, LabelStyle::Heading);
   p.rule(6);
 
