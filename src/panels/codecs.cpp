@@ -25,15 +25,15 @@ std::vector<std::string> Coded::texts() const {
 }
 
 std::optional<std::size_t> OptionGroup::fill(std::string_view value) const {
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    if (members[i].value == value) return i;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (values[i] == value) return i;
   }
-  if (unknown_selects && *unknown_selects >= members.size()) return std::nullopt;
-  return unknown_selects;
+  if (unknown_selects && *unknown_selects != value) return fill(*unknown_selects);
+  return std::nullopt;
 }
 
 Collected OptionGroup::collect(std::optional<std::size_t> selected) const {
-  if (selected && *selected < members.size()) return std::string(members[*selected].value);
+  if (selected && *selected < values.size()) return std::string(values[*selected]);
   if (none_selected_stores) return std::string(*none_selected_stores);
   return std::nullopt;
 }

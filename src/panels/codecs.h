@@ -70,25 +70,19 @@ struct Coded {
   std::vector<std::string> texts() const;
 };
 
-// One option button of a group and the stored value it stands for.
-struct OptionMember {
-  std::string_view name;
-  int index = -1;
-  std::string_view value;
-};
-
-// A group of mutually exclusive option buttons.
+// A group of mutually exclusive option buttons, each standing for one stored value.
 struct OptionGroup {
-  std::span<const OptionMember> members;
-  // The member (position in `members`) that a value matching no member selects; nullopt leaves
-  // every member cleared.
-  std::optional<std::size_t> unknown_selects;
-  // What collecting stores while no member is selected; nullopt keeps the row.
+  // The value whose button a value matching no button selects; nullopt leaves every button
+  // cleared.
+  std::optional<std::string_view> unknown_selects;
+  // What collecting stores while no button is selected; nullopt keeps the row.
   std::optional<std::string_view> none_selected_stores;
+  // Each button's value, in the order the page declares the buttons.
+  std::vector<std::string_view> values = {};
 
-  // The member to select, or nullopt for none.
+  // The button (position in `values`) to select, or nullopt for none.
   std::optional<std::size_t> fill(std::string_view value) const;
-  // selected: the position of the selected member, nullopt when none is.
+  // selected: the position of the selected button, nullopt when none is.
   Collected collect(std::optional<std::size_t> selected) const;
 };
 

@@ -1,41 +1,28 @@
 // Panel 3: [gamepad], on Pic_pad.
 
-#include "panels/bindings.h"
 #include "panels/layout.h"
 #include "panels/panel_units.h"
 #include "panels/registry.h"
 
 namespace quorvane {
 
-namespace {
-
-using codec::kSwitch;
-using codec::Text;
-using layout::LabelStyle;
-
-constexpr Binding kBindings[] = {
-    {row::gamepad, {"ch_global", 9}, kSwitch, {37}},
-    {row::auto_fire_speed, {"com_pad_speed"}, Text{}, {38}},
-    // The list offers "80%" and the like; a level picked from it is stored with its sign, while a
-    // bare "70" read from the file is shown and kept as it is.
-    {row::auto_calibration, {"com_pad_control"}, Text{}, {39}},
-};
-
-}  // namespace
-
 namespace panel_units {
 
-void build_gamepad_controls(Form& form) {
-  layout::Page p(form, "Pic_pad");
-  p.label(86, "GamePad", {120, 0, 1050, 240}, LabelStyle::Heading);
+void build_gamepad_controls(PanelSite site) {
+  layout::Page p(site);
+  p.label(86, "GamePad", {120, 0, 1050, 240}, layout::LabelStyle::Heading);
   p.rule(4);
 
-  p.label(37, "GamePad", {120, 480, 825, 195});
-  p.global_switch(9, 240, 720, true);
-  p.label(38, "Auto Fire Speed", {120, 1080, 1380, 195});
-  p.combo("com_pad_speed", {240, 1320, 1215, 315}, "2", layout::numbers(1, 10));
-  p.label(39, "Auto Calibration Control", {120, 1800, 2025, 195});
-  p.combo("com_pad_control", {240, 2040, 1215, 315}, "70%", {"50%", "60%", "70%", "80%", "90%"});
+  Control& pad = p.label(37, "GamePad", {120, 480, 825, 195});
+  p.global_switch({row::gamepad, {pad}}, 9, 240, 720, true);
+  Control& speed = p.label(38, "Auto Fire Speed", {120, 1080, 1380, 195});
+  p.combo({row::auto_fire_speed, {speed}}, "com_pad_speed", {240, 1320, 1215, 315}, "2",
+          layout::numbers(1, 10));
+  Control& calibration = p.label(39, "Auto Calibration Control", {120, 1800, 2025, 195});
+  // The list offers "80%" and the like; a level picked from it is stored with its sign, while a
+  // bare "70" read from the file is shown and kept as it is.
+  p.combo({row::auto_calibration, {calibration}}, "com_pad_control", {240, 2040, 1215, 315}, "70%",
+          {"50%", "60%", "70%", "80%", "90%"});
 }
 
 PanelEntry gamepad_panel() {
@@ -45,11 +32,8 @@ PanelEntry gamepad_panel() {
       .sub_page = "",
       .sub_page_rect = {},
       .nav = {"imgcontrol", 1920, "Gamepad Settings", "nav_gamepad"},
-      .bindings = kBindings,
       .build = build_gamepad_controls,
-      .flips = {},
-      .drive_links = {},
-      .browse_links = {},
+      .links = {},
   };
 }
 

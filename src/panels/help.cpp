@@ -3,8 +3,6 @@
 #include <map>
 #include <vector>
 
-#include "panels/registry.h"
-
 namespace quorvane {
 
 namespace {
@@ -27,7 +25,7 @@ std::string joined(const std::vector<std::string>& lines) {
 
 // "Enable as y, Disable as n": what each of the control's states stores, where the control
 // shows words of its own rather than the value itself.
-std::string stored_codes(const Form& form, const Binding& binding) {
+std::string stored_codes(const Binding& binding) {
   std::vector<std::pair<std::string, std::string_view>> pairs;
   std::visit(Overloaded{
                  [&](const codec::Switch& c) {
@@ -41,8 +39,8 @@ std::string stored_codes(const Form& form, const Binding& binding) {
                    }
                  },
                  [&](const codec::OptionGroup& c) {
-                   for (const codec::OptionMember& m : c.members) {
-                     pairs.emplace_back(form.at(m.name, m.index).caption(), m.value);
+                   for (std::size_t i = 0; i < c.values.size(); ++i) {
+                     pairs.emplace_back(binding.buttons.at(i)->caption(), c.values[i]);
                    }
                  },
              },
@@ -56,113 +54,100 @@ std::string stored_codes(const Form& form, const Binding& binding) {
 
 }  // namespace
 
-std::string caption_of(const Form& form, const Binding& binding) {
+std::string caption_of(const Binding& binding) {
   std::string caption;
-  for (int index : binding.labels.indexes()) {
+  for (const Control& label : binding.labels) {
     if (!caption.empty()) caption += ' ';
-    caption += form.at("lblvideo_1", index).caption();
+    caption += label.caption();
   }
   return caption;
 }
 
-std::string help_text(const Form& form, const Binding& binding) {
+std::string help_text(const Binding& binding) {
   std::string text = joined(setting_note(binding.row).lines);
   text += "\n\n";
   text += std::string(SettingsTable::section(binding.row)) + " " +
           std::string(SettingsTable::key(binding.row));
   const std::string_view fallback = SettingsTable::default_value(binding.row);
   text += "\nDefault: " + std::string(fallback.empty() ? "empty" : fallback);
-  const std::string shown = shown_as(form, binding, fallback);
+  const std::string shown = shown_as(binding, fallback);
   if (shown != fallback) text += " (" + shown + ")";
-  if (const std::string codes = stored_codes(form, binding); !codes.empty()) {
+  if (const std::string codes = stored_codes(binding); !codes.empty()) {
     text += "\nThe panel stores " + codes + ".";
   }
   return text;
 }
 
-std::string warning_sign_name(const Binding& binding) {
-  return "warn_" + std::string(binding.control.name);
-}
+std::string warning_sign_name(const Binding& binding) { return "warn_" + binding.control->name(); }
 
 std::string range_warning(const StatedRange& range) {
   return "Outside " + range.text() + ", the range that VOZ.INI's comment gives.\n" +
          "The value is saved as it stands.";
 }
 
-void annotate_settings(Form& form) {
-  std::map<int, std::vector<const Binding*>> by_label;
-  for (const Binding& binding : all_bindings()) {
-    const std::string help = help_text(form, binding);
-    const std::string caption = caption_of(form, binding);
-    Control& control = form.at(binding.control.name, binding.control.index);
+void annotate_settings(Form& form, Declarations& declared) {
+  std::map<Control*, std::vector<const Binding*>> by_label;
+  for (Binding* binding : declared.bindings()) {
+    const std::string help = help_text(*binding);
+    const std::string caption = caption_of(*binding);
+    Control& control = *binding->control;
     control.accessible_name = caption;
     control.description = help;
-    if (std::holds_alternative<codec::OptionGroup>(binding.codec)) {
+    if (std::holds_alternative<codec::OptionGroup>(binding->codec)) {
       // The group carries the name; each button is read by its own caption, in the group.
       control.role = Role::Grouping;
-      for (Control* button : bound_controls(form, binding)) {
+      for (Control* button : binding->buttons) {
         button->tooltip = help;
         button->description = help;
       }
     } else {
       control.tooltip = help;
     }
-    for (int index : binding.labels.indexes()) {
-      by_label[index].push_back(&binding);
-      control.labelled_by.push_back(&form.at("lblvideo_1", index));
+    for (Control& label : binding->labels) {
+      by_label[&label].push_back(binding);
+      control.labelled_by.push_back(&label);
     }
 
-    if (const std::optional<StatedRange>& range = setting_note(binding.row).range) {
+    if (const std::optional<StatedRange>& range = setting_note(binding->row).range) {
       const Twips& at = control.rect();
-      Control& sign = form.add(Kind::WarningSign, warning_sign_name(binding), *control.parent(),
+      Control& sign = form.add(Kind::WarningSign, warning_sign_name(*binding), *control.parent(),
                                Twips{at.left + at.width + kSignGap,
                                      at.top + (at.height - kSignSize) / 2, kSignSize, kSignSize});
       sign.picture = "warning";
       sign.tooltip = range_warning(*range);
       sign.accessible_name = sign.tooltip;
       sign.set_visible(false);
+      binding->warning_sign = &sign;
+    }
+
+    // A drive list serves the row of its text box. Its tooltip stays free for the reason an
+    // empty list gives.
+    if (Control* list = binding->drive_list) {
+      list->accessible_name = caption;
+      list->description = help;
+      // The box's label stands over the list, which lies between the two.
+      for (const Control& label : binding->labels) list->labelled_by.push_back(&label);
+    }
+    if (Control* button = binding->browse_button) {
+      button->accessible_name = "Browse for " + caption;
+      button->tooltip = std::string(binding->path_kind == PathKind::File ? "Choose the file"
+                                                                         : "Choose the folder") +
+                        " for " + caption;
+      button->description = button->tooltip;
     }
   }
 
   // A label over several controls (the resolutions' headings) says what their shared comment
   // says.
-  for (const auto& [index, bindings] : by_label) {
-    Control& label = form.at("lblvideo_1", index);
+  for (const auto& [label, bindings] : by_label) {
     if (bindings.size() == 1) {
-      label.tooltip = help_text(form, *bindings.front());
+      label->tooltip = help_text(*bindings.front());
       continue;
     }
     const std::vector<std::string>& lines = setting_note(bindings.front()->row).lines;
     bool shared = true;
     for (const Binding* b : bindings) shared = shared && setting_note(b->row).lines == lines;
-    if (shared) label.tooltip = joined(lines);
-  }
-
-  for (const PanelEntry& panel : panel_registry()) {
-    // A drive list serves the row of its text box. Its tooltip stays free for the reason an
-    // empty list gives.
-    for (const DriveLink& link : panel.drive_links) {
-      const Binding* served = binding_of(all_bindings(), form.at(link.text_box));
-      if (served == nullptr) continue;
-      Control& list = form.at(link.drive_list);
-      list.accessible_name = caption_of(form, *served);
-      list.description = help_text(form, *served);
-      // The box's label stands over the list, which lies between the two.
-      for (int index : served->labels.indexes()) {
-        list.labelled_by.push_back(&form.at("lblvideo_1", index));
-      }
-    }
-    for (const BrowseLink& link : panel.browse_links) {
-      const Binding* served = binding_of(all_bindings(), form.at(link.text_box));
-      if (served == nullptr) continue;
-      Control& button = form.at(browse_button_name(link));
-      const std::string caption = caption_of(form, *served);
-      button.accessible_name = "Browse for " + caption;
-      button.tooltip =
-          std::string(link.kind == PathKind::File ? "Choose the file" : "Choose the folder") +
-          " for " + caption;
-      button.description = button.tooltip;
-    }
+    if (shared) label->tooltip = joined(lines);
   }
 }
 

@@ -13,11 +13,11 @@
 namespace quorvane {
 
 // The captions of the labels over the binding's control, joined: "Soft reset (Run + Select)".
-std::string caption_of(const Form& form, const Binding& binding);
+std::string caption_of(const Binding& binding);
 
 // The setting's comment lines, then its place in the file and its default; for a control that
 // shows other words than the file's codes, also what the panel stores for each of them.
-std::string help_text(const Form& form, const Binding& binding);
+std::string help_text(const Binding& binding);
 
 // The warning sign beside a control whose row states a range: "warn_txt_sound_delay".
 std::string warning_sign_name(const Binding& binding);
@@ -28,6 +28,6 @@ std::string range_warning(const StatedRange& range);
 // Gives every setting control and its labels their help as tooltip and description and their
 // caption as accessible name, names the drive lists and browse buttons after the setting they
 // serve, and adds a hidden warning sign beside each control whose row states a range.
-void annotate_settings(Form& form);
+void annotate_settings(Form& form, Declarations& declared);
 
 }  // namespace quorvane

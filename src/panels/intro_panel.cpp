@@ -1,12 +1,17 @@
 // Panel 6: the intro page, pic_intro, with the three link images. It holds no settings.
 
-#include <string>
-
 #include "panels/panel_units.h"
 
 namespace quorvane {
 
 namespace {
+
+// Top to bottom, as the page shows them.
+constexpr IntroLink kLinks[] = {
+    {"img_intro_b", "intro_b", {1440, 240, 3405, 945}, links::kDeveloperSite},
+    {"img_intro_c", "intro_c", {1200, 1560, 3900, 645}, links::kCommunitySite},
+    {"img_intro_a", "intro_a", {1800, 2280, 2670, 1230}, links::kEmulatorSite},
+};
 
 Control& add_intro_label(Form& form, Control& page, int index, const char* caption, int top) {
   Control& label = form.add(Kind::Label, "lblvideo_1", page, Twips{0, top, 6090, 240}, index);
@@ -15,21 +20,25 @@ Control& add_intro_label(Form& form, Control& page, int index, const char* capti
   return label;
 }
 
-Control& add_link_image(Form& form, Control& page, const char* name, const char* picture,
-                        Twips rect) {
-  Control& image = form.add(Kind::Image, name, page, rect);
-  image.picture = picture;
+// A screen reader reads the image as a link to its address.
+void add_link_image(Form& form, Control& page, const IntroLink& link) {
+  Control& image = form.add(Kind::Image, std::string(link.image), page, link.rect);
+  image.picture = link.picture;
   image.hand_pointer = true;
-  return image;
+  image.activatable = true;
+  image.role = Role::Link;
+  image.tooltip = link.url;
+  image.accessible_name = link.url;
 }
 
-void build_intro_controls(Form& form) {
-  Control& page = form.at("pic_intro");
+void build_intro_controls(PanelSite site) {
+  Form& form = site.form;
+  Control& page = form.at(find_panel(site.panel)->page);
   add_intro_label(form, page, 80, "Developed by", 0);
-  add_link_image(form, page, "img_intro_b", "intro_b", Twips{1440, 240, 3405, 945});
+  add_link_image(form, page, kLinks[0]);
   add_intro_label(form, page, 81, "for", 1200);
-  add_link_image(form, page, "img_intro_c", "intro_c", Twips{1200, 1560, 3900, 645});
-  add_link_image(form, page, "img_intro_a", "intro_a", Twips{1800, 2280, 2670, 1230});
+  add_link_image(form, page, kLinks[1]);
+  add_link_image(form, page, kLinks[2]);
   Control& free_line = add_intro_label(form, page, 82, "", 3600);
   free_line.font = FontSpec{"Times New Roman", 8.25, false};
 }
@@ -45,11 +54,8 @@ PanelEntry intro_panel() {
       .sub_page = "",
       .sub_page_rect = {},
       .nav = {"imgabout", 5640, "About", "nav_about"},
-      .bindings = {},
       .build = build_intro_controls,
-      .flips = {},
-      .drive_links = {},
-      .browse_links = {},
+      .links = kLinks,
   };
 }
 

@@ -6,7 +6,8 @@
 // What the panel units share with the registry; not part of the panels' public face.
 namespace quorvane::panel_units {
 
-// Each unit's entry: its pages, navigation image, bindings, build function and handlers.
+// Each unit's entry: its pages, navigation image and the build function that declares its
+// controls.
 PanelEntry emulation_panel();
 PanelEntry video_panel();
 PanelEntry sound_panel();

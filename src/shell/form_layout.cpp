@@ -28,7 +28,7 @@ Control& add_page(Form& form, std::string_view name, Control& parent, Twips rect
 
 }  // namespace
 
-void build_form1(Form& form) {
+void build_form1(Form& form, Declarations& declared) {
   Control& window = form.root();
   window.set_caption(kWindowTitle);
 
@@ -76,8 +76,10 @@ void build_form1(Form& form) {
   timer.set_interval_ms(100);
   timer.set_enabled(false);
 
-  for (const PanelEntry& panel : panel_registry()) panel.build(form);
-  annotate_settings(form);
+  for (const PanelEntry& panel : panel_registry()) {
+    panel.build(PanelSite{form, declared, panel.number});
+  }
+  annotate_settings(form, declared);
   // A sub-page covers its panel's first page, so it must sit above everything added to the page,
   // the warning signs included.
   for (const PanelEntry& panel : panel_registry()) {
@@ -108,25 +110,17 @@ bool takes_focus(const Control& control) {
 
 namespace {
 
-bool is_sub_page(const Control& control) {
-  for (const PanelEntry& panel : panel_registry()) {
-    if (!panel.sub_page.empty() && control.name() == panel.sub_page) return true;
-  }
-  return false;
-}
-
 // A page's reachable controls in reading order, its page-flip labels last, then its sub-page's.
-void add_to_focus_order(const Control& page, std::vector<const Control*>& order) {
+void add_to_focus_order(const Control& page, const Control* sub_page,
+                        std::vector<const Control*>& order) {
   std::vector<const Control*> flips;
-  std::vector<const Control*> sub_pages;
+  bool has_sub_page = false;
   auto walk = [&](const Control& container, auto& self) -> void {
     for (const Control* child : container.children()) {
-      if (child->kind() == Kind::PictureBox) {
-        if (is_sub_page(*child)) {
-          sub_pages.push_back(child);
-        } else {
-          self(*child, self);  // an option group
-        }
+      if (child == sub_page) {
+        has_sub_page = true;
+      } else if (child->kind() == Kind::PictureBox) {
+        self(*child, self);  // an option group
       } else if (takes_focus(*child)) {
         (child->kind() == Kind::Label ? flips : order).push_back(child);
       }
@@ -134,7 +128,7 @@ void add_to_focus_order(const Control& page, std::vector<const Control*>& order)
   };
   walk(page, walk);
   order.insert(order.end(), flips.begin(), flips.end());
-  for (const Control* sub_page : sub_pages) add_to_focus_order(*sub_page, order);
+  if (has_sub_page) add_to_focus_order(*sub_page, nullptr, order);
 }
 
 }  // namespace
@@ -159,7 +153,8 @@ std::vector<const Control*> focus_order(const Form& form) {
   order = nav;
   if (const Control* close = form.find("imgcerrar")) order.push_back(close);
   for (const PanelEntry& panel : panel_registry()) {
-    if (const Control* page = form.find(panel.page)) add_to_focus_order(*page, order);
+    const Control* sub_page = panel.sub_page.empty() ? nullptr : form.find(panel.sub_page);
+    if (const Control* page = form.find(panel.page)) add_to_focus_order(*page, sub_page, order);
   }
   return order;
 }

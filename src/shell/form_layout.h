@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/controls.h"
+#include "panels/bindings.h"
 
 namespace quorvane {
 
@@ -13,8 +14,9 @@ inline constexpr int kIntroPanel = 6;
 // Builds Form1's whole control tree in its initial state: the drawn title bar, the body with its
 // navigation images, the intro page, the seven panels with their sub-pages (filled in by the
 // panels), and the fade timer. Only the intro page is visible among the panels; "Save & Quit" is
-// hidden; the timer is off.
-void build_form1(Form& form);
+// hidden; the timer is off. What the panels declare beside their controls (bindings, page flips)
+// goes into `declared`.
+void build_form1(Form& form, Declarations& declared);
 
 // Whether the keyboard can reach the control: every input control, and the images and labels
 // that are activatable.

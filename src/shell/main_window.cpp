@@ -7,7 +7,6 @@
 #include "files/drives.h"
 #include "panels/bindings.h"
 #include "panels/help.h"
-#include "panels/layout.h"
 #include "panels/registry.h"
 #include "settings/setting_notes.h"
 #include "settings/text_encoding.h"
@@ -61,7 +60,7 @@ std::string no_program_folder_text() {
 
 MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
     : ws_(window_system), program_folder_(program_folder), config_(std::move(program_folder)) {
-  build_form1(form_);
+  build_form1(form_, declared_);
   wire_handlers();
   // Started through a link, or from a second copy, the editor may work on another folder than
   // the user thinks; the title bar says which. The title text lies on the bar and takes the
@@ -75,10 +74,9 @@ void MainWindow::wire_handlers() {
   for (const PanelEntry& panel : panel_registry()) {
     const int number = panel.number;
     form_.at(panel.nav.name).on_click([this, number](Control&) { show_panel(number); });
-    for (const DriveLink& link : panel.drive_links) {
-      form_.at(link.drive_list).on_change([this, link](Control&) {
-        drive_link_Change(form_, link);
-      });
+    for (const IntroLink& link : panel.links) {
+      const std::string url(link.url);
+      form_.at(link.image).on_click([this, url](Control&) { open_link(url); });
     }
   }
   form_.at("imgsave").on_click([this](Control&) { imgsave_Click(); });
@@ -87,46 +85,29 @@ void MainWindow::wire_handlers() {
   form_.at("picbarraalta").on_mouse_move([this](Control&, int buttons) {
     picbarraalta_MouseMove(buttons);
   });
-
-  for (const auto& control : form_.controls()) {
-    if (control->name() == "lblvideo_1") {
-      control->on_click([this](Control& label) { lblvideo_1_Click(label.index()); });
-    } else if (control->name() == layout::kGlobalSwitches) {
-      control->on_click([this](Control& box) { ch_global_Click(box.index()); });
-    } else if (control->name() == layout::kLockSwitches) {
-      control->on_click([this](Control& box) { ch_glolock_Click(box.index()); });
-    }
+  for (const PageFlip& flip : declared_.flips()) {
+    flip.label->on_click(
+        [flip](Control&) { flip.sub_page->set_visible(flip.direction == Flip::ShowsSubPage); });
   }
-
-  wire_link("img_intro_a", links::kEmulatorSite);
-  wire_link("img_intro_b", links::kDeveloperSite);
-  wire_link("img_intro_c", links::kCommunitySite);
   wire_settings();
 }
 
-void MainWindow::wire_link(const char* image, const char* url) {
-  Control& c = form_.at(image);
-  c.on_click([this, url](Control&) { open_link(url); });
-  c.activatable = true;
-  c.role = Role::Link;
-  c.tooltip = url;
-  c.accessible_name = url;
-}
-
 void MainWindow::wire_settings() {
-  for (const Binding& binding : all_bindings()) {
-    for (Control* c : bound_controls(form_, binding)) {
-      c->on_context_menu([this, &binding] { return setting_menu(binding); });
+  for (const Binding* binding : declared_.bindings()) {
+    for (Control* c : bound_controls(*binding)) {
+      c->on_context_menu([this, binding] { return setting_menu(*binding); });
     }
-    if (setting_note(binding.row).range) {
-      form_.at(binding.control.name, binding.control.index).on_change([this, &binding](Control&) {
-        check_range(binding);
-      });
+    if (std::holds_alternative<codec::Switch>(binding->codec)) {
+      binding->control->on_click([binding](Control&) { switch_Click(*binding); });
     }
-  }
-  for (const PanelEntry& panel : panel_registry()) {
-    for (const BrowseLink& link : panel.browse_links) {
-      form_.at(browse_button_name(link)).on_click([this, &link](Control&) { browse(link); });
+    if (binding->warning_sign != nullptr) {
+      binding->control->on_change([this, binding](Control&) { check_range(*binding); });
+    }
+    if (binding->drive_list != nullptr) {
+      binding->drive_list->on_change([binding](Control&) { drive_list_Change(*binding); });
+    }
+    if (binding->browse_button != nullptr) {
+      binding->browse_button->on_click([this, binding](Control&) { browse(*binding); });
     }
   }
 }
@@ -147,7 +128,7 @@ void MainWindow::Form_Load() {
                      std::string("The backup copy of the settings could not be made.\n\n") +
                          outcome.backup_error->what() + "\n\nThe editor goes on without it.");
   }
-  fill_controls(form_, table_);
+  fill_controls(declared_, table_);
   cur_panel_ = kNoPanel;
 }
 
@@ -166,8 +147,8 @@ void MainWindow::show_panel(int n) {
 }
 
 void MainWindow::collect_panel(int n) {
-  // The intro page and "no panel chosen yet" have nothing to collect.
-  if (const PanelEntry* panel = find_panel(n)) collect_panel_rows(form_, *panel, table_);
+  // The intro page and "no panel chosen yet" declare no settings, so nothing is collected.
+  collect_panel_rows(declared_, n, table_);
 }
 
 void MainWindow::imgsave_Click() {
@@ -203,24 +184,6 @@ void MainWindow::imgsave_Click() {
 }
 
 void MainWindow::imgcerrar_Click() { close_with_fade(); }
-
-void MainWindow::lblvideo_1_Click(int index) {
-  for (const PanelEntry& panel : panel_registry()) {
-    for (const PageFlip& flip : panel.flips) {
-      if (flip.label == index) form_.at(panel.sub_page).set_visible(flip.shows_sub_page);
-    }
-  }
-}
-
-void MainWindow::ch_global_Click(int index) {
-  Control& box = form_.at(layout::kGlobalSwitches, index);
-  box.set_caption(std::string(codec::kSwitch.caption(box.value())));
-}
-
-void MainWindow::ch_glolock_Click(int index) {
-  Control& box = form_.at(layout::kLockSwitches, index);
-  box.set_caption(std::string(codec::kLockSwitch.caption(box.value())));
-}
 
 namespace {
 
@@ -259,30 +222,28 @@ std::vector<MenuEntry> MainWindow::setting_menu(const Binding& binding) {
   const std::string fallback(SettingsTable::default_value(binding.row));
   const std::string read = read_table_.value(binding.row);
   return {
-      {"Restore default (" + menu_value(shown_as(form_, binding, fallback)) + ")",
+      {"Restore default (" + menu_value(shown_as(binding, fallback)) + ")",
        [this, &binding, fallback] { restore_setting(binding, fallback); }},
-      {"Restore the value read from VOZ.INI (" + menu_value(shown_as(form_, binding, read)) + ")",
+      {"Restore the value read from VOZ.INI (" + menu_value(shown_as(binding, read)) + ")",
        [this, &binding, read] { restore_setting(binding, read); }},
   };
 }
 
 void MainWindow::restore_setting(const Binding& binding, const std::string& value) {
   table_.set_value(binding.row, value);
-  fill_binding_value(form_, binding, value);
-  if (setting_note(binding.row).range) check_range(binding);
+  fill_binding_value(binding, value);
+  check_range(binding);
 }
 
 void MainWindow::check_range(const Binding& binding) {
   const std::optional<StatedRange>& range = setting_note(binding.row).range;
-  Control* sign = form_.find(warning_sign_name(binding));
-  if (!range || sign == nullptr) return;
-  sign->set_visible(!range->contains(value_to_store(form_, binding, table_)));
+  if (!range || binding.warning_sign == nullptr) return;
+  binding.warning_sign->set_visible(!range->contains(value_to_store(binding, table_)));
 }
 
-void MainWindow::browse(const BrowseLink& link) {
-  Control& box = form_.at(link.text_box);
-  const Binding* served = binding_of(all_bindings(), box);
-  const std::string title = ws_.from_model_text(served ? caption_of(form_, *served) : box.name());
+void MainWindow::browse(const Binding& binding) {
+  Control& box = *binding.control;
+  const std::string title = ws_.from_model_text(caption_of(binding));
   const std::vector<DriveEntry> drives = visible_drives(program_folder_);
   std::string start = program_folder_;
   if (!box.text().empty()) {
@@ -292,7 +253,7 @@ void MainWindow::browse(const BrowseLink& link) {
     }
   }
   const std::vector<FileFilter> filters = {{"PC-Engine images", {"*.pce"}}, {"All files", {"*"}}};
-  const std::optional<std::string> chosen = link.kind == PathKind::File
+  const std::optional<std::string> chosen = binding.path_kind == PathKind::File
                                                 ? ws_.choose_file(title, start, filters)
                                                 : ws_.choose_folder(title, start);
   if (!chosen) return;

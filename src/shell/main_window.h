@@ -6,18 +6,13 @@
 
 #include "model/controls.h"
 #include "model/window_system.h"
+#include "panels/bindings.h"
+#include "panels/registry.h"
 #include "settings/config_file.h"
 #include "settings/settings_table.h"
 #include "shell/view_core.h"
 
 namespace quorvane {
-
-// The addresses the three intro images open.
-namespace links {
-inline constexpr const char* kEmulatorSite = "https://quorvane.example/";         // img_intro_a
-inline constexpr const char* kDeveloperSite = "https://quorvane-team.example/";   // img_intro_b
-inline constexpr const char* kCommunitySite = "https://pc-engine-fans.example/";  // img_intro_c
-}  // namespace links
 
 inline constexpr int kNoPanel = 99;
 
@@ -31,9 +26,6 @@ std::string start_failure_text(const std::exception& error);
 // The message shown when the program's own folder, where VOZ.INI lives, cannot be found.
 std::string no_program_folder_text();
 
-struct Binding;
-struct BrowseLink;
-
 // Form1: the window's control tree, its settings, and every handler of the window. The Qt view
 // draws form() and forwards the user's actions to the controls (whose handlers land here) or,
 // for the title bar, to picbarraalta_MouseMove.
@@ -46,6 +38,8 @@ class MainWindow {
   const Form& form() const { return form_; }
   SettingsTable& table() { return table_; }
   const SettingsTable& table() const { return table_; }
+  // The bindings and page flips the panels declared.
+  const Declarations& declared() const { return declared_; }
 
   int cur_panel() const { return cur_panel_; }
   int fade_level() const { return fade_level_; }
@@ -66,9 +60,6 @@ class MainWindow {
 
   void imgsave_Click();
   void imgcerrar_Click();
-  void lblvideo_1_Click(int index);
-  void ch_global_Click(int index);
-  void ch_glolock_Click(int index);
 
   // The context menu of a setting control: restore the row's default, or the value VOZ.INI held
   // at start, each shown as the control would show it.
@@ -81,7 +72,7 @@ class MainWindow {
   void check_range(const Binding& binding);
   // The browse button of a path box: the system's chooser, opened where the box points; the
   // chosen path goes into the box as the emulator reads it.
-  void browse(const BrowseLink& link);
+  void browse(const Binding& binding);
 
   void close_with_fade();
   void Tm1_Timer();
@@ -93,13 +84,12 @@ class MainWindow {
   // Opens an intro link; without a browser, tells the user the address instead.
   void open_link(const std::string& url);
   void wire_settings();
-  // An intro image that opens `url`.
-  void wire_link(const char* image, const char* url);
   // Back to the normal, opaque window with the timer off.
   void stop_fade();
 
   WindowSystem& ws_;
   Form form_;
+  Declarations declared_;
   SettingsTable table_;
   // The values as VOZ.INI held them at start, for "Restore the value read from VOZ.INI".
   SettingsTable read_table_;

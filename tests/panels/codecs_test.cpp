@@ -56,10 +56,10 @@ TEST(CodedCodec, UnknownTextCanKeepTheRow) {
   EXPECT_EQ(store.collect(""), std::optional<std::string>(""));
 }
 
-constexpr OptionMember kTrio[] = {{"op", 0, "0"}, {"op", 1, "1"}, {"op", 2, "2"}};
+const std::vector<std::string_view> kTrio = {"0", "1", "2"};
 
 TEST(OptionGroupCodec, SelectsTheMatchingMember) {
-  const OptionGroup group{kTrio, 0, "0"};
+  const OptionGroup group{"0", "0", kTrio};
   EXPECT_EQ(group.fill("2"), 2u);
   EXPECT_EQ(group.fill("1"), 1u);
   EXPECT_EQ(group.collect(2), "2");
@@ -67,15 +67,20 @@ TEST(OptionGroupCodec, SelectsTheMatchingMember) {
 }
 
 TEST(OptionGroupCodec, UnknownValuesAndEmptySelections) {
-  const OptionGroup fallback{kTrio, 1, "9"};
+  const OptionGroup fallback{"1", "9", kTrio};
   for (const char* other : {"", "3", "01", " 1", "x"}) {
     EXPECT_EQ(fallback.fill(other), 1u) << '"' << other << '"';
   }
   EXPECT_EQ(fallback.collect(std::nullopt), "9");
 
-  const OptionGroup none{kTrio, std::nullopt, std::nullopt};
+  const OptionGroup none{std::nullopt, std::nullopt, kTrio};
   EXPECT_EQ(none.fill("3"), std::nullopt);
   EXPECT_EQ(none.collect(std::nullopt), std::nullopt);
+
+  // A fallback that names no button selects none rather than a wrong one.
+  const OptionGroup stray{"7", std::nullopt, kTrio};
+  EXPECT_EQ(stray.fill("3"), std::nullopt);
+  EXPECT_EQ(stray.fill("2"), 2u);
 }
 
 }  // namespace

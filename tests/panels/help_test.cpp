@@ -14,13 +14,6 @@ namespace {
 
 using testing::make_panel_form;
 
-const Binding& binding_for(Row row) {
-  for (const Binding& b : all_bindings()) {
-    if (b.row == row) return b;
-  }
-  throw std::logic_error("no binding");
-}
-
 bool overlaps(const Twips& a, const Twips& b) {
   return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
          b.top < a.top + a.height;
@@ -74,22 +67,23 @@ TEST(Help, EverySettingIsNamedByTheLabelsOverItAndDescribedByItsOwnRow) {
   EXPECT_EQ(form->at("dr_cdrom_letter").accessible_name, "CD - ROM drive letter");
   EXPECT_TRUE(form->at("dr_cdrom_letter").tooltip.empty()) << "kept for the no-drives reason";
   std::set<std::string> names;
-  for (const Binding& b : all_bindings()) {
-    const Control& c = form->at(b.control.name, b.control.index);
+  for (const Binding* b : form->declared.bindings()) {
+    const Control& c = *b->control;
     const std::string place =
-        std::string(SettingsTable::section(b.row)) + " " + std::string(SettingsTable::key(b.row));
+        std::string(SettingsTable::section(b->row)) + " " + std::string(SettingsTable::key(b->row));
     EXPECT_NE(c.description.find(place), std::string::npos) << c.display_name();
     EXPECT_FALSE(c.accessible_name.empty()) << c.display_name();
     // Every label named stands on the control's own page, above or left of it.
-    for (int index : b.labels.indexes()) {
-      const Control& label = form->at("lblvideo_1", index);
-      EXPECT_EQ(label.parent(), c.parent()) << c.display_name() << " " << index;
+    ASSERT_FALSE(b->labels.empty()) << c.display_name();
+    for (const Control& label : b->labels) {
+      EXPECT_EQ(label.kind(), Kind::Label) << c.display_name();
+      EXPECT_EQ(label.parent(), c.parent()) << c.display_name() << " " << label.display_name();
       EXPECT_TRUE(label.rect().top < c.rect().top || label.rect().left < c.rect().left)
-          << c.display_name() << " " << index;
+          << c.display_name() << " " << label.display_name();
     }
     names.insert(c.accessible_name);
   }
-  EXPECT_EQ(names.size(), all_bindings().size()) << "two settings share a name";
+  EXPECT_EQ(names.size(), form->declared.bindings().size()) << "two settings share a name";
   // Headings over several boxes quote the comment those boxes share.
   EXPECT_EQ(form->at("lblvideo_1", 8).tooltip.substr(0, 29), "fullscreen screen resolutions");
 }
@@ -101,12 +95,16 @@ TEST(Help, RangedSettingsHaveAHiddenSignBesideTheirControlAndNoneElse) {
     if (c->kind() == Kind::WarningSign) signs.insert(c->name());
   }
   std::set<std::string> expected;
-  for (const Binding& b : all_bindings()) {
-    const std::optional<StatedRange>& range = setting_note(b.row).range;
-    if (!range) continue;
-    expected.insert(warning_sign_name(b));
-    const Control& c = form->at(b.control.name, b.control.index);
-    const Control& sign = form->at(warning_sign_name(b));
+  for (const Binding* b : form->declared.bindings()) {
+    const std::optional<StatedRange>& range = setting_note(b->row).range;
+    if (!range) {
+      EXPECT_EQ(b->warning_sign, nullptr);
+      continue;
+    }
+    expected.insert(warning_sign_name(*b));
+    const Control& c = *b->control;
+    const Control& sign = form->at(warning_sign_name(*b));
+    EXPECT_EQ(b->warning_sign, &sign);
     EXPECT_FALSE(sign.visible());
     EXPECT_EQ(sign.parent(), c.parent());
     EXPECT_NE(sign.tooltip.find(range->text()), std::string::npos) << sign.tooltip;
@@ -127,11 +125,14 @@ TEST(Help, RangedSettingsHaveAHiddenSignBesideTheirControlAndNoneElse) {
 
 TEST(Help, EachPathBoxHasABrowseButtonBesideItNamedForItsSetting) {
   const auto form = make_panel_form();
-  const PanelEntry* emulation = find_panel(0);
-  ASSERT_EQ(emulation->browse_links.size(), 7u);
-  for (const BrowseLink& link : emulation->browse_links) {
-    const Control& box = form->at(link.text_box);
-    const Control& button = form->at(browse_button_name(link));
+  int path_boxes = 0;
+  for (const Binding* served : form->declared.panel_bindings(0)) {
+    if (served->browse_button == nullptr) continue;
+    ++path_boxes;
+    const Control& box = *served->control;
+    const Control& button = *served->browse_button;
+    EXPECT_EQ(box.kind(), Kind::TextBox);
+    EXPECT_EQ(button.name(), "cmd_" + box.name().substr(4));
     EXPECT_EQ(button.kind(), Kind::Button);
     EXPECT_EQ(button.caption(), "\x85");
     EXPECT_EQ(button.parent(), box.parent());
@@ -141,33 +142,34 @@ TEST(Help, EachPathBoxHasABrowseButtonBesideItNamedForItsSetting) {
       if (other == &button) continue;
       EXPECT_FALSE(overlaps(button.rect(), other->rect())) << other->display_name();
     }
-    const Binding* served = binding_of(all_bindings(), box);
-    ASSERT_NE(served, nullptr);
-    EXPECT_EQ(button.accessible_name, "Browse for " + caption_of(*form, *served));
+    EXPECT_EQ(button.accessible_name, "Browse for " + caption_of(*served));
   }
+  EXPECT_EQ(path_boxes, 7);
   EXPECT_EQ(form->at("cmd_panel_b_card2").tooltip, "Choose the file for System card 2");
   EXPECT_EQ(form->at("cmd_panel_b_saved").tooltip, "Choose the folder for Saved game path");
 }
 
 TEST(Bindings, ShowAValueAsTheControlWouldAndTellWhatACollectWouldStore) {
   auto form = make_panel_form();
-  const Binding& delay = binding_for(row::frame_delay);
-  EXPECT_EQ(shown_as(*form, delay, ""), "60 Hz");
-  EXPECT_EQ(shown_as(*form, delay, "16667"), "16667") << "a code the combo cannot show";
-  EXPECT_EQ(shown_as(*form, binding_for(row::numpad), "n"), "Locked");
-  EXPECT_EQ(shown_as(*form, binding_for(row::windowed), "x"), "Fullscreen");
-  EXPECT_EQ(shown_as(*form, binding_for(row::fullscreen_mode), "7"), "7");
+  const Declarations& declared = form->declared;
+  const Binding& delay = declared.binding_for(row::frame_delay);
+  EXPECT_EQ(shown_as(delay, ""), "60 Hz");
+  EXPECT_EQ(shown_as(delay, "16667"), "16667") << "a code the combo cannot show";
+  EXPECT_EQ(shown_as(declared.binding_for(row::numpad), "n"), "Locked");
+  EXPECT_EQ(shown_as(declared.binding_for(row::windowed), "x"), "Fullscreen");
+  EXPECT_EQ(shown_as(declared.binding_for(row::fullscreen_mode), "7"), "7");
 
   SettingsTable table;
   table.set_value(row::frame_delay, "16667");
-  fill_binding_value(*form, delay, "16667");
+  fill_binding_value(delay, "16667");
   EXPECT_EQ(form->at("com_panel_hz").text(), "");
-  EXPECT_EQ(value_to_store(*form, delay, table), "16667") << "the row keeps what it cannot show";
+  EXPECT_EQ(value_to_store(delay, table), "16667") << "the row keeps what it cannot show";
   form->at("com_panel_hz").set_text("59 Hz");
-  EXPECT_EQ(value_to_store(*form, delay, table), "16949");
-  EXPECT_EQ(binding_of(all_bindings(), form->at("op_video_fullm", 1)),
-            &binding_for(row::fullscreen_mode));
-  EXPECT_EQ(binding_of(all_bindings(), form->at("lblvideo_1", 1)), nullptr);
+  EXPECT_EQ(value_to_store(delay, table), "16949");
+  EXPECT_EQ(declared.binding_of(form->at("op_video_fullm", 1)),
+            &declared.binding_for(row::fullscreen_mode));
+  EXPECT_EQ(declared.binding_of(form->at("lblvideo_1", 1)), nullptr);
+  EXPECT_THROW(declared.binding_for(row::emulation_section), std::logic_error) << "a section row";
 }
 
 }  // namespace

@@ -172,32 +172,37 @@ TEST(PanelLayout, NumericListsRunBothWays) {
 TEST(PanelBindings, EverySettingRowIsBoundOnceOnItsOwnPanel) {
   const auto form = make_panel_form();
   std::map<Row, int> bound;
+  std::size_t all = 0;
   for (const PanelEntry& panel : panel_registry()) {
     int previous = -1;
-    for (const Binding& b : panel.bindings) {
-      ++bound[b.row];
-      EXPECT_GT(number(b.row), previous) << "collect order";
-      previous = number(b.row);
-      const Control& c = form->at(b.control.name, b.control.index);
+    for (const Binding* b : form->declared.panel_bindings(panel.number)) {
+      ++all;
+      ++bound[b->row];
+      EXPECT_GT(number(b->row), previous) << "collect order";
+      previous = number(b->row);
+      const Control& c = *b->control;
       EXPECT_TRUE(lies_in(c, form->at(panel.page))) << c.display_name();
-      if (std::holds_alternative<codec::Switch>(b.codec)) {
-        EXPECT_EQ(c.kind(), Kind::CheckBox) << SettingsTable::name(b.row);
-      } else if (const auto* g = std::get_if<codec::OptionGroup>(&b.codec)) {
-        EXPECT_EQ(c.kind(), Kind::PictureBox) << SettingsTable::name(b.row);
-        EXPECT_EQ(c.children().size(), g->members.size()) << SettingsTable::name(b.row);
-        for (const codec::OptionMember& m : g->members) {
-          EXPECT_EQ(form->at(m.name, m.index).parent(), &c) << SettingsTable::name(b.row);
+      if (std::holds_alternative<codec::Switch>(b->codec)) {
+        EXPECT_EQ(c.kind(), Kind::CheckBox) << SettingsTable::name(b->row);
+      } else if (const auto* g = std::get_if<codec::OptionGroup>(&b->codec)) {
+        EXPECT_EQ(c.kind(), Kind::PictureBox) << SettingsTable::name(b->row);
+        EXPECT_EQ(c.children().size(), g->values.size()) << SettingsTable::name(b->row);
+        ASSERT_EQ(b->buttons.size(), g->values.size()) << SettingsTable::name(b->row);
+        for (const Control* button : b->buttons) {
+          EXPECT_EQ(button->kind(), Kind::OptionButton) << SettingsTable::name(b->row);
+          EXPECT_EQ(button->parent(), &c) << SettingsTable::name(b->row);
         }
       } else {
         EXPECT_TRUE(c.kind() == Kind::ComboBox || c.kind() == Kind::TextBox)
-            << SettingsTable::name(b.row);
+            << SettingsTable::name(b->row);
       }
     }
   }
   for (Row row : kAllRows) {
     EXPECT_EQ(bound[row], SettingsTable::is_section_row(row) ? 0 : 1) << SettingsTable::name(row);
   }
-  EXPECT_EQ(all_bindings().size(), 62u);
+  EXPECT_EQ(all, form->declared.bindings().size()) << "a binding of no panel";
+  EXPECT_EQ(form->declared.bindings().size(), 62u);
 }
 
 }  // namespace

@@ -3,15 +3,20 @@
 #include <memory>
 
 #include "model/controls.h"
+#include "panels/bindings.h"
 #include "shell/form_layout.h"
 
 namespace quorvane::testing {
 
-// The whole window as it is created, every panel's controls on their pages, with no handler
-// wired: the panel tests see the controls alone.
-inline std::unique_ptr<Form> make_panel_form() {
-  auto form = std::make_unique<Form>();
-  build_form1(*form);
+// The whole window as it is created, every panel's controls on their pages, with what the
+// panels declared beside them, and no handler wired: the panel tests see the controls alone.
+struct PanelForm : Form {
+  Declarations declared;
+};
+
+inline std::unique_ptr<PanelForm> make_panel_form() {
+  auto form = std::make_unique<PanelForm>();
+  build_form1(*form, form->declared);
   return form;
 }
 

@@ -14,8 +14,8 @@ namespace {
 using testing::make_panel_form;
 
 // Collects panel `number` as leaving it does.
-void collect(int number, Form& form, SettingsTable& table) {
-  collect_panel_rows(form, *find_panel(number), table);
+void collect(int number, const testing::PanelForm& form, SettingsTable& table) {
+  collect_panel_rows(form.declared, number, table);
 }
 
 constexpr int kEmulation = 0, kVideo = 1, kSound = 2, kGamepad = 3, kKeyboard = 4, kCdrom = 5;
@@ -32,7 +32,7 @@ void expect_visits(int panel, std::initializer_list<Visit> visits) {
     const auto form = make_panel_form();
     SettingsTable table;
     table.set_value(v.row, v.stored);
-    fill_controls(*form, table);
+    fill_controls(form->declared, table);
     collect(panel, *form, table);
     EXPECT_EQ(table.value(v.row), v.after)
         << SettingsTable::name(v.row) << " stored \"" << v.stored << '"';
@@ -40,12 +40,12 @@ void expect_visits(int panel, std::initializer_list<Visit> visits) {
 }
 
 struct Filled {
-  std::unique_ptr<Form> form = make_panel_form();
+  std::unique_ptr<testing::PanelForm> form = make_panel_form();
   SettingsTable table;
 
   explicit Filled(std::initializer_list<std::pair<Row, const char*>> values) {
     for (const auto& [row, value] : values) table.set_value(row, value);
-    fill_controls(*form, table);
+    fill_controls(form->declared, table);
   }
   Control& at(std::string_view name, int index = -1) { return form->at(name, index); }
 };
@@ -228,7 +228,7 @@ TEST(CdromPanel, Visit) {
 TEST(FillControls, DefaultsSurviveAVisitOfEveryPanelButThreeEmptySwitches) {
   const auto form = make_panel_form();
   SettingsTable table;
-  fill_controls(*form, table);
+  fill_controls(form->declared, table);
   for (int panel : {kEmulation, kVideo, kSound, kGamepad, kKeyboard, kCdrom}) {
     collect(panel, *form, table);
   }
@@ -249,13 +249,14 @@ TEST(FillControls, VisitsRowsInAscendingOrder) {
   // A value for every switch row that flips its box from the starting state, so each raises
   // exactly one click.
   SettingsTable table;
-  for (const Binding& b : all_bindings()) {
-    if (const auto* sw = std::get_if<codec::Switch>(&b.codec)) {
-      const bool starts_checked = form->at(b.control.name, b.control.index).value() == 1;
-      table.set_value(b.row, std::string(starts_checked ? sw->unchecked_value : sw->checked_value));
+  for (const Binding* b : form->declared.bindings()) {
+    if (const auto* sw = std::get_if<codec::Switch>(&b->codec)) {
+      const bool starts_checked = b->control->value() == 1;
+      table.set_value(b->row,
+                      std::string(starts_checked ? sw->unchecked_value : sw->checked_value));
     }
   }
-  fill_controls(*form, table);
+  fill_controls(form->declared, table);
   const std::vector<std::string> expected = {
       "ch_global(10)", "ch_global(14)", "ch_global(15)", "ch_global(16)", "ch_global(17)",
       "ch_global(1)",  "ch_global(2)",  "ch_global(3)",  "ch_global(0)",  "ch_global(4)",
@@ -267,12 +268,9 @@ TEST(FillControls, VisitsRowsInAscendingOrder) {
 
 TEST(DriveLists, AppendTheUpperCasedLetterOfEachPick) {
   const auto form = make_panel_form();
-  for (const PanelEntry& panel : panel_registry()) {
-    for (const DriveLink& link : panel.drive_links) {
-      form->at(link.drive_list).on_change([&form, link](Control&) {
-        drive_link_Change(*form, link);
-      });
-    }
+  for (const Binding* b : form->declared.bindings()) {
+    if (b->drive_list == nullptr) continue;
+    b->drive_list->on_change([b](Control&) { drive_list_Change(*b); });
   }
   Control& panel_list = form->at("Dri_panel_list");
   Control& cdrom_list = form->at("dr_cdrom_letter");

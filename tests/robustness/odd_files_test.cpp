@@ -39,11 +39,11 @@ double seconds_since(Clock::time_point start) {
 
 // The text of the control that shows `row`.
 std::string shown(const MainWindow& window, Row row) {
-  const auto& bindings = all_bindings();
+  const auto bindings = window.declared().bindings();
   const auto it = std::find_if(bindings.begin(), bindings.end(),
-                               [row](const Binding& b) { return b.row == row; });
+                               [row](const Binding* b) { return b->row == row; });
   if (it == bindings.end()) return "(no control)";
-  return window.form().at(it->control.name, it->control.index).text();
+  return (*it)->control->text();
 }
 
 // A whole file: 612 lines, each ending in CR LF, and nothing after the last.

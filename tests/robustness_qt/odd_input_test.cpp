@@ -61,24 +61,22 @@ class RecordingWindowSystem : public QtWindowSystem {
 struct Panel {
   std::string_view image;
   int flip_label;  // the label that shows its second page, or -1
-  std::span<const Binding> bindings;
+  std::vector<const Binding*> bindings;
 };
 
 // The settings panels, as a user reaches them.
-const std::vector<Panel>& panels() {
-  static const std::vector<Panel> all = [] {
-    std::vector<Panel> found;
-    for (const PanelEntry& entry : panel_registry()) {
-      if (entry.bindings.empty()) continue;
-      int flip = -1;
-      for (const PageFlip& f : entry.flips) {
-        if (f.shows_sub_page) flip = f.label;
-      }
-      found.push_back({entry.nav.name, flip, entry.bindings});
+std::vector<Panel> panels(const Declarations& declared) {
+  std::vector<Panel> found;
+  for (const PanelEntry& entry : panel_registry()) {
+    std::vector<const Binding*> bindings = declared.panel_bindings(entry.number);
+    if (bindings.empty()) continue;
+    int flip = -1;
+    for (const PageFlip& f : declared.flips()) {
+      if (f.panel == entry.number && f.direction == Flip::ShowsSubPage) flip = f.label->index();
     }
-    return found;
-  }();
-  return all;
+    found.push_back({entry.nav.name, flip, std::move(bindings)});
+  }
+  return found;
 }
 
 // A setting shown as free text, and the line edit the user types it into.
@@ -98,6 +96,7 @@ class WindowInput : public ::testing::Test {
   TempFolder folder;
   RecordingWindowSystem ws;
   MainWindow main{folder.str(), ws};
+  const std::vector<Panel> all_panels = panels(main.declared());
   std::unique_ptr<QtView> view;
 
   void start() {
@@ -110,11 +109,11 @@ class WindowInput : public ::testing::Test {
   // Every text-bound setting whose control the user can type into.
   std::vector<Field> fields() {
     std::vector<Field> found;
-    for (const Panel& panel : panels()) {
-      for (const Binding& b : panel.bindings) {
-        if (!std::holds_alternative<codec::Text>(b.codec)) continue;
-        const Control& c = main.form().at(b.control.name, b.control.index);
-        if (edit_of(c) != nullptr) found.push_back({b.row, &c, &panel});
+    for (const Panel& panel : all_panels) {
+      for (const Binding* b : panel.bindings) {
+        if (!std::holds_alternative<codec::Text>(b->codec)) continue;
+        const Control& c = *b->control;
+        if (edit_of(c) != nullptr) found.push_back({b->row, &c, &panel});
       }
     }
     return found;
@@ -231,7 +230,7 @@ TEST_F(WindowInput, EveryFieldEmptied) {
       ++emptied;
     }
   };
-  for (const Panel& panel : panels()) {
+  for (const Panel& panel : all_panels) {
     QTest::mouseClick(view->widget(panel.image), Qt::LeftButton);
     empty_visible_fields();
     if (panel.flip_label >= 0) {
@@ -295,7 +294,7 @@ TEST(OddFilesInTheWindow, StartVisitEveryPanelAndSave) {
     EXPECT_LT(shown, 5.0);
 
     const auto visit_start = Clock::now();
-    for (const Panel& panel : panels()) {
+    for (const Panel& panel : panels(main.declared())) {
       QTest::mouseClick(view.widget(panel.image), Qt::LeftButton);
       if (panel.flip_label >= 0) {
         QTest::mouseClick(view.widget("lblvideo_1", panel.flip_label), Qt::LeftButton);
@@ -306,12 +305,11 @@ TEST(OddFilesInTheWindow, StartVisitEveryPanelAndSave) {
     EXPECT_EQ(frequency->currentText().toStdString(), odd.frequency);
     EXPECT_TRUE(main.table().value(row::config_path) == odd.config_path)
         << "the path did not survive the visit";
-    const auto& bindings = all_bindings();
+    const auto bindings = main.declared().bindings();
     const auto config = std::find_if(bindings.begin(), bindings.end(),
-                                     [](const Binding& b) { return b.row == row::config_path; });
+                                     [](const Binding* b) { return b->row == row::config_path; });
     ASSERT_NE(config, bindings.end());
-    auto* config_edit =
-        qobject_cast<QLineEdit*>(view.widget(config->control.name, config->control.index));
+    auto* config_edit = qobject_cast<QLineEdit*>(view.widget(*(*config)->control));
     ASSERT_NE(config_edit, nullptr);
     EXPECT_TRUE(config_edit->text() == cp1252::decode(odd.config_path)) << "shown cut short";
 

@@ -23,7 +23,8 @@ std::string marked(std::string_view utf8) { return "<" + std::string(utf8) + ">"
 
 TEST(DriveLists, EveryListOffersTheDrivesAtTheOneHoldingTheProgram) {
   Form form;
-  build_form1(form);
+  Declarations declared;
+  build_form1(form, declared);
   const std::vector<DriveEntry> drives = {
       {'c', "/prefix/drive_c", "c: -> /prefix/drive_c"},
       {'d', "/media/cd", "d: -> /media/cd"},
@@ -43,14 +44,16 @@ TEST(DriveLists, EveryListOffersTheDrivesAtTheOneHoldingTheProgram) {
 
   // A folder that no drive holds starts at the first drive.
   Form elsewhere;
-  build_form1(elsewhere);
+  Declarations elsewhere_declared;
+  build_form1(elsewhere, elsewhere_declared);
   fill_drive_lists(elsewhere, {drives[1]}, "/home/user/emulator", marked);
   for (const Control* list : drive_lists(elsewhere)) EXPECT_EQ(list->drive(), "<d: -> /media/cd>");
 }
 
 TEST(DriveLists, NoDrivesLeaveTheListsEmptyWithTheReason) {
   Form form;
-  build_form1(form);
+  Declarations declared;
+  build_form1(form, declared);
   fill_drive_lists(form, {}, "/anywhere", marked);
   for (const Control* list : drive_lists(form)) {
     EXPECT_TRUE(list->list().empty());

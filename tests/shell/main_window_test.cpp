@@ -78,6 +78,24 @@ TEST_F(MainWindowTest, CaptionsFollowTheLoadedValuesAndEveryToggle) {
   EXPECT_EQ(at("ch_glolock", 0).caption(), "Locked");
 }
 
+// The handler comes with the codec, so a switch of any name, on any panel, gets it.
+TEST_F(MainWindowTest, EverySwitchTogglesBetweenItsCodecsCaptions) {
+  window.Form_Load();
+  int switches = 0;
+  for (const Binding* b : window.declared().bindings()) {
+    const auto* sw = std::get_if<codec::Switch>(&b->codec);
+    if (sw == nullptr) continue;
+    ++switches;
+    Control& box = *b->control;
+    const int loaded = box.value();
+    for (int value : {1 - loaded, loaded}) {
+      box.set_value(value);
+      EXPECT_EQ(box.caption(), sw->caption(value)) << box.display_name();
+    }
+  }
+  EXPECT_EQ(switches, 21);
+}
+
 TEST_F(MainWindowTest, NavigationShowsOnePanelAtItsFirstPageAndRevealsSave) {
   window.Form_Load();
   click("imgabout");
