@@ -1,7 +1,9 @@
 #pragma once
 
-// What every front end (front_ends/qt/, front_ends/win32/) does for the control model, and the few
-// pieces of arithmetic and wording they share. A front end holds no state and decides nothing:
+// What every front end (front_ends/qt/, front_ends/win32/) does for the control model, and the
+// placement arithmetic they share. A front end holds no state and decides nothing: what a view
+// decides is the view core's (shell/view_core.h), and a front end maps those decisions onto its
+// widgets.
 //
 //  1. Build: one native widget per control, by kind (Form::controls() lists containers before
 //     their contents; a container's children are drawn in order, later ones above):
@@ -12,41 +14,24 @@
 //       Line          a horizontal rule          Timer         a timer on the UI thread
 //       Button        a small push button        WarningSign   a small picture (Control::picture)
 //                     with its caption, clicks                 with a tooltip, no clicks
-//     Placed by place() below; fonts from Control::font, falling back to fonts whose captions
-//     still fit the layout; tooltips from Control::tooltip; the hand pointer where asked.
-//  1a. For screen readers and the keyboard, all from the model, nothing decided here:
-//       - accessible name from Control::accessible_name where it is set (else the toolkit's own,
-//         the caption), description from Control::description; an editable combo's edit field
-//         gets both too. Labels in Control::labelled_by are related to the control (Qt: buddy;
-//         Windows: the static text just before it in the Tab order names it).
-//       - Control::role where it is not Native: PushButton, Link or Grouping, with a "press"
-//         action that does what a click does.
-//       - Control::activatable images and labels take the focus (by Tab and by the click), draw
-//         a focus rectangle while they have it, and Enter or Space clicks them. Every control
-//         that takes the focus shows it.
-//       - Tab order: focus_order() (shell/form_layout.h), skipping what is not on screen; at
-//         start the focus is on its first control on screen. After a keyboard or mouse click of
-//         a focused image or label the focus goes to focus_after_activation().
-//       - A control is drawn only while Form::on_screen() holds: one that a sub-page covers is
-//         hidden as well, so that neither Tab nor a screen reader reaches it.
-//       - Context menu (right click, the menu key, Shift+F10) of a control that
-//         has_context_menu(): the entries of context_menu(), asked for when it opens, in that
-//         order; an edit field's own entries (undo, cut, copy, paste ...) below them, after a
-//         separator. Choosing one calls its choose(), through the dispatcher.
-//  2. Forward: every user action becomes exactly one call on the control, and nothing else:
-//       check box clicked -> set_value(0/1)      radio chosen -> set_option_value(true)
-//       text edited       -> set_text(bytes)     drive picked -> pick_drive(text)
-//       label/image click -> click()             timer tick   -> click()
-//       mouse pressed or moved over a control for which has_mouse_move() -> mouse_move(buttons)
-//       window closed (by anyone)               -> the unload callback (MainWindow::Form_Unload)
-//     Each runs through a dispatcher that ignores events while syncing or after the program has
-//     ended, and reports an exception with handler_failure_text() and ends the program.
-//  3. Sync: after each forwarded event, bring every widget in line with the model (on screen,
-//     value, option value, caption, text, list, drive, tooltip, timer enabled and interval),
-//     with the widget's own notifications blocked and without touching a property that already
-//     matches, so a text cursor does not jump.
-//  4. Convert text at the edge only: the model holds Windows-1252 bytes; the widgets speak the
-//     toolkit's Unicode. Characters Windows-1252 cannot hold are refused in edit fields.
+//     Placed by place() below; fonts from Control::font at the core's stand-in families and
+//     fitting steps; a container's contents made when ViewCore::contents_due() says so.
+//  1a. For screen readers and the keyboard, all from the model and the core: the spoken role
+//     and name (ViewCore::spoken_role/spoken_name), Control::description, the labels in
+//     Control::labelled_by (Qt: buddy; Windows: the static text just before it in the Tab
+//     order); activatable images and labels take the focus, draw it, and Enter or Space clicks
+//     them; Tab, the start and the return from a dialog go where the core says; the context menu
+//     (right click, the menu key, Shift+F10) shows ViewCore::open_menu()'s entries, an edit
+//     field's own below them.
+//  2. Forward: every user action becomes exactly one of the core's event verbs (check box
+//     clicked, option chosen, text edited, item chosen, list key, drive picked, activated,
+//     mouse moved, timer ticked, window closed), and nothing else; the core dispatches it.
+//  3. Sync: after each event the core runs the front end's sync, which brings every widget in
+//     line with the model (drawn, value, option value, caption, text, current list item, list,
+//     drive, enabled, tooltip, timer), with the widget's own notifications blocked and without
+//     touching a property that already matches, so a text cursor does not jump.
+//  4. Convert text at the edge only, through the core's Windows-1252 table; typed and pasted
+//     text is cleaned by the core, which names what it refused.
 //  5. The window system (model/window_system.h) adds, for the browse buttons, the system's
 //     file and folder choosers (opened at the path given, modal to the window) and the same
 //     text conversion for the logic (to_model_text refuses what Windows-1252 cannot hold).
