@@ -162,6 +162,9 @@ class Control {
 
   // Presentation, fixed when the window is built.
   std::string tooltip;
+  // The tooltip is the system's UTF-8 (a path, every character of which must show), not
+  // Windows-1252 like the rest.
+  bool tooltip_utf8 = false;
   std::string picture;  // resource name of an image's or picture box's artwork
   bool hand_pointer = false;
   bool border = false;  // single-line border (picture boxes)

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 
 namespace quorvane {
 
@@ -138,45 +139,71 @@ std::string utf16_to_cp1252(std::string_view bytes) {
   return out;
 }
 
+namespace {
+
+// The character that starts at `at`, and how many bytes it takes; nullopt (one byte) for bytes
+// that are not UTF-8.
+std::optional<char32_t> next_utf8(std::string_view text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  std::size_t length = 0;
+  char32_t c = 0;
+  char32_t least = 0;  // the smallest character of that length: shorter forms are not UTF-8
+  if (lead < 0x80) {
+    length = 1;
+    c = lead;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    c = lead & 0x1F;
+    least = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    c = lead & 0x0F;
+    least = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    c = lead & 0x07;
+    least = 0x10000;
+  }
+  bool whole = length > 0 && at + length <= text.size();
+  for (std::size_t i = 1; whole && i < length; ++i) {
+    const auto next = static_cast<unsigned char>(text[at + i]);
+    whole = (next & 0xC0) == 0x80;
+    c = (c << 6) | (next & 0x3F);
+  }
+  if (!whole || c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    ++at;
+    return std::nullopt;
+  }
+  at += length;
+  return c;
+}
+
+}  // namespace
+
 std::string utf8_to_cp1252_for_display(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   std::size_t at = 0;
   while (at < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
-    char32_t c = 0;
-    char32_t least = 0;  // the smallest character of that length: shorter forms are not UTF-8
-    if (lead < 0x80) {
-      length = 1;
-      c = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      length = 2;
-      c = lead & 0x1F;
-      least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3;
-      c = lead & 0x0F;
-      least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4;
-      c = lead & 0x07;
-      least = 0x10000;
-    }
-    bool whole = length > 0 && at + length <= text.size();
-    for (std::size_t i = 1; whole && i < length; ++i) {
-      const auto next = static_cast<unsigned char>(text[at + i]);
-      whole = (next & 0xC0) == 0x80;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (!whole || c < least) {
-      out += '?';
-      ++at;
-      continue;
-    }
-    const int byte = cp1252_byte(c);
+    const std::optional<char32_t> c = next_utf8(text, at);
+    const int byte = c ? cp1252_byte(*c) : -1;
     out += byte < 0 ? '?' : static_cast<char>(byte);
-    at += length;
+  }
+  return out;
+}
+
+std::u16string utf8_to_utf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const char32_t c = next_utf8(text, at).value_or(0xFFFD);
+    if (c < 0x10000) {
+      out.push_back(static_cast<char16_t>(c));
+    } else {
+      out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    }
   }
   return out;
 }

@@ -49,4 +49,8 @@ std::string utf16_to_cp1252(std::string_view bytes);
 // not UTF-8, become "?", which keeps the rest readable.
 std::string utf8_to_cp1252_for_display(std::string_view text);
 
+// UTF-8 text (a path of the system's) as UTF-16, every character kept; bytes that are not UTF-8
+// become U+FFFD.
+std::u16string utf8_to_utf16(std::string_view text);
+
 }  // namespace quorvane

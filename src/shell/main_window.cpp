@@ -64,10 +64,12 @@ MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
   wire_handlers();
   // Started through a link, or from a second copy, the editor may work on another folder than
   // the user thinks; the title bar says which. The title text lies on the bar and takes the
-  // pointer over its own area, so it says it too.
-  const std::string where = utf8_to_cp1252_for_display(config_.cfg_path());
-  form_.at("picbarraalta").tooltip = where;
-  form_.at("Label1").tooltip = where;
+  // pointer over its own area, so it says it too, with every character of the path.
+  for (const char* shows_path : {"picbarraalta", "Label1"}) {
+    Control& c = form_.at(shows_path);
+    c.tooltip = config_.cfg_path();
+    c.tooltip_utf8 = true;
+  }
 }
 
 void MainWindow::wire_handlers() {

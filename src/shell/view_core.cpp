@@ -266,6 +266,10 @@ std::string ViewCore::spoken_name(const Control& control) {
   return {};
 }
 
+std::u16string ViewCore::tooltip_text(const Control& control) {
+  return control.tooltip_utf8 ? utf8_to_utf16(control.tooltip) : to_widget_text(control.tooltip);
+}
+
 std::u16string ViewCore::title() const {
   const std::string& caption = form_.root().caption();
   return to_widget_text(caption.empty() ? std::string_view(kWindowTitle) : caption);

@@ -151,6 +151,8 @@ class ViewCore {
   // tooltip; empty for the toolkit's own (the caption).
   static std::string spoken_name(const Control& control);
 
+  // A control's tooltip as the widgets show it.
+  static std::u16string tooltip_text(const Control& control);
   // The window's title: the root's caption, or the program's name.
   std::u16string title() const;
   // A widget is drawn while its control is visible and no sub-page covers it: one under a

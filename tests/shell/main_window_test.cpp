@@ -10,6 +10,7 @@
 
 #include "fake_window_system.h"
 #include "files/files.h"
+#include "shell/view_core.h"
 #include "test_support.h"
 
 namespace quorvane {
@@ -429,12 +430,17 @@ TEST_F(MainWindowTest, ALinkWithoutABrowserShowsItsAddressAndTheProgramGoesOn) {
 TEST_F(MainWindowTest, TheTitleBarSaysWhichFileItEdits) {
   EXPECT_EQ(at("picbarraalta").tooltip, folder.file("VOZ.INI"));
   EXPECT_EQ(at("Label1").tooltip, folder.file("VOZ.INI"));
-  // The model holds Windows-1252; the path comes as UTF-8.
+  // The path shows whole, whatever Windows-1252 can hold: it is the system's UTF-8.
   const std::string sep(1, files::separator());
   FakeWindowSystem other_ws;
-  MainWindow other(folder.str() + sep + "Jeux \u00e9t\u00e9", other_ws);
-  EXPECT_EQ(other.form().at("picbarraalta").tooltip,
-            folder.str() + sep + "Jeux \xE9t\xE9" + sep + "VOZ.INI");
+  const std::string name = "\u65E5\u672C\u8A9E\U0001F600\u20AC\u00F1";
+  MainWindow other(folder.str() + sep + name, other_ws);
+  const Control& bar = other.form().at("picbarraalta");
+  EXPECT_EQ(bar.tooltip, folder.str() + sep + name + sep + "VOZ.INI");
+  EXPECT_TRUE(bar.tooltip_utf8);
+  const std::u16string shown = ViewCore::tooltip_text(bar);
+  EXPECT_NE(shown.find(u"\u65E5\u672C\u8A9E\U0001F600\u20AC\u00F1"), std::u16string::npos);
+  EXPECT_EQ(shown.find(u'?'), std::u16string::npos);
 }
 
 // VOZ.INI itself may be written; the folder refuses the new file a save makes beside it.

@@ -355,7 +355,7 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       accessibility::set_role(b.widget, *role);
     }
     b.widget->setObjectName(what);
-    if (!c.tooltip.empty()) b.widget->setToolTip(cp1252::decode(c.tooltip));
+    if (!c.tooltip.empty()) b.widget->setToolTip(qt_text(ViewCore::tooltip_text(c)));
     if (c.hand_pointer) b.widget->setCursor(Qt::PointingHandCursor);
     // An editable combo's field is what takes the focus, so a screen reader asks it too.
     for (QWidget* w : {b.widget, static_cast<QWidget*>(b.combo != nullptr ? b.edit : nullptr)}) {
@@ -552,7 +552,7 @@ void QtView::Impl::sync_one(Drawn& b) {
   if (b.widget == nullptr) return;
   const bool visible = core.drawn(c);
   if (b.widget != window.get() && b.widget->isHidden() == visible) b.widget->setVisible(visible);
-  const QString tip = cp1252::decode(c.tooltip);
+  const QString tip = qt_text(ViewCore::tooltip_text(c));
   if (b.widget->toolTip() != tip) b.widget->setToolTip(tip);
   switch (c.kind()) {
     case Kind::CheckBox:

@@ -894,7 +894,7 @@ void Win32View::Impl::sync_one(Binding& b) {
   }
 
   if (tooltips != nullptr && (c.tooltip != b.tooltip || (!b.tool_added && !c.tooltip.empty()))) {
-    std::wstring tip = from_model(c.tooltip);
+    std::wstring tip = wide(ViewCore::tooltip_text(c));
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
