@@ -31,10 +31,10 @@ const QString kDriveC = "c: -> /prefix/drive_c";
 const QString kDriveD = "d: -> /media/cd";
 
 // The user edits a panel's widgets; the table learns of it only when the panel is left.
-class PanelsViewTest : public testing::ViewTest {
+class PanelsViewTest : public testing::QtViewTest {
  protected:
   void SetUp() override {
-    ViewTest::SetUp();
+    QtViewTest::SetUp();
     // As the program does at start-up: every drive list offers the same drives, at the one
     // that holds the program's folder.
     for (const char* name : {"Dri_panel_list", "dr_cdrom_letter"}) {

@@ -21,57 +21,14 @@
 #include "qstring_printer.h"
 #include "shell/main_window.h"
 #include "test_support.h"
+#include "view_suite.h"
 
 namespace quorvane::testing {
 
-// The real window system, except for what would leave the test: message boxes are recorded
-// instead of shown, and a drag is counted instead of handed to a window manager.
-class RecordingWindowSystem : public QtWindowSystem {
- public:
-  bool opacity = false;
-  std::vector<int> opacities;
-  std::vector<std::string> messages;
-  int moves = 0;
-
-  bool supports_opacity() const override { return opacity; }
-  void set_opacity(int alpha) override {
-    opacities.push_back(alpha);
-    QtWindowSystem::set_opacity(alpha);
-  }
-  void start_window_move() override { ++moves; }
-  // How long a message "stays open": events, timer ticks among them, run meanwhile, as they do
-  // in a real message box's own event loop.
-  int message_ms = 0;
-  void show_message(MessageKind, const std::string&, const std::string& text) override {
-    messages.push_back(text);
-    if (message_ms > 0) QTest::qWait(message_ms);
-  }
-  std::vector<std::string> questions;
-  bool answer = false;
-  bool ask(const std::string&, const std::string& text, const std::string&,
-           const std::string&) override {
-    questions.push_back(text);
-    return answer;
-  }
-  // Choosers answer `chosen` at once (nullopt: cancelled) and record their titles; a test never
-  // waits on a real dialog.
-  std::vector<std::string> chooser_titles;
-  std::optional<std::string> chosen;
-  std::optional<std::string> choose_file(const std::string& title, const std::string&,
-                                         const std::vector<FileFilter>&) override {
-    chooser_titles.push_back("file: " + title);
-    return chosen;
-  }
-  std::optional<std::string> choose_folder(const std::string& title, const std::string&) override {
-    chooser_titles.push_back("folder: " + title);
-    return chosen;
-  }
-};
-
-class ViewTest : public ::testing::Test {
+class QtViewTest : public ::testing::Test {
  protected:
   TempFolder folder;
-  RecordingWindowSystem ws;
+  DrivenWindowSystem ws;
   MainWindow main{folder.str(), ws};
   std::unique_ptr<QtView> view;
 

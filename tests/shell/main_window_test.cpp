@@ -8,15 +8,15 @@
 #include <string>
 #include <system_error>
 
-#include "fake_window_system.h"
 #include "files/files.h"
+#include "recording_window_system.h"
 #include "test_support.h"
 
 namespace quorvane {
 namespace {
 
 using testing::default_file;
-using testing::FakeWindowSystem;
+using testing::RecordingWindowSystem;
 using testing::TempFolder;
 
 #ifdef _WIN32
@@ -30,7 +30,7 @@ using testing::with_line;
 class MainWindowTest : public ::testing::Test {
  protected:
   TempFolder folder;
-  FakeWindowSystem ws;
+  RecordingWindowSystem<> ws;
   MainWindow window{folder.str(), ws};
 
   Control& at(const char* name, int index = -1) { return window.form().at(name, index); }
@@ -274,8 +274,8 @@ TEST_F(MainWindowTest, GoingBackFromTheQuestionStopsAFadeUnderWay) {
 // Two editors started on one folder: whichever saves second is asked before it undoes the other.
 TEST(TwoEditors, TheSecondToSaveIsAskedBeforeItUndoesTheFirst) {
   TempFolder folder;
-  FakeWindowSystem ws_a;
-  FakeWindowSystem ws_b;
+  RecordingWindowSystem<> ws_a;
+  RecordingWindowSystem<> ws_b;
   MainWindow a(folder.str(), ws_a);
   MainWindow b(folder.str(), ws_b);
   a.Form_Load();
@@ -413,7 +413,7 @@ TEST_F(MainWindowTest, TheTitleBarSaysWhichFileItEdits) {
   EXPECT_EQ(at("Label1").tooltip, folder.file("VOZ.INI"));
   // The model holds Windows-1252; the path comes as UTF-8.
   const std::string sep(1, files::separator());
-  FakeWindowSystem other_ws;
+  RecordingWindowSystem<> other_ws;
   MainWindow other(folder.str() + sep + "Jeux \u00e9t\u00e9", other_ws);
   EXPECT_EQ(other.form().at("picbarraalta").tooltip,
             folder.str() + sep + "Jeux \xE9t\xE9" + sep + "VOZ.INI");
@@ -472,7 +472,7 @@ TEST(StartFailureText, AFirstStartThatCannotCreateVozIniSaysSo) {
   TempFolder folder;
   testing::set_mode(folder.path(), 0555);
   const int result = testing::run_unprivileged([&] {
-    FakeWindowSystem ws;
+    RecordingWindowSystem<> ws;
     MainWindow window(folder.str(), ws);
     try {
       window.Form_Load();
