@@ -1,66 +1,37 @@
-// What the Qt view makes of the model's help, names, roles, Tab order, menus, browse buttons and
-// range signs: real widgets on the offscreen platform, driven by mouse and keyboard events.
+// What only the Qt view does for the keyboard and AT-SPI: buddies and label relations, the roles
+// of flips and groups, option groups under Tab and the arrow keys, the focus drawn on images.
+// The rest is the view suite's (tests/view/).
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
-#include <QMenu>
 #include <QRadioButton>
-#include <QTimer>
-#include <QToolButton>
-#include <functional>
-#include <string>
-#include <vector>
+#include <QTest>
 
+#include "qstring_printer.h"
+#include "qt_driver.h"
 #include "shell/form_layout.h"
-#include "view_fixture.h"
+#include "view_suite.h"
 
-namespace quorvane {
+namespace quorvane::testing {
 namespace {
 
-using testing::QtViewTest;
-
-class AccessViewTest : public QtViewTest {
+// The window through the driver, and the Qt view's own widgets for what only they show.
+class AccessViewTest : public ViewTest {
  protected:
-  void SetUp() override {
-    QtViewTest::SetUp();
-    QApplication::setActiveWindow(view->window());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(view->window()));
+  QtView& qt() { return native_view(*view); }
+  QWidget* widget(const char* name, int index = -1) { return qt().widget(name, index); }
+  template <class W>
+  W* as(const char* name, int index = -1) {
+    auto* w = qobject_cast<W*>(widget(name, index));
+    EXPECT_NE(w, nullptr) << name << "(" << index << ")";
+    return w;
   }
   static QWidget* focus() { return QApplication::focusWidget(); }
-  // The widget that stands for `c` when it has the focus (a combo box's edit field).
-  QWidget* focus_of(const Control& c) {
-    QWidget* w = view->widget(c);
-    return w != nullptr && w->focusProxy() != nullptr ? w->focusProxy() : w;
-  }
   void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(focus(), static_cast<Qt::Key>(key), modifiers);
-  }
-  // Opens `target`'s context menu with `open` and hands the menu, while it is up, to `inspect`.
-  void with_menu(const std::function<void()>& open, const std::function<void(QMenu*)>& inspect) {
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      seen = menu != nullptr;
-      if (menu != nullptr) inspect(menu);
-      if (QApplication::activePopupWidget() != nullptr) QApplication::activePopupWidget()->close();
-    });
-    open();
-    QTest::qWait(10);
-    EXPECT_TRUE(seen) << "no menu came up";
-  }
-  // What a right click sends.
-  static void right_click(QWidget* w) {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), w->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(w, &event);
-  }
-  static std::vector<QString> texts(QMenu* menu) {
-    std::vector<QString> out;
-    for (QAction* a : menu->actions()) out.push_back(a->isSeparator() ? "--" : a->text());
-    return out;
   }
 };
 
@@ -124,68 +95,5 @@ TEST_F(AccessViewTest, TheFocusIsDrawnOnImagesAndLabels) {
   }
 }
 
-TEST_F(AccessViewTest, TheMenuOfASettingRestoresAndAnEditFieldKeepsItsOwnEntries) {
-  click("imgsonido");
-  retype(field("txt_sound_delay"), "12");
-  QLineEdit* delay = field("txt_sound_delay");
-  with_menu([&] { right_click(delay); },
-            [&](QMenu* menu) {
-              const std::vector<QString> entries = texts(menu);
-              ASSERT_GT(entries.size(), 4u);
-              EXPECT_EQ(entries[0], "Restore default (empty)");
-              EXPECT_EQ(entries[1], "Restore the value read from VOZ.INI (empty)");
-              EXPECT_EQ(entries[2], "--");
-              EXPECT_NE(std::find_if(entries.begin(), entries.end(),
-                                     [](const QString& t) { return t.contains("Paste"); }),
-                        entries.end())
-                  << "the field's own entries follow";
-              menu->actions()[0]->trigger();
-            });
-  EXPECT_EQ(at("txt_sound_delay").text(), "");
-  EXPECT_EQ(delay->text(), "");
-
-  // From the keyboard: Shift+F10 and the menu key open the same menu on a check box.
-  QWidget* box = widget("ch_global", 14);
-  QTest::mouseClick(box, Qt::LeftButton);
-  ASSERT_EQ(at("ch_global", 14).value(), 0);
-  box->setFocus();
-  for (auto [k, modifiers] :
-       {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
-    with_menu([&, k = k, m = modifiers] { QTest::keyClick(box, k, m); },
-              [&](QMenu* menu) {
-                EXPECT_EQ(texts(menu), (std::vector<QString>{"Restore default (Enable)",
-                                                             "Restore the value read from "
-                                                             "VOZ.INI (Enable)"}));
-                menu->actions()[1]->trigger();
-              });
-    EXPECT_EQ(at("ch_global", 14).value(), 1);
-    EXPECT_TRUE(as<QCheckBox>("ch_global", 14)->isChecked());
-    QTest::mouseClick(box, Qt::LeftButton);
-  }
-}
-
-// A VOZ.INI whose drive list holds an ampersand, which a menu would take for a shortcut mark.
-class AmpersandViewTest : public AccessViewTest {
- protected:
-  void SetUp() override {
-    folder.write("VOZ.INI", ::quorvane::testing::with_line(::quorvane::testing::default_file(),
-                                                           "drive_list=CDEF", "drive_list=C&D"));
-    AccessViewTest::SetUp();
-  }
-};
-
-TEST_F(AmpersandViewTest, TheMenuShowsAnAmpersandInAValueAsItStands) {
-  click("imgpanel");
-  QLineEdit* list = field("txt_panel_list");
-  ASSERT_EQ(list->text(), "C&D");
-  with_menu([&] { right_click(list); },
-            [&](QMenu* menu) {
-              QAction* read = menu->actions()[1];
-              // iconText() is the entry as the menu draws it, without its shortcut marks.
-              EXPECT_EQ(read->iconText(), "Restore the value read from VOZ.INI (C&D)");
-              EXPECT_TRUE(QKeySequence::mnemonic(read->text()).isEmpty()) << "no Alt+D";
-            });
-}
-
 }  // namespace
-}  // namespace quorvane
+}  // namespace quorvane::testing

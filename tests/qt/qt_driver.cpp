@@ -1,6 +1,8 @@
 // The view suite's driver over the Qt view: real widgets on Qt's offscreen platform, driven with
 // QTest's mouse and keyboard events.
 
+#include "qt_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -12,13 +14,16 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 #include <memory>
 
 #include "front_ends/qt/qt_view.h"
 #include "view_driver.h"
+#include "view_suite.h"
 
 namespace quorvane::testing {
 namespace {
@@ -91,7 +96,19 @@ class QtDriver : public ViewDriver {
     view_.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(view_.window()));
     QApplication::setActiveWindow(view_.window());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(view_.window()));
   }
+  // A program that ended asked the application to quit, which every event loop started later in
+  // this process (a menu's, a dialog's) would obey at once; the next test's window is another
+  // program. A loop of the application's own takes the request and clears it.
+  ~QtDriver() override {
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+  }
+  QtDriver(const QtDriver&) = delete;
+  QtDriver& operator=(const QtDriver&) = delete;
+
+  QtView& native() { return view_; }
 
   void sync() override { view_.sync(); }
   void wait(int ms) override { QTest::qWait(ms); }
@@ -331,6 +348,56 @@ class QtDriver : public ViewDriver {
     }
     return std::nullopt;
   }
+  Menu menu(const Control& c, MenuOpener opener, std::size_t pick) override {
+    QWidget* target = widget(c);
+    if (auto* combo = qobject_cast<QComboBox*>(target); combo != nullptr && combo->isEditable()) {
+      target = combo->lineEdit();
+    }
+    Menu seen;
+    if (target == nullptr) return seen;
+    // The menu runs its own event loop while it is up: look at it from there, once it shows.
+    QTimer poll;
+    poll.setInterval(5);
+    int tries = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* up = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (up == nullptr || !up->isVisible()) {
+        if (++tries > 40) poll.stop();
+        return;
+      }
+      poll.stop();
+      seen.shown = true;
+      for (QAction* a : up->actions()) {
+        bool marked = false;
+        seen.entries.push_back(a->isSeparator() ? u"--" : drawn_entry(u(a->text()), &marked));
+        seen.enabled.push_back(a->isEnabled());
+        seen.mnemonic.push_back(marked);
+      }
+      if (pick >= 1 && pick <= static_cast<std::size_t>(up->actions().size())) {
+        up->actions()[static_cast<qsizetype>(pick - 1)]->trigger();
+      }
+      up->close();
+    });
+    poll.start();
+    switch (opener) {
+      case MenuOpener::RightClick: {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                target->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(target, &event);
+        break;
+      }
+      case MenuOpener::MenuKey:
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Menu);
+        break;
+      case MenuOpener::ShiftF10:
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_F10, Qt::ShiftModifier);
+        break;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&poll] { return !poll.isActive(); }, 1000));
+    return seen;
+  }
   ScreenReading read(const Control& c) override { return reading(widget(c)); }
   ScreenReading read_field(const Control& c) override {
     QWidget* w = widget(c);
@@ -373,5 +440,7 @@ class QtDriver : public ViewDriver {
 std::unique_ptr<ViewDriver> drive(Form& form, NativeWindowSystem& ws, ViewEvents events) {
   return std::make_unique<QtDriver>(form, ws, std::move(events));
 }
+
+QtView& native_view(ViewDriver& driver) { return dynamic_cast<QtDriver&>(driver).native(); }
 
 }  // namespace quorvane::testing

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "settings/settings_table.h"
 #include "shell/form_layout.h"
 #include "view_suite.h"
 
@@ -241,6 +243,77 @@ TEST_F(ViewTest, ASignShowsBesideAFieldWhileItsValueIsOutsideTheRange) {
   EXPECT_TRUE(ws.messages.empty());
   view->retype(delay, u"30");
   EXPECT_FALSE(view->visible(sign));
+}
+
+TEST_F(ViewTest, TheMenuOfASettingRestoresAndAnEditFieldKeepsItsOwnEntries) {
+  click("imgsonido");
+  const Control& delay = at("txt_sound_delay");
+  const std::string read = delay.text();
+  const std::string fallback(SettingsTable::default_value(row::delay));
+  view->retype(delay, u"12");
+  ASSERT_NE(read, "12");
+  const Menu menu = view->menu(delay, MenuOpener::RightClick, 1);  // "Restore default (...)"
+  ASSERT_TRUE(menu.shown) << "no menu came up";
+  ASSERT_GT(menu.entries.size(), 4u);
+  EXPECT_EQ(menu.entries[0], u"Restore default (empty)");
+  EXPECT_EQ(menu.entries[0],
+            u"Restore default (" + (fallback.empty() ? u"empty" : shown(fallback)) + u")");
+  EXPECT_EQ(menu.entries[1], u"Restore the value read from VOZ.INI (empty)");
+  EXPECT_TRUE(menu.entries[1].starts_with(u"Restore the value read from VOZ.INI ("));
+  EXPECT_EQ(menu.entries[2], u"--");
+  EXPECT_NE(std::find_if(menu.entries.begin(), menu.entries.end(),
+                         [](const std::u16string& e) { return contains(e, u"Paste"); }),
+            menu.entries.end())
+      << "the field's own entries follow";
+  EXPECT_EQ(delay.text(), "");
+  EXPECT_EQ(delay.text(), fallback);
+  EXPECT_EQ(view->text(delay), u"");
+  EXPECT_EQ(view->text(delay), shown(fallback)) << "the field shows it at once";
+  view->retype(delay, u"25");
+  view->menu(delay, MenuOpener::RightClick, 2);  // "Restore the value read from VOZ.INI (...)"
+  EXPECT_EQ(delay.text(), read);
+
+  // From the keyboard: Shift+F10 and the menu key open the same menu on a check box, which has
+  // no edit entries.
+  const Control& sound = at("ch_global", 14);
+  click("ch_global", 14);
+  ASSERT_EQ(sound.value(), 0);
+  for (MenuOpener opener : {MenuOpener::ShiftF10, MenuOpener::MenuKey}) {
+    EXPECT_EQ(view->menu(sound, opener, 2).entries,
+              (std::vector<std::u16string>{u"Restore default (Enable)",
+                                           u"Restore the value read from VOZ.INI (Enable)"}));
+    EXPECT_EQ(sound.value(), 1);
+    EXPECT_TRUE(view->checked(sound));
+    click("ch_global", 14);
+  }
+  // Shift+F10 on a combo's field, and the model's entry chosen from it.
+  const Control& frequency = at("com_sound_fre");
+  view->retype(frequency, u"12345");
+  const Menu combo = view->menu(frequency, MenuOpener::ShiftF10, 1);
+  EXPECT_TRUE(combo.shown);
+  EXPECT_EQ(frequency.text(), std::string(SettingsTable::default_value(row::frequency)));
+  EXPECT_GT(combo.entries.size(), 2u) << "a combo's field keeps its edit entries";
+  // Controls that are no setting have no menu.
+  EXPECT_FALSE(view->menu(at("imgsonido"), MenuOpener::MenuKey, 0).shown);
+}
+
+// A VOZ.INI whose drive list holds an ampersand, which a menu would take for a shortcut mark.
+class AmpersandViewTest : public ViewTest {
+ protected:
+  void SetUp() override {
+    folder.write("VOZ.INI", with_line(default_file(), "drive_list=CDEF", "drive_list=C&D"));
+    ViewTest::SetUp();
+  }
+};
+
+TEST_F(AmpersandViewTest, TheMenuShowsAnAmpersandInAValueAsItStands) {
+  click("imgpanel");
+  const Control& list = at("txt_panel_list");
+  ASSERT_EQ(view->text(list), u"C&D");
+  const Menu menu = view->menu(list, MenuOpener::RightClick, 0);
+  ASSERT_GT(menu.entries.size(), 1u);
+  EXPECT_EQ(menu.entries[1], u"Restore the value read from VOZ.INI (C&D)");
+  EXPECT_FALSE(menu.mnemonic[1]) << "no Alt+D";
 }
 
 }  // namespace

@@ -76,6 +76,18 @@ struct ScreenReading {
   std::u16string action;
 };
 
+enum class MenuOpener { RightClick, MenuKey, ShiftF10 };
+
+// A context menu as it came up: its entries as drawn ("&&" shows as "&", a single "&" marks the
+// letter of a shortcut and is not drawn; "--" for a separator, no shortcut keys), whether each
+// can be chosen, and whether each has a shortcut letter.
+struct Menu {
+  bool shown = false;
+  std::vector<std::u16string> entries;
+  std::vector<bool> enabled;
+  std::vector<bool> mnemonic;
+};
+
 // How a caption fits the box it is drawn in, in pixels; nullopt for a control with no caption of
 // its own to fit.
 struct CaptionFit {
@@ -152,6 +164,11 @@ class ViewDriver {
   virtual Rect geometry(const Control& c) = 0;
   virtual Rect client_area(const Control& c) = 0;
   virtual std::optional<CaptionFit> caption_fit(const Control& c) = 0;
+  // Opens the context menu of the control (of its field, for an editable combo box) with
+  // `opener`, the keys after putting the keyboard there, and chooses entry `pick` (counted from
+  // 1; 0 chooses none) while it is up.
+  virtual Menu menu(const Control& c, MenuOpener opener, std::size_t pick) = 0;
+
   // As a screen reader finds the control, or the field in it that takes the keyboard (an
   // editable combo box's); and its default action, done as a screen reader does it.
   virtual ScreenReading read(const Control& c) = 0;

@@ -43,4 +43,18 @@ std::u16string utf16(std::string_view utf8) {
   return out;
 }
 
+std::u16string drawn_entry(std::u16string_view text, bool* mnemonic) {
+  std::u16string out;
+  bool marked = false;
+  for (std::size_t i = 0; i < text.size() && text[i] != u'\t'; ++i) {
+    if (text[i] == u'&' && i + 1 < text.size()) {
+      if (text[i + 1] != u'&') marked = true;
+      ++i;
+    }
+    out += text[i];
+  }
+  if (mnemonic != nullptr) *mnemonic = marked;
+  return out;
+}
+
 }  // namespace quorvane::testing

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ std::u16string shown(std::string_view bytes);
 // UTF-8 (a path, a literal) as UTF-16.
 std::u16string utf16(std::string_view utf8);
 
+// A menu entry as the menus draw it, from its text with "&" marks.
+std::u16string drawn_entry(std::u16string_view text, bool* mnemonic = nullptr);
+
 inline bool contains(std::u16string_view text, std::u16string_view part) {
   return text.find(part) != std::u16string_view::npos;
 }
@@ -49,6 +53,11 @@ class ViewTest : public ::testing::Test {
 
   Control& at(std::string_view name, int index = -1) { return main.form().at(name, index); }
   void click(std::string_view name, int index = -1) { view->click(at(name, index)); }
+  // Puts the keyboard in `c` and presses `keys` there, one after the other.
+  void press_in(const Control& c, std::initializer_list<Key> keys) {
+    view->focus(c);
+    for (Key key : keys) view->key(key);
+  }
   // A message or question "stays open" for `ms`: the window's events run meanwhile, as they do
   // in a real message box's own event loop.
   void keep_messages_open(int ms) {

@@ -435,8 +435,7 @@ TEST_F(ViewTest, DownInACodedComboPicksTheItemAfterTheOneShown) {
   click("imgteclado");
   const Control& type = at("com_key_type");
   ASSERT_EQ(view->text(type), u"QWERTY");
-  view->focus(type);
-  view->key(Key::Down);
+  press_in(type, {Key::Down});
   EXPECT_EQ(view->text(type), u"QWERTZ");
   EXPECT_EQ(type.text(), "QWERTZ");
   click("imgcontrol");
@@ -451,10 +450,7 @@ TEST_F(ViewTest, AnOpenedListStartsAtTheItemShown) {
   click("imgsonido");
   const Control& frequency = at("com_sound_fre");
   ASSERT_EQ(view->text(frequency), u"44100");
-  view->focus(frequency);
-  view->key(Key::F4);
-  view->key(Key::Down);
-  view->key(Key::Enter);
+  press_in(frequency, {Key::F4, Key::Down, Key::Enter});
   EXPECT_EQ(view->text(frequency), u"48000");
   EXPECT_EQ(frequency.text(), "48000");
   click("imgcontrol");
@@ -478,10 +474,7 @@ TEST_F(UnknownCodeViewTest, PageDownInTheOpenListOfAComboShowingNoItemPicksTheLa
   click("imgteclado");
   const Control& mode = at("com_key_mode");
   ASSERT_EQ(view->text(mode), u"");
-  view->focus(mode);
-  view->key(Key::F4);
-  view->key(Key::PageDown);
-  view->key(Key::Enter);
+  press_in(mode, {Key::F4, Key::PageDown, Key::Enter});
   EXPECT_EQ(view->text(mode), u"Exit mode");
   click("imgcontrol");
   EXPECT_EQ(main.table().value(row::esc_key_mode), "2");

@@ -1,6 +1,8 @@
 // The view suite's driver over the native view: real windows under Wine (or Windows), driven
 // with the messages that mouse and keyboard input become.
 
+#include "win32_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +13,7 @@
 #include "front_ends/win32/text.h"
 #include "front_ends/win32/win32_view.h"
 #include "view_driver.h"
+#include "view_suite.h"
 #include "win32_input.h"
 
 namespace quorvane::testing {
@@ -64,6 +67,17 @@ class Win32Driver : public ViewDriver {
   Win32Driver(Form& form, Win32WindowSystem& ws, ViewEvents events)
       : form_(form), ws_(ws), view_(std::in_place, form, ws, std::move(events), 96) {
     view_->show();
+    view_->set_menu_tracker([this](HMENU menu, POINT, HWND) -> UINT {
+      tracked_.shown = true;
+      const std::vector<MenuItem> items = menu_items(menu);
+      for (const MenuItem& item : items) {
+        bool marked = false;
+        tracked_.entries.push_back(item.id == 0 ? u"--" : drawn_entry(u(item.caption), &marked));
+        tracked_.enabled.push_back(item.enabled);
+        tracked_.mnemonic.push_back(marked);
+      }
+      return pick_ >= 1 && pick_ <= items.size() ? items[pick_ - 1].id : 0;
+    });
   }
   // The end of this window's program may have left a quit in the thread's queue: it is not the
   // next one's, whose modal dialogs it would close at once.
@@ -76,6 +90,8 @@ class Win32Driver : public ViewDriver {
   }
   Win32Driver(const Win32Driver&) = delete;
   Win32Driver& operator=(const Win32Driver&) = delete;
+
+  Win32View& native() { return *view_; }
 
   void sync() override { view_->sync(); }
   void wait(int ms) override { run_like_a_modal_loop(ms); }
@@ -352,6 +368,32 @@ class Win32Driver : public ViewDriver {
     }
     return std::nullopt;
   }
+  // The view's menu is tracked by a hand of the test's, which reads it and chooses as asked.
+  Menu menu(const Control& c, MenuOpener opener, std::size_t pick) override {
+    tracked_ = {};
+    pick_ = pick;
+    HWND hwnd = widget(c);
+    if (hwnd == nullptr) return tracked_;
+    HWND target = focus_target(hwnd);
+    switch (opener) {
+      case MenuOpener::RightClick: {
+        RECT r{};
+        GetWindowRect(target, &r);
+        SendMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target),
+                     MAKELPARAM(r.left + 3, r.top + 3));
+        break;
+      }
+      case MenuOpener::MenuKey:
+        SetFocus(target);
+        press(ws_, VK_APPS);
+        break;
+      case MenuOpener::ShiftF10:
+        SetFocus(target);
+        press(ws_, VK_F10, true);
+        break;
+    }
+    return tracked_;
+  }
   ScreenReading read(const Control& c) override { return reading(widget(c)); }
   ScreenReading read_field(const Control& c) override {
     HWND hwnd = widget(c);
@@ -400,6 +442,8 @@ class Win32Driver : public ViewDriver {
 
   Form& form_;
   Win32WindowSystem& ws_;
+  Menu tracked_;
+  std::size_t pick_ = 0;
   std::optional<Win32View> view_;
 };
 
@@ -408,5 +452,7 @@ class Win32Driver : public ViewDriver {
 std::unique_ptr<ViewDriver> drive(Form& form, NativeWindowSystem& ws, ViewEvents events) {
   return std::make_unique<Win32Driver>(form, ws, std::move(events));
 }
+
+Win32View& native_view(ViewDriver& driver) { return dynamic_cast<Win32Driver&>(driver).native(); }
 
 }  // namespace quorvane::testing

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "front_ends/win32/win.h"
 #include "front_ends/win32/win32_window_system.h"
@@ -213,6 +214,30 @@ inline void do_default_action(HWND hwnd) {
   self.lVal = CHILDID_SELF;
   EXPECT_TRUE(SUCCEEDED(object->accDoDefaultAction(self)));
   object->Release();
+}
+
+// The entries of a menu as the system holds them: id (0 for a separator), caption with its "&"
+// marks, and whether it can be chosen.
+struct MenuItem {
+  UINT id = 0;
+  std::wstring caption;
+  bool enabled = false;
+};
+
+inline std::vector<MenuItem> menu_items(HMENU menu) {
+  std::vector<MenuItem> items;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    wchar_t text[256] = {};
+    info.fMask = MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_FTYPE;
+    info.dwTypeData = text;
+    info.cch = 256;
+    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+    const bool separator = (info.fType & MFT_SEPARATOR) != 0;
+    items.push_back({separator ? 0 : info.wID, text, (info.fState & MFS_DISABLED) == 0});
+  }
+  return items;
 }
 
 }  // namespace quorvane::testing

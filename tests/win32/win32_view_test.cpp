@@ -1,7 +1,7 @@
-// What only the native view has: its display scales, the system's choosers, the layered window
-// of the fade; and, until they join the view suite, its keyboard, menu and screen reader tests.
-// Real windows under Wine (or Windows), driven with the messages that mouse and keyboard input
-// become.
+// What only the native view has: its display scales and font families, the system's choosers,
+// the layered window of the fade, combo boxes as Active Accessibility reads them, a field's own
+// menu entries, Enter on a browse button. The view suite (tests/view/) holds the rest. Real
+// windows under Wine (or Windows), driven with the messages that mouse and keyboard input become.
 
 #include "front_ends/win32/win32_view.h"
 
@@ -20,6 +20,7 @@
 #include "shell/main_window.h"
 #include "test_support.h"
 #include "view_suite.h"
+#include "win32_driver.h"
 #include "win32_input.h"
 
 namespace quorvane::testing {
@@ -28,29 +29,19 @@ namespace {
 using win32::from_model;
 using win32::Win32View;
 
-class Win32ViewTest : public ::testing::Test {
+// The window through the driver, and the native view itself for what only it has.
+class Win32ViewTest : public ViewTest {
  protected:
-  TempFolder folder;
-  DrivenWindowSystem ws;
-  MainWindow main{folder.str(), ws};
-  std::unique_ptr<Win32View> view;
-
-  void SetUp() override {
-    main.Form_Load();
-    view = std::make_unique<Win32View>(main.form(), ws, main.view_events(), 96);
-    view->show();
-  }
-
-  Control& at(const char* name, int index = -1) { return main.form().at(name, index); }
-  HWND widget(const char* name, int index = -1) { return view->widget(name, index); }
+  Win32View& native() { return native_view(*view); }
+  HWND widget(const char* name, int index = -1) { return native().widget(name, index); }
   bool on_screen(const char* name, int index = -1) { return IsWindowVisible(widget(name, index)); }
 };
 
 // The fade lowers the opacity of a layered window; preparing for it makes the window one at once.
 TEST_F(Win32ViewTest, TheFadeMakesTheWindowLayered) {
   ws.opacity_supported = true;
-  click(widget("imgcerrar"));
-  EXPECT_NE(GetWindowLongPtrW(view->window(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+  ::quorvane::testing::click(widget("imgcerrar"));
+  EXPECT_NE(GetWindowLongPtrW(native().window(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
   EXPECT_FALSE(ws.ended());
 }
 
@@ -58,9 +49,9 @@ TEST_F(Win32ViewTest, TheFadeMakesTheWindowLayered) {
 // that stands in for their own, at every scale.
 TEST_F(Win32ViewTest, FittedCaptionsKeepTheirFamilyAtEveryScale) {
   for (int dpi : {96, 120, 144, 192}) {
-    view->set_dpi(dpi);
+    native().set_dpi(dpi);
     for (const auto& control : main.form().controls()) {
-      HWND w = view->widget(*control);
+      HWND w = native().widget(*control);
       if (w == nullptr || control->caption().empty() || control->kind() != Kind::Label) continue;
       HFONT font = reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0));
       HDC dc = GetDC(w);
@@ -76,9 +67,9 @@ TEST_F(Win32ViewTest, FittedCaptionsKeepTheirFamilyAtEveryScale) {
 }
 
 TEST_F(Win32ViewTest, AtAnotherScaleEverythingGrowsWithIt) {
-  view->set_dpi(144);
+  native().set_dpi(144);
   RECT window{};
-  GetWindowRect(view->window(), &window);
+  GetWindowRect(native().window(), &window);
   EXPECT_EQ(window.right - window.left, 620);
   EXPECT_EQ(window.bottom - window.top, 498);
   const RECT about = rect_in_parent(widget("imgabout"));
@@ -96,11 +87,11 @@ TEST_F(Win32ViewTest, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAgain) {
   // What the system sends when the window reaches a screen at 200 %: the new DPI and where the
   // window should go.
   RECT suggested{100, 50, 100 + 826, 50 + 664};
-  SendMessageW(view->window(), WM_DPICHANGED, MAKEWPARAM(192, 192),
+  SendMessageW(native().window(), WM_DPICHANGED, MAKEWPARAM(192, 192),
                reinterpret_cast<LPARAM>(&suggested));
-  EXPECT_EQ(view->dpi(), 192);
+  EXPECT_EQ(native().dpi(), 192);
   RECT window{};
-  GetWindowRect(view->window(), &window);
+  GetWindowRect(native().window(), &window);
   EXPECT_EQ(window.left, 100);
   EXPECT_EQ(window.top, 50);
   EXPECT_EQ(window.right - window.left, 826);
@@ -109,7 +100,7 @@ TEST_F(Win32ViewTest, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAgain) {
   EXPECT_EQ(about.right - about.left, 64);
   // A page first shown after the move is made at the new scale too.
   main.show_panel(1);
-  view->sync();
+  native().sync();
   const RECT box = rect_in_parent(widget("ch_global", 0));
   EXPECT_EQ(box.right - box.left, front_end::to_pixels(975, 192));
 }
@@ -118,7 +109,7 @@ TEST_F(Win32ViewTest, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAgain) {
 // of every page reads as the model says.
 TEST_F(Win32ViewTest, EveryControlOfEveryPageIsNamedAsTheModelSays) {
   main.show_panel(2);
-  view->sync();
+  native().sync();
   EXPECT_EQ(read_as_screen_reader(widget("com_sound_fre")).name, L"Frequency");
   // What each is, whether or not the host's own objects know the classes (Wine's do not).
   EXPECT_EQ(read_as_screen_reader(widget("com_sound_fre")).role, ROLE_SYSTEM_COMBOBOX);
@@ -129,7 +120,7 @@ TEST_F(Win32ViewTest, EveryControlOfEveryPageIsNamedAsTheModelSays) {
   const auto read_page = [&] {
     for (const Control* c : focus_order(main.form())) {
       if (!main.form().on_screen(*c) || c->accessible_name.empty()) continue;
-      const Read read = read_as_screen_reader(focus_target(view->widget(*c)));
+      const Read read = read_as_screen_reader(focus_target(native().widget(*c)));
       EXPECT_EQ(read.name, from_model(c->accessible_name)) << c->display_name();
       EXPECT_EQ(read.description, from_model(c->description)) << c->display_name();
       const long expected_role = c->kind() == Kind::Button      ? ROLE_SYSTEM_PUSHBUTTON
@@ -144,12 +135,12 @@ TEST_F(Win32ViewTest, EveryControlOfEveryPageIsNamedAsTheModelSays) {
   };
   for (int panel = 0; panel <= 5; ++panel) {
     main.show_panel(panel);
-    view->sync();
+    native().sync();
     read_page();
   }
   for (int flip : {51, 20}) {  // the second pages of the emulation and video panels
     main.show_panel(flip == 51 ? 0 : 1);
-    view->sync();
+    native().sync();
     flip_to(widget("lblvideo_1", flip));
     read_page();
   }
@@ -161,33 +152,17 @@ TEST_F(Win32ViewTest, EveryControlOfEveryPageIsNamedAsTheModelSays) {
 
 class MenuTest : public Win32ViewTest {
  protected:
-  struct Entry {
-    UINT id = 0;  // 0: a separator
-    std::wstring caption;
-    bool enabled = false;
-  };
-  std::vector<Entry> shown;
+  std::vector<MenuItem> shown;
   POINT shown_at{};
   int menus = 0;
   std::size_t pick = 0;  // the entry to choose, counted from 1; 0 chooses none
 
   void SetUp() override {
     Win32ViewTest::SetUp();
-    view->set_menu_tracker([this](HMENU menu, POINT at, HWND) -> UINT {
+    native().set_menu_tracker([this](HMENU menu, POINT at, HWND) -> UINT {
       ++menus;
-      shown.clear();
+      shown = menu_items(menu);
       shown_at = at;
-      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        wchar_t text[256] = {};
-        info.fMask = MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_FTYPE;
-        info.dwTypeData = text;
-        info.cch = 256;
-        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-        const bool separator = (info.fType & MFT_SEPARATOR) != 0;
-        shown.push_back({separator ? 0 : info.wID, text, (info.fState & MFS_DISABLED) == 0});
-      }
       return pick >= 1 && pick <= shown.size() ? shown[pick - 1].id : 0;
     });
   }
@@ -200,37 +175,21 @@ class MenuTest : public Win32ViewTest {
   }
 };
 
-TEST_F(MenuTest, ASettingsMenuRestoresTheDefaultOrTheValueReadThenOffersTheEditEntries) {
+// Below a separator, a native field's own entries, enabled as the field would enable them, which
+// work on it as its own menu's do.
+TEST_F(MenuTest, AFieldsOwnEntriesFollowEnabledAsTheFieldWouldEnableThem) {
   main.show_panel(2);
-  view->sync();
+  native().sync();
   HWND delay = widget("txt_sound_delay");
-  const std::string read = at("txt_sound_delay").text();
-  retype(delay, L"25");
-  ASSERT_NE(read, "25");
-
-  pick = 1;  // "Restore default (...)"
-  right_click(delay);
-  ASSERT_EQ(menus, 1);
-  ASSERT_GE(shown.size(), 3u);
-  const std::string fallback(SettingsTable::default_value(row::delay));
-  EXPECT_EQ(shown[0].caption,
-            L"Restore default (" + (fallback.empty() ? L"empty" : from_model(fallback)) + L")");
-  EXPECT_EQ(shown[1].caption.rfind(L"Restore the value read from VOZ.INI (", 0), 0u);
-  EXPECT_EQ(at("txt_sound_delay").text(), fallback);
-  EXPECT_EQ(text_of(delay), from_model(fallback)) << "the field shows it at once";
-
-  pick = 2;  // "Restore the value read from VOZ.INI (...)"
-  right_click(delay);
-  EXPECT_EQ(at("txt_sound_delay").text(), read);
-
-  // Below a separator, the field's own entries, enabled as the field would enable them.
   retype(delay, L"25");
   pick = 0;
   SetFocus(delay);
   SendMessageW(delay, EM_SETSEL, 0, 0);
   right_click(delay);
+  ASSERT_EQ(menus, 1);
+  ASSERT_GE(shown.size(), 11u);
   std::vector<std::wstring> captions;
-  for (const Entry& e : shown) captions.push_back(e.caption);
+  for (const MenuItem& e : shown) captions.push_back(e.caption);
   EXPECT_EQ(captions, (std::vector<std::wstring>{shown[0].caption, shown[1].caption, L"", L"&Undo",
                                                  L"", L"Cu&t", L"&Copy", L"&Paste", L"&Delete", L"",
                                                  L"Select &All"}));
@@ -250,7 +209,7 @@ TEST_F(MenuTest, ASettingsMenuRestoresTheDefaultOrTheValueReadThenOffersTheEditE
 
 TEST_F(MenuTest, ARightClickedFieldTakesTheFocusAsTheSystemsOwnMenuWouldGiveIt) {
   main.show_panel(2);
-  view->sync();
+  native().sync();
   HWND delay = widget("txt_sound_delay");
   retype(delay, L"25");
   HWND combo_field = edit_of(widget("com_sound_fre"));
@@ -277,30 +236,19 @@ TEST_F(MenuTest, ARightClickedFieldTakesTheFocusAsTheSystemsOwnMenuWouldGiveIt) 
   EXPECT_EQ(GetFocus(), widget("imgsonido"));
 }
 
-TEST_F(MenuTest, TheMenuKeysOpenItAtTheControlAndCheckBoxesHaveNoEditEntries) {
+TEST_F(MenuTest, AMenuFromTheKeyboardComesUpOnceUnderItsControl) {
   main.show_panel(2);
-  view->sync();
+  native().sync();
   HWND sound = widget("ch_global", 14);
   SetFocus(sound);
   press(ws, VK_APPS);
   ASSERT_EQ(menus, 1) << "one menu, not a second one on the key's release";
-  EXPECT_EQ(shown.size(), 2u);
   RECT r{};
   GetWindowRect(sound, &r);
   EXPECT_EQ(shown_at.x, r.left);
   EXPECT_EQ(shown_at.y, r.bottom);
-  // Shift+F10 on a combo's field, and the model's entry chosen from it.
-  HWND field = edit_of(widget("com_sound_fre"));
-  retype(field, L"12345");
-  SetFocus(field);
-  pick = 1;
+  SetFocus(edit_of(widget("com_sound_fre")));
   press(ws, VK_F10, true);
-  EXPECT_EQ(menus, 2);
-  EXPECT_EQ(at("com_sound_fre").text(), std::string(SettingsTable::default_value(row::frequency)));
-  EXPECT_GT(shown.size(), 2u) << "a combo's field keeps its edit entries";
-  // Controls that are no setting have no menu.
-  SetFocus(widget("imgsonido"));
-  press(ws, VK_APPS);
   EXPECT_EQ(menus, 2);
 }
 
@@ -308,7 +256,7 @@ TEST_F(MenuTest, TheMenuKeysOpenItAtTheControlAndCheckBoxesHaveNoEditEntries) {
 // and the next chooser starts there. Enter presses a browse button, as in the system's dialogs.
 TEST_F(Win32ViewTest, AChosenPathLandsInItsBoxAndTheNextChooserStartsThere) {
   main.show_panel(0);
-  view->sync();
+  native().sync();
   flip_to(widget("lblvideo_1", 51));
   HWND box = widget("txt_panel_b_card1");
   HWND button = widget("cmd_panel_b_card1");
@@ -404,11 +352,11 @@ TEST_F(Win32ViewTest, TheSystemsChooserOpensAtTheBoxsPathAndGivesTheChosenFile) 
 
 TEST_F(Win32ViewTest, TheFocusComesBackToTheControlItLeftForAChooserOrAMessage) {
   main.show_panel(0);
-  view->sync();
+  native().sync();
   flip_to(widget("lblvideo_1", 51));
   HWND button = widget("cmd_panel_b_card1");
   ws.real_choosers = true;
-  SetActiveWindow(view->window());
+  SetActiveWindow(native().window());
   SetFocus(button);
   ASSERT_EQ(GetFocus(), button);
   DialogAnswer::arm(L"", IDCANCEL);
@@ -459,7 +407,7 @@ TEST(WindowSystemText, ModelTextIsWindows1252AndRefusesWhatItCannotHold) {
 // tool, which carries the combo box's help.
 TEST_F(Win32ViewTest, TheMouseOverAnEditableCombosFieldShowsItsHelp) {
   main.show_panel(2);
-  view->sync();
+  native().sync();
   EXPECT_EQ(tooltip_of(edit_of(widget("com_sound_fre")), widget("com_sound_fre")),
             from_model(at("com_sound_fre").tooltip));
 }
