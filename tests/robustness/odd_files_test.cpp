@@ -12,15 +12,15 @@
 
 #include "panels/bindings.h"
 #include "panels/registry.h"
+#include "recording_window_system.h"
 #include "settings/config_file.h"
-#include "shell/fake_window_system.h"
 #include "shell/main_window.h"
 #include "support.h"
 
 namespace quorvane::robustness {
 namespace {
 
-using quorvane::testing::FakeWindowSystem;
+using quorvane::testing::RecordingWindowSystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr Row kConfigRow = row::config_path;
@@ -58,7 +58,7 @@ TEST(OddFiles, StartQuicklyShowWhatTheyCanAndSaveAWholeFile) {
     SCOPED_TRACE(odd.name);
     TempFolder folder;
     write_bytes(folder / "VOZ.INI", odd.bytes);
-    FakeWindowSystem ws;
+    RecordingWindowSystem<> ws;
     MainWindow window(folder.str(), ws);
 
     const auto start = Clock::now();

@@ -19,16 +19,16 @@
 #include <thread>
 
 #include "files/files.h"
+#include "recording_window_system.h"
 #include "settings/config_file.h"
-#include "shell/fake_window_system.h"
 #include "shell/main_window.h"
 #include "support.h"
 
 namespace quorvane::robustness {
 namespace {
 
-using quorvane::testing::FakeWindowSystem;
 using quorvane::testing::process_id;
+using quorvane::testing::RecordingWindowSystem;
 
 // The codes of the reasons these faults give.
 #ifdef _WIN32
@@ -50,7 +50,7 @@ void edit_everything(SettingsTable& table) {
 
 // What a click on "Save & Quit" did, in one line: "saved" when it wrote and started the fade,
 // "refused: <message>" when it showed one message and kept the window as it was.
-std::string save_and_describe(MainWindow& window, FakeWindowSystem& ws) {
+std::string save_and_describe(MainWindow& window, RecordingWindowSystem<>& ws) {
   const SettingsTable before = window.table();
   ws.messages.clear();
   window.imgsave_Click();
@@ -67,7 +67,7 @@ std::string save_and_describe(MainWindow& window, FakeWindowSystem& ws) {
 class SaveFaults : public ::testing::Test {
  protected:
   TempFolder folder;
-  FakeWindowSystem ws;
+  RecordingWindowSystem<> ws;
   MainWindow window{folder.str(), ws};
   fs::path voz = folder / "VOZ.INI";
   std::string old_file = default_file();
@@ -245,7 +245,7 @@ unsigned long next_temp_number(const fs::path& probe_folder) {
 #endif
 
 // Folders standing on the names the next `count` temporary files of this process would take.
-std::string block_temp_names_and_save(MainWindow& window, FakeWindowSystem& ws,
+std::string block_temp_names_and_save(MainWindow& window, RecordingWindowSystem<>& ws,
                                       const fs::path& folder, const fs::path& probe, int count) {
   const unsigned long next = next_temp_number(probe);
   if (next == 0) return "cannot learn the temporary file's name";

@@ -23,20 +23,20 @@
 
 #include "files/file_error.h"
 #include "files/files.h"
-#include "shell/fake_window_system.h"
+#include "recording_window_system.h"
 #include "shell/main_window.h"
 #include "support.h"
 
 namespace quorvane::robustness {
 namespace {
 
-using quorvane::testing::FakeWindowSystem;
+using quorvane::testing::RecordingWindowSystem;
 
 constexpr const char* kUserFile = "\r\n[sound]\r\nfrequency=22050\r\n";
 
 // What Form_Load did, in one line.
 std::string start_and_describe(const TempFolder& folder) {
-  FakeWindowSystem ws;
+  RecordingWindowSystem<> ws;
   MainWindow window(folder.str(), ws);
   try {
     window.Form_Load();

@@ -24,6 +24,7 @@
 #include "front_ends/qt/qt_window_system.h"
 #include "panels/bindings.h"
 #include "panels/registry.h"
+#include "recording_window_system.h"
 #include "robustness/odd_files.h"
 #include "robustness/support.h"
 #include "settings/config_file.h"
@@ -33,29 +34,10 @@
 namespace quorvane::robustness {
 namespace {
 
-// The real window system, with message boxes recorded instead of shown.
-class RecordingWindowSystem : public QtWindowSystem {
- public:
-  std::vector<std::string> messages;
-  bool supports_opacity() const override { return false; }
-  void show_message(MessageKind, const std::string&, const std::string& text) override {
-    messages.push_back(text);
-  }
-  std::vector<std::string> questions;
-  bool answer = false;
-  bool ask(const std::string&, const std::string& text, const std::string&,
-           const std::string&) override {
-    questions.push_back(text);
-    return answer;
-  }
-  // No real dialog may wait for a user here: every chooser is cancelled.
-  std::optional<std::string> choose_file(const std::string&, const std::string&,
-                                         const std::vector<FileFilter>&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> choose_folder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
+// The real window system, with message boxes recorded instead of shown and every chooser
+// cancelled, so that no real dialog waits for a user here.
+struct RecordingWindowSystem : quorvane::testing::RecordingWindowSystem<QtWindowSystem> {
+  RecordingWindowSystem() { opacity_supported = false; }
 };
 
 struct Panel {

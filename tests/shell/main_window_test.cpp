@@ -8,8 +8,8 @@
 #include <string>
 #include <system_error>
 
-#include "fake_window_system.h"
 #include "files/files.h"
+#include "recording_window_system.h"
 #include "shell/view_core.h"
 #include "test_support.h"
 
@@ -17,7 +17,7 @@ namespace quorvane {
 namespace {
 
 using testing::default_file;
-using testing::FakeWindowSystem;
+using testing::RecordingWindowSystem;
 using testing::TempFolder;
 
 #ifdef _WIN32
@@ -31,7 +31,7 @@ using testing::with_line;
 class MainWindowTest : public ::testing::Test {
  protected:
   TempFolder folder;
-  FakeWindowSystem ws;
+  RecordingWindowSystem<> ws;
   MainWindow window{folder.str(), ws};
 
   Control& at(const char* name, int index = -1) { return window.form().at(name, index); }
@@ -293,8 +293,8 @@ TEST_F(MainWindowTest, GoingBackFromTheQuestionStopsAFadeUnderWay) {
 // Two editors started on one folder: whichever saves second is asked before it undoes the other.
 TEST(TwoEditors, TheSecondToSaveIsAskedBeforeItUndoesTheFirst) {
   TempFolder folder;
-  FakeWindowSystem ws_a;
-  FakeWindowSystem ws_b;
+  RecordingWindowSystem<> ws_a;
+  RecordingWindowSystem<> ws_b;
   MainWindow a(folder.str(), ws_a);
   MainWindow b(folder.str(), ws_b);
   a.Form_Load();
@@ -432,7 +432,7 @@ TEST_F(MainWindowTest, TheTitleBarSaysWhichFileItEdits) {
   EXPECT_EQ(at("Label1").tooltip, folder.file("VOZ.INI"));
   // The path shows whole, whatever Windows-1252 can hold: it is the system's UTF-8.
   const std::string sep(1, files::separator());
-  FakeWindowSystem other_ws;
+  RecordingWindowSystem<> other_ws;
   const std::string name = "\u65E5\u672C\u8A9E\U0001F600\u20AC\u00F1";
   MainWindow other(folder.str() + sep + name, other_ws);
   const Control& bar = other.form().at("picbarraalta");
@@ -496,7 +496,7 @@ TEST(StartFailureText, AFirstStartThatCannotCreateVozIniSaysSo) {
   TempFolder folder;
   testing::set_mode(folder.path(), 0555);
   const int result = testing::run_unprivileged([&] {
-    FakeWindowSystem ws;
+    RecordingWindowSystem<> ws;
     MainWindow window(folder.str(), ws);
     try {
       window.Form_Load();

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "fake_window_system.h"
 #include "panels/help.h"
+#include "recording_window_system.h"
 #include "shell/form_layout.h"
 #include "shell/main_window.h"
 #include "test_support.h"
@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::default_file;
-using testing::FakeWindowSystem;
+using testing::RecordingWindowSystem;
 using testing::TempFolder;
 using testing::with_line;
 
@@ -32,7 +32,7 @@ std::vector<std::string> names(const std::vector<const Control*>& controls) {
 class SettingActionsTest : public ::testing::Test {
  protected:
   TempFolder folder;
-  FakeWindowSystem ws;
+  RecordingWindowSystem<> ws;
   std::unique_ptr<MainWindow> window;
 
   void start(const std::string& file = default_file()) { start_in(folder.str(), file); }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_window_system.h"
+#include "recording_window_system.h"
 #include "settings/settings_table.h"
 #include "test_support.h"
 
@@ -17,7 +17,7 @@ namespace quorvane {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakeWindowSystem;
+using FakeWindowSystem = testing::RecordingWindowSystem<>;
 using testing::TempFolder;
 
 struct RecordingStart {

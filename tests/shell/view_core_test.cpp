@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_window_system.h"
+#include "recording_window_system.h"
 #include "shell/form_layout.h"
 #include "shell/main_window.h"
 #include "test_support.h"
@@ -19,7 +19,7 @@
 namespace quorvane {
 namespace {
 
-using testing::FakeWindowSystem;
+using FakeWindowSystem = testing::RecordingWindowSystem<>;
 using testing::TempFolder;
 
 TEST(ViewText, CleaningJoinsLinesAndTakesOutWhatVozIniCannotHoldEachOnce) {

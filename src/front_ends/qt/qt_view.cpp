@@ -472,12 +472,15 @@ void QtView::Impl::make_text(Drawn& b, QLineEdit* edit) {
 }
 
 void QtView::Impl::list_keys(Control& c, QComboBox* combo) {
-  new widgets::ListKeys(combo->lineEdit(), [this, &c](ListKey key) {
-    // Home and End move the caret in the field.
-    if (key == ListKey::Home || key == ListKey::End) return false;
-    core.closed_list_key(c, key);
-    return true;
-  });
+  // The field has the focus, but a key may be sent to the box itself too.
+  for (QWidget* closed : {static_cast<QWidget*>(combo->lineEdit()), static_cast<QWidget*>(combo)}) {
+    new widgets::ListKeys(closed, [this, &c](ListKey key) {
+      // Home and End move the caret in the field.
+      if (key == ListKey::Home || key == ListKey::End) return false;
+      core.closed_list_key(c, key);
+      return true;
+    });
+  }
   QAbstractItemView* list = combo->view();
   new widgets::ListKeys(list, [combo, list](ListKey key) {
     // The item on show is the one selected; the list's own current item, which it gives the

@@ -1,12 +1,13 @@
+// The user edits a panel's widgets; the table learns of it only when the panel is left. Whichever
+// front end draws them, the same edits store the same values.
+
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QTest>
+#include <string>
 
-#include "view_fixture.h"
+#include "view_suite.h"
 
-namespace quorvane {
+namespace quorvane::testing {
 namespace {
 
 // Rows of the settings table.
@@ -27,19 +28,19 @@ constexpr Row kCdromTimeout = row::timeout;
 constexpr Row kSystemCard1 = row::system_card_1;
 constexpr Row kSystemCard2 = row::system_card_2;
 
-const QString kDriveC = "c: -> /prefix/drive_c";
-const QString kDriveD = "d: -> /media/cd";
+const std::string kDriveC = "c: -> /prefix/drive_c";
+const std::string kDriveD = "d: -> /media/cd";
 
 // The user edits a panel's widgets; the table learns of it only when the panel is left.
-class PanelsViewTest : public testing::ViewTest {
+class PanelsViewTest : public ViewTest {
  protected:
   void SetUp() override {
     ViewTest::SetUp();
     // As the program does at start-up: every drive list offers the same drives, at the one
     // that holds the program's folder.
     for (const char* name : {"Dri_panel_list", "dr_cdrom_letter"}) {
-      at(name).set_list({kDriveC.toStdString(), kDriveD.toStdString()});
-      at(name).set_drive(kDriveC.toStdString());
+      at(name).set_list({kDriveC, kDriveD});
+      at(name).set_drive(kDriveC);
     }
     view->sync();
   }
@@ -49,11 +50,11 @@ class PanelsViewTest : public testing::ViewTest {
 
 TEST_F(PanelsViewTest, EmulationEditsOnBothPagesReachTheTableWhenThePanelIsLeft) {
   click("imgpanel");
-  retype(field("com_panel_hz"), "61 Hz");
-  choose(as<QComboBox>("Dri_panel_list"), kDriveD);
-  EXPECT_EQ(field("txt_panel_list")->text(), "CDEFD");
+  view->retype(at("com_panel_hz"), u"61 Hz");
+  view->choose(at("Dri_panel_list"), utf16(kDriveD));
+  EXPECT_EQ(view->text(at("txt_panel_list")), u"CDEFD");
   click("lblvideo_1", 51);  // "Next >>>"
-  retype(field("txt_panel_b_card1"), "C:\\Cards\\syscard3.pce");
+  view->retype(at("txt_panel_b_card1"), u"C:\\Cards\\syscard3.pce");
 
   // Turning the page is not leaving the panel.
   EXPECT_EQ(row(kFrameDelay), "");
@@ -70,10 +71,10 @@ TEST_F(PanelsViewTest, EmulationEditsOnBothPagesReachTheTableWhenThePanelIsLeft)
 
 TEST_F(PanelsViewTest, SoundTextsTypedOrChosenAreStoredAsTheyStand) {
   click("imgsonido");
-  retype(field("com_sound_fre"), "32000");
-  choose(as<QComboBox>("com_sound_ilevel"), "15");
+  view->retype(at("com_sound_fre"), u"32000");
+  view->choose(at("com_sound_ilevel"), u"15");
   // No trimming and no range check: the emulator is the judge of " 40".
-  retype(field("txt_sound_delay"), " 40");
+  view->retype(at("txt_sound_delay"), u" 40");
 
   click("imgcontrol");
   EXPECT_EQ(row(kFrequency), "32000");
@@ -84,44 +85,44 @@ TEST_F(PanelsViewTest, SoundTextsTypedOrChosenAreStoredAsTheyStand) {
 
 TEST_F(PanelsViewTest, EveryDifferentDrivePickedAppendsItsLetterToItsOwnBox) {
   click("imgcd");
-  auto* drives = as<QComboBox>("dr_cdrom_letter");
-  choose(drives, kDriveD);
-  choose(drives, kDriveD);  // the same drive again changes nothing
-  choose(drives, kDriveC);
-  EXPECT_EQ(field("txt_cdrom_letter")->text(), "DC");
-  retype(field("txt_cdrom_time"), "30");
-  retype(field("com_cdrom_first"), "1");
+  const Control& drives = at("dr_cdrom_letter");
+  view->choose(drives, utf16(kDriveD));
+  view->choose(drives, utf16(kDriveD));  // the same drive again changes nothing
+  view->choose(drives, utf16(kDriveC));
+  EXPECT_EQ(view->text(at("txt_cdrom_letter")), u"DC");
+  view->retype(at("txt_cdrom_time"), u"30");
+  view->retype(at("com_cdrom_first"), u"1");
 
   click("imgpanel");
   EXPECT_EQ(row(kCdromLetter), "DC");
   EXPECT_EQ(row(kCdromTimeout), "30");
   EXPECT_EQ(row(kCdromDrive), "1");
-  EXPECT_EQ(field("txt_panel_list")->text(), "CDEF") << "the other drive list's box is untouched";
+  EXPECT_EQ(view->text(at("txt_panel_list")), u"CDEF") << "the other drive list's box is untouched";
 
   // Coming back shows what was stored.
   click("imgcd");
-  EXPECT_EQ(field("txt_cdrom_letter")->text(), "DC");
-  EXPECT_EQ(as<QComboBox>("dr_cdrom_letter")->currentText(), kDriveC);
+  EXPECT_EQ(view->text(at("txt_cdrom_letter")), u"DC");
+  EXPECT_EQ(view->text(drives), utf16(kDriveC));
 }
 
 TEST_F(PanelsViewTest, ItemsChosenFromListsAreStoredAsTheirCodesOrAsShown) {
   click("picpantalla");
   click("lblvideo_1", 20);  // "More >>>"
-  choose(as<QComboBox>("com_video_tvscal"), "0%");
+  view->choose(at("com_video_tvscal"), u"0%");
 
   click("imgteclado");
   EXPECT_EQ(row(kScanlines), "4");
-  choose(as<QComboBox>("com_key_type"), "QWERTZ");
-  QTest::mouseClick(as<QCheckBox>("ch_glolock", 0), Qt::LeftButton);  // "Unlock"
+  view->choose(at("com_key_type"), u"QWERTZ");
+  click("ch_glolock", 0);  // "Unlock"
 
   click("imgcontrol");
   EXPECT_EQ(row(kKeyboardType), "2");
   EXPECT_EQ(row(kNumpad), "y");
-  choose(as<QComboBox>("com_pad_control"), "80%");
+  view->choose(at("com_pad_control"), u"80%");
 
   click("imgcd");
   EXPECT_EQ(row(kAutoCalibration), "80%");
 }
 
 }  // namespace
-}  // namespace quorvane
+}  // namespace quorvane::testing

@@ -1,0 +1,243 @@
+#pragma once
+
+// Input as the mouse and the keyboard make it, and what the system's own readers (tooltips,
+// screen readers) find, for real windows under Wine or Windows: the Windows tests' helpers.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "front_ends/win32/win.h"
+#include "front_ends/win32/win32_window_system.h"
+
+// After windows.h, which they need.
+#include <commctrl.h>
+#include <oleacc.h>
+
+namespace quorvane::testing {
+
+using win32::Win32WindowSystem;
+
+// Lets messages run for `ms`, or until the program has ended. The end of an earlier test's
+// program may still be queued; it is not this one's.
+inline void pump(Win32WindowSystem& ws, int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until && !ws.ended()) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(5);
+  }
+}
+
+// Lets messages run for `ms` whatever happens meanwhile, as a message box's own loop does.
+inline void run_like_a_modal_loop(int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(5);
+  }
+}
+inline std::wstring text_of(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+inline RECT rect_in_parent(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+inline HWND edit_of(HWND control) {
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  if (GetComboBoxInfo(control, &info) && info.hwndItem != nullptr) return info.hwndItem;
+  return control;
+}
+
+// A left click as the mouse makes it: press and release over the window's middle.
+inline void click(HWND hwnd) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+  SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+}
+
+// Types as a keyboard does: one character message per UTF-16 unit.
+inline void type(HWND edit, const std::wstring& text) {
+  SetFocus(edit);
+  for (wchar_t c : text) SendMessageW(edit, WM_CHAR, c, 1);
+}
+
+inline void retype(HWND edit, const std::wstring& text) {
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  SendMessageW(edit, WM_CLEAR, 0, 0);
+  type(edit, text);
+}
+
+// Chooses item `index` of a combo box's list as its notification reports a choice.
+inline void choose(HWND combo, int index) {
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  const int id = GetDlgCtrlID(combo);
+  SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK),
+               reinterpret_cast<LPARAM>(combo));
+}
+// The first visible window of class `cls` that `also` accepts: among the children of `parent`,
+// or the top-level windows of this thread when it is nullptr.
+inline HWND find_window(const wchar_t* cls, HWND parent, bool (*also)(HWND) = nullptr) {
+  struct Search {
+    const wchar_t* cls;
+    bool (*also)(HWND);
+    HWND found;
+  } search{cls, also, nullptr};
+  const WNDENUMPROC visit = [](HWND w, LPARAM l) -> BOOL {
+    auto& s = *reinterpret_cast<Search*>(l);
+    wchar_t name[64] = {};
+    GetClassNameW(w, name, 64);
+    if (std::wstring(name) != s.cls || (s.also != nullptr && !s.also(w))) return TRUE;
+    s.found = w;
+    return FALSE;
+  };
+  if (parent != nullptr) {
+    EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
+  } else {
+    EnumThreadWindows(GetCurrentThreadId(), visit, reinterpret_cast<LPARAM>(&search));
+  }
+  return search.found;
+}
+
+// The tooltip control that shows `control`'s tip (a tool of `owner`, by default its parent), and
+// the tip's text; empty when it has none.
+inline std::wstring tooltip_of(HWND control, HWND owner = nullptr) {
+  // The tips of the controls are the tooltip control that holds several tools.
+  HWND tips = find_window(TOOLTIPS_CLASSW, nullptr,
+                          [](HWND w) { return SendMessageW(w, TTM_GETTOOLCOUNT, 0, 0) >= 2; });
+  if (tips == nullptr) return {};
+  std::wstring text(4096, L'\0');
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = owner != nullptr ? owner : GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text.data();
+  SendMessageW(tips, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+  text.resize(wcslen(text.c_str()));
+  return text;
+}
+// A key as the keyboard sends it to the focused window, through the program's own message loop;
+// Shift held with it when asked.
+inline void press(Win32WindowSystem& ws, WPARAM key, bool shift = false) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(keys);
+  HWND focus = GetFocus();
+  const UINT down = key == VK_F10 ? WM_SYSKEYDOWN : WM_KEYDOWN;
+  PostMessageW(focus, down, key, 1);
+  PostMessageW(focus, down + 1, key, static_cast<LPARAM>(0xC0000001));
+  ws.process_pending_events();
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+}
+
+// What the window the keyboard is in when `control` has the focus: an editable combo's field.
+inline HWND focus_target(HWND control) { return edit_of(control); }
+
+inline void flip_to(HWND label) {
+  SendMessageW(GetParent(label), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label), STN_CLICKED),
+               reinterpret_cast<LPARAM>(label));
+}
+
+// What a screen reader reads of a window: its object for the client area, asked the standard way.
+struct Read {
+  std::wstring name;
+  std::wstring description;
+  long role = 0;
+  long state = 0;
+  std::wstring action;
+};
+
+inline Read read_as_screen_reader(HWND hwnd) {
+  Read read;
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                        __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&object))) ||
+      object == nullptr) {
+    return read;
+  }
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  const auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+    BSTR value = nullptr;
+    const HRESULT result = (object->*get)(self, &value);
+    std::wstring out = SUCCEEDED(result) && value != nullptr ? std::wstring(value) : L"";
+    SysFreeString(value);
+    return out;
+  };
+  read.name = text(&IAccessible::get_accName);
+  read.description = text(&IAccessible::get_accDescription);
+  read.action = text(&IAccessible::get_accDefaultAction);
+  VARIANT out{};
+  if (SUCCEEDED(object->get_accRole(self, &out)) && out.vt == VT_I4) read.role = out.lVal;
+  VariantClear(&out);
+  if (SUCCEEDED(object->get_accState(self, &out)) && out.vt == VT_I4) read.state = out.lVal;
+  VariantClear(&out);
+  object->Release();
+  return read;
+}
+
+inline void do_default_action(HWND hwnd) {
+  IAccessible* object = nullptr;
+  ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                                   __uuidof(IAccessible),
+                                                   reinterpret_cast<void**>(&object))));
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  EXPECT_TRUE(SUCCEEDED(object->accDoDefaultAction(self)));
+  object->Release();
+}
+
+// The entries of a menu as the system holds them: id (0 for a separator), caption with its "&"
+// marks, and whether it can be chosen.
+struct MenuItem {
+  UINT id = 0;
+  std::wstring caption;
+  bool enabled = false;
+};
+
+inline std::vector<MenuItem> menu_items(HMENU menu) {
+  std::vector<MenuItem> items;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    wchar_t text[256] = {};
+    info.fMask = MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_FTYPE;
+    info.dwTypeData = text;
+    info.cch = 256;
+    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+    const bool separator = (info.fType & MFT_SEPARATOR) != 0;
+    items.push_back({separator ? 0 : info.wID, text, (info.fState & MFS_DISABLED) == 0});
+  }
+  return items;
+}
+
+}  // namespace quorvane::testing

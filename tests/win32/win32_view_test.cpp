@@ -1,0 +1,416 @@
+// What only the native view has: its display scales and font families, the system's choosers,
+// the layered window of the fade, combo boxes as Active Accessibility reads them, a field's own
+// menu entries, Enter on a browse button. The view suite (tests/view/) holds the rest. Real
+// windows under Wine (or Windows), driven with the messages that mouse and keyboard input become.
+
+#include "front_ends/win32/win32_view.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "front_ends/win32/fonts.h"
+#include "front_ends/win32/text.h"
+#include "model/front_end.h"
+#include "shell/form_layout.h"
+#include "shell/main_window.h"
+#include "test_support.h"
+#include "view_suite.h"
+#include "win32_driver.h"
+#include "win32_input.h"
+
+namespace quorvane::testing {
+namespace {
+
+using win32::from_model;
+using win32::Win32View;
+
+// The window through the driver, and the native view itself for what only it has.
+class Win32ViewTest : public ViewTest {
+ protected:
+  Win32View& native() { return native_view(*view); }
+  HWND widget(const char* name, int index = -1) { return native().widget(name, index); }
+  bool on_screen(const char* name, int index = -1) { return IsWindowVisible(widget(name, index)); }
+};
+
+// The fade lowers the opacity of a layered window; preparing for it makes the window one at once.
+TEST_F(Win32ViewTest, TheFadeMakesTheWindowLayered) {
+  ws.opacity_supported = true;
+  ::quorvane::testing::click(widget("imgcerrar"));
+  EXPECT_NE(GetWindowLongPtrW(native().window(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+  EXPECT_FALSE(ws.ended());
+}
+
+// Narrowed or made smaller to fit (tests/view checks that they fit), captions keep the family
+// that stands in for their own, at every scale.
+TEST_F(Win32ViewTest, FittedCaptionsKeepTheirFamilyAtEveryScale) {
+  for (int dpi : {96, 120, 144, 192}) {
+    native().set_dpi(dpi);
+    for (const auto& control : main.form().controls()) {
+      HWND w = native().widget(*control);
+      if (w == nullptr || control->caption().empty() || control->kind() != Kind::Label) continue;
+      HFONT font = reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0));
+      HDC dc = GetDC(w);
+      HGDIOBJ old = SelectObject(dc, font);
+      wchar_t face[LF_FACESIZE] = {};
+      GetTextFaceW(dc, LF_FACESIZE, face);
+      SelectObject(dc, old);
+      ReleaseDC(w, dc);
+      EXPECT_EQ(std::wstring(face), win32::Fonts::resolve_family(control->font.family))
+          << control->display_name() << " at " << dpi << " dpi";
+    }
+  }
+}
+
+TEST_F(Win32ViewTest, AtAnotherScaleEverythingGrowsWithIt) {
+  native().set_dpi(144);
+  RECT window{};
+  GetWindowRect(native().window(), &window);
+  EXPECT_EQ(window.right - window.left, 620);
+  EXPECT_EQ(window.bottom - window.top, 498);
+  const RECT about = rect_in_parent(widget("imgabout"));
+  EXPECT_EQ(about.right - about.left, 48) << "32 pixels at 150 %";
+  EXPECT_EQ(about.left,
+            front_end::place(at("imgabout").rect(), front_end::Placement{15, 315}, 144).x);
+  // Fonts follow: the same caption takes about half as much room again.
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(widget("Label1"), WM_GETFONT, 0, 0));
+  LOGFONTW info{};
+  GetObjectW(font, sizeof info, &info);
+  EXPECT_LE(info.lfHeight, -15) << "8.25 pt at 144 dpi is about 16 pixels";
+}
+
+TEST_F(Win32ViewTest, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAgain) {
+  // What the system sends when the window reaches a screen at 200 %: the new DPI and where the
+  // window should go.
+  RECT suggested{100, 50, 100 + 826, 50 + 664};
+  SendMessageW(native().window(), WM_DPICHANGED, MAKEWPARAM(192, 192),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(native().dpi(), 192);
+  RECT window{};
+  GetWindowRect(native().window(), &window);
+  EXPECT_EQ(window.left, 100);
+  EXPECT_EQ(window.top, 50);
+  EXPECT_EQ(window.right - window.left, 826);
+  EXPECT_EQ(window.bottom - window.top, 664);
+  const RECT about = rect_in_parent(widget("imgabout"));
+  EXPECT_EQ(about.right - about.left, 64);
+  // A page first shown after the move is made at the new scale too.
+  main.show_panel(1);
+  native().sync();
+  const RECT box = rect_in_parent(widget("ch_global", 0));
+  EXPECT_EQ(box.right - box.left, front_end::to_pixels(975, 192));
+}
+
+// Over Active Accessibility an editable combo box is named as its field is; and every control
+// of every page reads as the model says.
+TEST_F(Win32ViewTest, EveryControlOfEveryPageIsNamedAsTheModelSays) {
+  main.show_panel(2);
+  native().sync();
+  EXPECT_EQ(read_as_screen_reader(widget("com_sound_fre")).name, L"Frequency");
+  // What each is, whether or not the host's own objects know the classes (Wine's do not).
+  EXPECT_EQ(read_as_screen_reader(widget("com_sound_fre")).role, ROLE_SYSTEM_COMBOBOX);
+
+  // Every control of every page and sub-page says what the model says: the drive lists and
+  // browse buttons too, named after the setting they serve.
+  std::vector<std::string> named;
+  const auto read_page = [&] {
+    for (const Control* c : focus_order(main.form())) {
+      if (!main.form().on_screen(*c) || c->accessible_name.empty()) continue;
+      const Read read = read_as_screen_reader(focus_target(native().widget(*c)));
+      EXPECT_EQ(read.name, from_model(c->accessible_name)) << c->display_name();
+      EXPECT_EQ(read.description, from_model(c->description)) << c->display_name();
+      const long expected_role = c->kind() == Kind::Button      ? ROLE_SYSTEM_PUSHBUTTON
+                                 : c->kind() == Kind::DriveList ? ROLE_SYSTEM_COMBOBOX
+                                 : c->kind() == Kind::TextBox   ? ROLE_SYSTEM_TEXT
+                                                                : 0;
+      if (expected_role != 0) {
+        EXPECT_EQ(read.role, expected_role) << c->display_name();
+      }
+      named.push_back(c->display_name());
+    }
+  };
+  for (int panel = 0; panel <= 5; ++panel) {
+    main.show_panel(panel);
+    native().sync();
+    read_page();
+  }
+  for (int flip : {51, 20}) {  // the second pages of the emulation and video panels
+    main.show_panel(flip == 51 ? 0 : 1);
+    native().sync();
+    flip_to(widget("lblvideo_1", flip));
+    read_page();
+  }
+  EXPECT_GE(named.size(), 62u) << "a name for every setting";
+  for (const char* served : {"Dri_panel_list", "cmd_panel_b_saved"}) {
+    EXPECT_NE(std::find(named.begin(), named.end(), served), named.end()) << served;
+  }
+}
+
+class MenuTest : public Win32ViewTest {
+ protected:
+  std::vector<MenuItem> shown;
+  POINT shown_at{};
+  int menus = 0;
+  std::size_t pick = 0;  // the entry to choose, counted from 1; 0 chooses none
+
+  void SetUp() override {
+    Win32ViewTest::SetUp();
+    native().set_menu_tracker([this](HMENU menu, POINT at, HWND) -> UINT {
+      ++menus;
+      shown = menu_items(menu);
+      shown_at = at;
+      return pick >= 1 && pick <= shown.size() ? shown[pick - 1].id : 0;
+    });
+  }
+  // A right click over the window, as the system reports it.
+  void right_click(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd),
+                 MAKELPARAM(r.left + 3, r.top + 3));
+  }
+};
+
+// Below a separator, a native field's own entries, enabled as the field would enable them, which
+// work on it as its own menu's do.
+TEST_F(MenuTest, AFieldsOwnEntriesFollowEnabledAsTheFieldWouldEnableThem) {
+  main.show_panel(2);
+  native().sync();
+  HWND delay = widget("txt_sound_delay");
+  retype(delay, L"25");
+  pick = 0;
+  SetFocus(delay);
+  SendMessageW(delay, EM_SETSEL, 0, 0);
+  right_click(delay);
+  ASSERT_EQ(menus, 1);
+  ASSERT_GE(shown.size(), 11u);
+  std::vector<std::wstring> captions;
+  for (const MenuItem& e : shown) captions.push_back(e.caption);
+  EXPECT_EQ(captions, (std::vector<std::wstring>{shown[0].caption, shown[1].caption, L"", L"&Undo",
+                                                 L"", L"Cu&t", L"&Copy", L"&Paste", L"&Delete", L"",
+                                                 L"Select &All"}));
+  EXPECT_FALSE(shown[5].enabled) << "nothing selected to cut";
+  EXPECT_TRUE(shown[10].enabled);
+  pick = 11;  // Select All: the field does it
+  right_click(delay);
+  DWORD start = 1;
+  DWORD end = 0;
+  SendMessageW(delay, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, static_cast<DWORD>(text_of(delay).size()));
+  pick = 0;
+  right_click(delay);
+  EXPECT_TRUE(shown[5].enabled) << "now there is";
+}
+
+TEST_F(MenuTest, ARightClickedFieldTakesTheFocusAsTheSystemsOwnMenuWouldGiveIt) {
+  main.show_panel(2);
+  native().sync();
+  HWND delay = widget("txt_sound_delay");
+  retype(delay, L"25");
+  HWND combo_field = edit_of(widget("com_sound_fre"));
+  // Elsewhere when the click comes: a field whose selection is hidden would show no sign of
+  // Select All, and what is typed next would not go into it.
+  for (HWND field : {delay, combo_field}) {
+    SetFocus(widget("imgsonido"));
+    pick = 0;
+    right_click(field);
+    pick = shown.size();  // Select All, the last entry
+    right_click(field);
+    EXPECT_EQ(GetFocus(), field);
+    DWORD start = 1;
+    DWORD end = 0;
+    SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, static_cast<DWORD>(text_of(field).size()));
+  }
+  // A check box keeps the focus where it was, as its own right click does.
+  SetFocus(widget("imgsonido"));
+  pick = 0;
+  right_click(widget("ch_global", 14));
+  EXPECT_EQ(GetFocus(), widget("imgsonido"));
+}
+
+TEST_F(MenuTest, AMenuFromTheKeyboardComesUpOnceUnderItsControl) {
+  main.show_panel(2);
+  native().sync();
+  HWND sound = widget("ch_global", 14);
+  SetFocus(sound);
+  press(ws, VK_APPS);
+  ASSERT_EQ(menus, 1) << "one menu, not a second one on the key's release";
+  RECT r{};
+  GetWindowRect(sound, &r);
+  EXPECT_EQ(shown_at.x, r.left);
+  EXPECT_EQ(shown_at.y, r.bottom);
+  SetFocus(edit_of(widget("com_sound_fre")));
+  press(ws, VK_F10, true);
+  EXPECT_EQ(menus, 2);
+}
+
+// Any path a Windows chooser gives is one the emulator can read: it lands in its box as chosen,
+// and the next chooser starts there. Enter presses a browse button, as in the system's dialogs.
+TEST_F(Win32ViewTest, AChosenPathLandsInItsBoxAndTheNextChooserStartsThere) {
+  main.show_panel(0);
+  native().sync();
+  flip_to(widget("lblvideo_1", 51));
+  HWND box = widget("txt_panel_b_card1");
+  HWND button = widget("cmd_panel_b_card1");
+  fs::create_directories(folder / "Cartes");
+  const fs::path card = folder / "Cartes" / "syscard3.pce";
+  folder.write("Cartes/syscard3.pce", "");
+  const std::string chosen = win32::to_utf8(card.wstring());
+  ws.chosen = chosen;
+  SetFocus(button);
+  press(ws, VK_SPACE);  // the button's own key
+  ASSERT_EQ(ws.choices.size(), 1u);
+  EXPECT_EQ(at("txt_panel_b_card1").text(), win32::utf8_to_model(chosen)) << "as chosen";
+  EXPECT_EQ(text_of(box), card.wstring());
+  // Opened again, it starts at the path in the box; cancelled, it leaves the box alone.
+  ws.chosen.reset();
+  SendMessageW(button, BM_CLICK, 0, 0);
+  ASSERT_EQ(ws.choices.size(), 2u);
+  EXPECT_EQ(fs::path(ws.choices[1].start), card);
+  EXPECT_EQ(text_of(box), card.wstring());
+  // Enter presses it as Space does, as in the system's dialogs, and the keyboard stays on it.
+  SetFocus(button);
+  press(ws, VK_RETURN);
+  EXPECT_EQ(ws.choices.size(), 3u);
+  EXPECT_EQ(GetFocus(), button);
+  EXPECT_TRUE(ws.messages.empty());
+}
+
+// Answers the next dialog box of this thread that appears: types `name` into its file name
+// field when one is given, then presses `button`.
+struct DialogAnswer {
+  static inline std::wstring name;
+  static inline int button = IDCANCEL;
+  static inline std::wstring title;
+  static inline bool answered = false;
+
+  static void arm(std::wstring n, int b) {
+    name = std::move(n);
+    button = b;
+    title.clear();
+    answered = false;
+    SetTimer(nullptr, 0, 300, tick);
+  }
+  static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = find_window(L"#32770", nullptr, [](HWND w) { return IsWindowVisible(w) != 0; });
+    if (dialog == nullptr || answered) return;
+    KillTimer(nullptr, id);
+    answered = true;
+    title = text_of(dialog);
+    if (!name.empty()) {
+      // The file name box: the dialog's first edit field that can be typed into.
+      HWND field = find_window(L"Edit", dialog, [](HWND w) { return IsWindowVisible(w) != 0; });
+      if (field != nullptr) SetWindowTextW(field, name.c_str());
+    }
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  }
+};
+
+TEST_F(Win32ViewTest, TheSystemsChooserOpensAtTheBoxsPathAndGivesTheChosenFile) {
+  folder.write("syscard1.pce", "");
+  folder.write("syscard2.pce", "");
+  const fs::path second = folder / "syscard2.pce";
+  DialogAnswer::arm(L"", IDCANCEL);
+  EXPECT_EQ(ws.Win32WindowSystem::choose_file("System card 1", folder.str(),
+                                              {{"PC-Engine images", {"*.pce"}}}),
+            std::nullopt)
+      << "cancelled";
+  EXPECT_TRUE(DialogAnswer::answered);
+  EXPECT_EQ(DialogAnswer::title, L"System card 1");
+  EXPECT_TRUE(ws.messages.empty()) << ws.messages.front();
+
+  // Opened at a file, it has that file chosen already.
+  DialogAnswer::arm(L"", IDOK);
+  EXPECT_EQ(ws.Win32WindowSystem::choose_file("System card 1", (folder / "syscard1.pce").string(),
+                                              {{"PC-Engine images", {"*.pce"}}}),
+            std::optional<std::string>(win32::to_utf8((folder / "syscard1.pce").wstring())));
+
+  DialogAnswer::arm(second.wstring(), IDOK);
+  const std::optional<std::string> chosen = ws.Win32WindowSystem::choose_file(
+      "System card 1", (folder / "syscard1.pce").string(), {{"PC-Engine images", {"*.pce"}}});
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(fs::path(win32::from_utf8(*chosen)), second);
+
+  DialogAnswer::arm(L"", IDCANCEL);
+  EXPECT_EQ(ws.Win32WindowSystem::choose_folder("Saved games", folder.str()), std::nullopt);
+  EXPECT_TRUE(DialogAnswer::answered);
+  fs::create_directories(folder / "Saves");
+  DialogAnswer::arm((folder / "Saves").wstring(), IDOK);
+  const std::optional<std::string> saves =
+      ws.Win32WindowSystem::choose_folder("Saved games", folder.str());
+  ASSERT_TRUE(saves.has_value());
+  EXPECT_EQ(fs::path(win32::from_utf8(*saves)), folder / "Saves");
+}
+
+TEST_F(Win32ViewTest, TheFocusComesBackToTheControlItLeftForAChooserOrAMessage) {
+  main.show_panel(0);
+  native().sync();
+  flip_to(widget("lblvideo_1", 51));
+  HWND button = widget("cmd_panel_b_card1");
+  ws.real_choosers = true;
+  SetActiveWindow(native().window());
+  SetFocus(button);
+  ASSERT_EQ(GetFocus(), button);
+  DialogAnswer::arm(L"", IDCANCEL);
+  SendMessageW(button, BM_CLICK, 0, 0);  // the real chooser, modal to the window
+  EXPECT_TRUE(DialogAnswer::answered);
+  EXPECT_EQ(GetFocus(), button) << "so that Tab goes on from the browse button";
+
+  // The same when another window took the activation and gives it back.
+  HWND box = widget("txt_panel_b_card2");
+  SetFocus(box);
+  DialogAnswer::arm(L"", IDOK);
+  ws.Win32WindowSystem::show_message(MessageKind::Warning, "Quorvane", "A message");
+  EXPECT_TRUE(DialogAnswer::answered);
+  EXPECT_EQ(GetFocus(), box);
+}
+
+TEST_F(Win32ViewTest, WithoutTheOpenDialogObjectTheClassicChoosersDoTheSame) {
+  ws.use_classic_choosers(true);  // as on Windows before Vista
+  folder.write("syscard1.pce", "");
+  fs::create_directories(folder / "Saves");
+  DialogAnswer::arm(L"", IDOK);
+  EXPECT_EQ(ws.Win32WindowSystem::choose_file("System card 1", (folder / "syscard1.pce").string(),
+                                              {{"PC-Engine images", {"*.pce"}}}),
+            std::optional<std::string>(win32::to_utf8((folder / "syscard1.pce").wstring())))
+      << "opened at the file, which is chosen already";
+  EXPECT_EQ(DialogAnswer::title, L"System card 1");
+  DialogAnswer::arm(L"", IDCANCEL);
+  EXPECT_EQ(ws.Win32WindowSystem::choose_file("System card 1", folder.str(), {}), std::nullopt);
+  EXPECT_TRUE(DialogAnswer::answered);
+  DialogAnswer::arm(L"", IDOK);
+  const std::optional<std::string> saves =
+      ws.Win32WindowSystem::choose_folder("Saved games", (folder / "Saves").string());
+  ASSERT_TRUE(saves.has_value()) << "opened at the box's folder, which is chosen already";
+  EXPECT_EQ(fs::path(win32::from_utf8(*saves)), folder / "Saves");
+  EXPECT_TRUE(ws.messages.empty());
+}
+
+TEST(WindowSystemText, ModelTextIsWindows1252AndRefusesWhatItCannotHold) {
+  Win32WindowSystem ws;
+  EXPECT_EQ(ws.to_model_text("C:\\Jeux\\Caf\xC3\xA9 \xE2\x82\xAC"),
+            std::optional<std::string>("C:\\Jeux\\Caf\xE9 \x80"));
+  EXPECT_EQ(ws.to_model_text("\xC4\x81"), std::nullopt) << "a with macron";
+  EXPECT_EQ(ws.to_model_text("ok \xF0\x9F\x98\x80"), std::nullopt) << "outside the BMP";
+  EXPECT_EQ(ws.from_model_text("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
+}
+
+// A native editable combo box is two windows: the mouse over its field is over the field's own
+// tool, which carries the combo box's help.
+TEST_F(Win32ViewTest, TheMouseOverAnEditableCombosFieldShowsItsHelp) {
+  main.show_panel(2);
+  native().sync();
+  EXPECT_EQ(tooltip_of(edit_of(widget("com_sound_fre")), widget("com_sound_fre")),
+            from_model(at("com_sound_fre").tooltip));
+}
+
+}  // namespace
+}  // namespace quorvane::testing
