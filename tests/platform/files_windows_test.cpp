@@ -65,7 +65,7 @@ TEST(WindowsFiles, SavingThroughUnixLinksReplacesTheirTargetAndKeepsTheLinks) {
 
   // What a killed save left beside the target is found through the link too.
   const fs::path stale =
-      links / "data" / (".settings.ini.tmp-" + std::to_string(testing::dead_pid()) + "-1");
+      links / "data" / (".settings.ini.tmp-w" + std::to_string(testing::dead_pid()) + "-1");
   write_bytes(stale, "half");
   files::remove_stale_temporaries((links / "emulator" / "VOZ.INI").string());
   EXPECT_FALSE(fs::exists(stale));
