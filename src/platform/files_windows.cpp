@@ -239,6 +239,12 @@ class TempFile {
     return closed;
   }
   void commit() { committed_ = true; }
+  // Gone now rather than at the end of the scope: its name, once it is linked elsewhere.
+  void remove() {
+    close();
+    if (!path_.empty() && !committed_) DeleteFileW(path_.c_str());
+    committed_ = true;
+  }
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
@@ -275,7 +281,8 @@ bool carry_over_mode_under_wine(const fs::path& from, const fs::path& to) {
     if (mask & (FILE_WRITE_DATA | GENERIC_WRITE | GENERIC_ALL)) rights |= FILE_GENERIC_WRITE;
     return rights;
   };
-  ACCESS_MASK owner_mask = 0;
+  // The owner may write the new file until it has its name; "read-only" comes after.
+  ACCESS_MASK owner_mask = FILE_GENERIC_WRITE;
   ACCESS_MASK world_mask = 0;
   for (DWORD i = 0; sids && dacl != nullptr && i < dacl->AceCount; ++i) {
     void* ace = nullptr;
@@ -516,12 +523,25 @@ bool create_new(const std::string& path, std::string_view bytes, const std::stri
   // MOVEFILE_REPLACE_EXISTING is too on Windows, but Wine checks the name through Unix links and
   // then renames, which replaces a link that leads nowhere; so the link comes first, and the move
   // only where the file system has no hard links (FAT, some network shares).
-  if (CreateHardLinkW(target.c_str(), temp.path().c_str(), nullptr)) return true;
+  // A copy of a read-only file is read-only too, once its temporary name is gone.
+  const auto made = [&] {
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+      const DWORD now = GetFileAttributesW(target.c_str());
+      if (now != INVALID_FILE_ATTRIBUTES) {
+        SetFileAttributesW(target.c_str(), now | FILE_ATTRIBUTE_READONLY);
+      }
+    }
+    return true;
+  };
+  if (CreateHardLinkW(target.c_str(), temp.path().c_str(), nullptr)) {
+    temp.remove();
+    return made();
+  }
   DWORD error = GetLastError();
   if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
     if (MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
       temp.commit();
-      return true;
+      return made();
     }
     error = GetLastError();
   }

@@ -14,6 +14,9 @@
 #include "fake_window_system.h"
 #include "platform/files.h"
 #include "test_support.h"
+#ifdef _WIN32
+#include "windows_support.h"
+#endif
 
 namespace quorvane {
 namespace {
@@ -360,6 +363,29 @@ TEST(TwoEditors, AFileSavedAfterTheQuestionIsAskedAboutAgain) {
   EXPECT_EQ(folder.read("VOZ.INI"), third);
   EXPECT_FALSE(b.form().at("Tm1").enabled());
 }
+
+#ifdef _WIN32
+// The emulator holds VOZ.INI open without sharing: nothing changed, so nothing is asked; the
+// message says the file is in use and that closing the program lets the save through.
+TEST_F(MainWindowTest, AFileInUseIsNotTakenForAChangedOne) {
+  window.Form_Load();
+  click("imgsonido");
+  at("com_sound_fre").set_text("22050");
+  {
+    const testing::HeldOpen emulator(folder.path() / "VOZ.INI", GENERIC_READ, 0);
+    click("imgsave");
+  }
+  EXPECT_TRUE(ws.questions.empty()) << ws.questions[0];
+  ASSERT_EQ(ws.messages.size(), 1u);
+  EXPECT_NE(ws.messages[0].find("another program (the emulator, perhaps) has the file open"),
+            std::string::npos)
+      << ws.messages[0];
+  EXPECT_EQ(at("com_sound_fre").text(), "22050");
+  EXPECT_EQ(ws.closed, 0);
+  click("imgsave");
+  EXPECT_EQ(saved(), with_line(default_file(), "frequency=44100", "frequency=22050"));
+}
+#endif
 
 TEST_F(MainWindowTest, StartFailsWithoutWritingWhenVozIniCannotBeRead) {
   std::filesystem::create_directory(folder.path() / "VOZ.INI");
