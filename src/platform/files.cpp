@@ -215,7 +215,7 @@ struct LockHolder {
     const std::string build = holder.system == "windows"
                                   ? "the Windows editor (quorvane-config.exe)"
                                   : "the Linux editor";
-    return build + ", process " + std::to_string(holder.pid);
+    return build + " (process " + std::to_string(holder.pid) + ")";
   }
 };
 
