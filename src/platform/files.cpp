@@ -147,11 +147,7 @@ using namespace detail;
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kSystem = "windows";
-#else
-constexpr const char* kSystem = "posix";
-#endif
+constexpr const char* kSystem = kWindowsBuild ? "windows" : "posix";
 
 long long seconds_now() {
   return std::chrono::duration_cast<std::chrono::seconds>(
