@@ -49,6 +49,11 @@ inline constexpr int kRefusalNoteMs = 5000;
 std::u16string to_widget_text(std::string_view bytes);
 std::string to_model_bytes(std::u16string_view text);
 
+// A message's text with every run of more than `longest` characters that holds no space (a long
+// path, above all) broken into lines, after a path separator where there is one. A message box
+// wraps at spaces only, and one long path would make it wider than the screen. UTF-8.
+std::string break_long_runs(std::string_view text, std::size_t longest = 72);
+
 // ---- What the user did ------------------------------------------------------------------------
 
 // The verbs that name an event in the message of a failure: "Clicking ch_global(3) failed ...".
