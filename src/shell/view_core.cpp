@@ -216,7 +216,22 @@ const Control* ViewCore::activated(Control& control, bool had_focus) {
 }
 
 CleanText ViewCore::text_edited(Control& field, std::u16string_view text, std::size_t caret) {
-  CleanText clean = clean_typed_text(text, caret);
+  // Tab moves the keyboard on, so a tab that arrives in a field came with a paste: it becomes a
+  // space, which both toolkits' one-line fields show alike (one draws a tab as nothing). A tab
+  // that the file held already, outside what changed, stays as it is.
+  const std::u16string before = to_widget_text(field.text());
+  std::size_t head = 0;
+  while (head < before.size() && head < text.size() && before[head] == text[head]) ++head;
+  std::size_t tail = 0;
+  while (tail < before.size() - head && tail < text.size() - head &&
+         before[before.size() - 1 - tail] == text[text.size() - 1 - tail]) {
+    ++tail;
+  }
+  std::u16string arrived(text);
+  for (std::size_t i = head; i < arrived.size() - tail; ++i) {
+    if (arrived[i] == u'\t') arrived[i] = u' ';
+  }
+  CleanText clean = clean_typed_text(arrived, caret);
   if (clean.bytes != field.text()) {
     dispatch(field, Verb::Type, [&field, &clean] { field.set_text(clean.bytes); });
   }

@@ -125,7 +125,8 @@ class ViewCore {
   // where it is.
   const Control* activated(Control& control, bool had_focus);
   // What the user typed or pasted into a text box or an editable combo's field; returns the text
-  // the field must show (and the note to show when something was refused).
+  // the field must show (and the note to show when something was refused). A tab that arrives
+  // (with a paste: Tab itself moves the keyboard on) becomes a space.
   CleanText text_edited(Control& field, std::u16string_view text, std::size_t caret);
   // An item of an editable combo's list chosen (by the mouse, the arrow keys or the open list).
   void item_chosen(Control& combo, int index);

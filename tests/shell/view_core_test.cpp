@@ -101,6 +101,12 @@ TEST_F(ViewCoreTest, EachEventReachesTheModelOnceAndTheWidgetsAreSyncedAfterIt) 
   EXPECT_EQ(typed.shown, u"441");
   EXPECT_EQ(typed.refused, u"\u0101");
 
+  // A tab that arrives with a paste becomes a space; one the field held already stays.
+  combo.set_text("a\tb");
+  typed = core->text_edited(combo, u"a\tb x\ty", 6);
+  EXPECT_EQ(combo.text(), "a\tb x y");
+  EXPECT_EQ(typed.shown, u"a\tb x y");
+
   int ticks = 0;
   timer.on_click([&ticks](Control&) { ++ticks; });
   core->timer_ticked(timer);

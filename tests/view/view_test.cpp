@@ -239,6 +239,12 @@ TEST_F(ViewTest, PastedLineBreaksAreDropped) {
   click("lblvideo_1", 51);
   view->paste(at("txt_panel_b_card1"), u"C:\\a\r\nb");
   EXPECT_EQ(at("txt_panel_b_card1").text(), "C:\\ab");
+
+  // Every line comes, joined (a one-line field of its own would keep the first), and a tab
+  // comes as a space, which both fields show.
+  view->paste(at("txt_panel_b_card2"), u"one\r\ntwo\tthree\nfour");
+  EXPECT_EQ(view->text(at("txt_panel_b_card2")), u"onetwo threefour");
+  EXPECT_EQ(at("txt_panel_b_card2").text(), "onetwo threefour");
 }
 
 TEST_F(ViewTest, EditableCombosKeepExactlyWhatWasTypedAndTakeAChosenItem) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -225,10 +226,21 @@ class Win32Driver : public ViewDriver {
     HWND hwnd = widget(c);
     if (hwnd == nullptr) return;
     HWND field = edit_of(hwnd);
+    // Through the clipboard, as Ctrl+V and the menu's Paste do: the field's own paste is what
+    // keeps only a first line.
     const std::wstring pasted = w(text);
+    ASSERT_TRUE(OpenClipboard(field));
+    EmptyClipboard();
+    const std::size_t bytes = (pasted.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+      std::memcpy(GlobalLock(memory), pasted.c_str(), bytes);
+      GlobalUnlock(memory);
+      if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+    }
+    CloseClipboard();
     SetFocus(field);
     SendMessageW(field, EM_SETSEL, 0, -1);
-    SendMessageW(field, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+    SendMessageW(field, WM_PASTE, 0, 0);
   }
   void set_caret(const Control& c, int at) override {
     if (HWND hwnd = widget(c)) SendMessageW(edit_of(hwnd), EM_SETSEL, at, at);

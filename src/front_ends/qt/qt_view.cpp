@@ -465,9 +465,12 @@ void QtView::Impl::make_text(Drawn& b, QLineEdit* edit) {
   b.validator = validator;
   Control& c = *b.control;
   QObject::connect(edit, &QLineEdit::textChanged, edit, [this, &c, edit](const QString& text) {
-    // The validator has cleaned the text already; the core cleans it the same way again.
-    if (!core.syncing())
-      core.text_edited(c, utf16(text), static_cast<std::size_t>(edit->cursorPosition()));
+    // The validator has cleaned the text already; the core cleans it the same way again, and may
+    // change what arrived (a pasted tab), which the sync then shows: the caret stays with it.
+    if (core.syncing()) return;
+    const CleanText clean =
+        core.text_edited(c, utf16(text), static_cast<std::size_t>(edit->cursorPosition()));
+    if (clean.shown != utf16(text)) edit->setCursorPosition(static_cast<int>(clean.caret));
   });
 }
 
