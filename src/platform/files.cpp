@@ -1,7 +1,6 @@
 #include "platform/files.h"
 
 #include <atomic>
-#include <filesystem>
 #include <optional>
 #include <system_error>
 
@@ -11,22 +10,11 @@ namespace quorvane::files {
 
 namespace detail {
 
-fs::path to_fs_path(const std::string& path) {
-#ifdef _WIN32
-  return fs::path(std::u8string(path.begin(), path.end()));
-#else
-  return fs::path(path);
-#endif
-}
+#ifndef _WIN32
+Path to_fs_path(const std::string& path) { return Path(path); }
 
-std::string from_fs_path(const fs::path& path) {
-#ifdef _WIN32
-  const std::u8string name = path.u8string();
-  return std::string(name.begin(), name.end());
-#else
-  return path.string();
+std::string from_fs_path(const Path& path) { return path.string(); }
 #endif
-}
 
 void fail(const char* action, const std::string& path, int code) {
   throw FileError(action, path, std::system_category().message(code));
@@ -57,27 +45,85 @@ bool is_separator(char c) {
 }
 
 namespace {
+
+template <typename Char>
+bool is_separator_of(Char c) {
+  return c < 128 && is_separator(static_cast<char>(c));
+}
+
+// How much of `path` is its root: "/", "C:\", "C:", "\\server\share", "\\?\C:\";
+// 0 for a relative path.
+template <typename Char>
+std::size_t root_length(std::basic_string_view<Char> path) {
+#ifdef _WIN32
+  const auto at = [&](std::size_t i, char c) { return i < path.size() && path[i] == Char(c); };
+  const auto after_name = [&](std::size_t from) {
+    while (from < path.size() && !is_separator_of(path[from])) ++from;
+    return from;
+  };
+  if (at(0, '\\') && at(1, '\\') && at(2, '?') && at(3, '\\')) {
+    const bool unc = at(4, 'U') && at(5, 'N') && at(6, 'C') && at(7, '\\');
+    if (unc) return after_name(after_name(8) + 1);
+    return 4 + root_length(path.substr(4));
+  }
+  if (at(1, ':')) return path.size() > 2 && is_separator_of(path[2]) ? 3 : 2;
+  if (path.size() >= 2 && is_separator_of(path[0]) && is_separator_of(path[1])) {
+    return std::min(after_name(after_name(2) + 1), path.size());
+  }
+#endif
+  return !path.empty() && is_separator_of(path[0]) ? 1 : 0;
+}
+
+template <typename Char>
+std::basic_string<Char> parent_of(std::basic_string_view<Char> path) {
+  const std::size_t root = std::min(root_length(path), path.size());
+  std::size_t end = path.size();
+  while (end > root && is_separator_of(path[end - 1])) --end;
+  if (end <= root) return {};
+  while (end > root && !is_separator_of(path[end - 1])) --end;
+  // The root keeps its separator ("C:\", "/"); any other folder loses it.
+  while (end > root && is_separator_of(path[end - 1])) --end;
+  return std::basic_string<Char>(path.substr(0, end));
+}
+
+}  // namespace
+
+namespace {
 // Several saves may run in one process (the backup copy, then VOZ.INI), and a crashed earlier
 // run may have left a temporary file behind; the counter and exclusive creation keep names apart.
 std::atomic<unsigned> temp_counter{0};
 }  // namespace
 
-void fail_temp(const fs::path& target, const std::string& path, bool replacing, int code) {
+void fail_temp(const Path& target, const std::string& path, bool replacing, int code) {
   if (!replacing) fail(kCannotCreate, path, code);
   fail(file_action::kNoNewFileIn, from_fs_path(folder_of(target)), code);
 }
 
-fs::path folder_of(const fs::path& target) {
-  return target.has_parent_path() ? target.parent_path() : fs::path(".");
+#ifdef _WIN32
+Path folder_of(const Path& target) {
+  Path folder = parent_of(std::wstring_view(target));
+  return folder.empty() ? L"." : folder;
 }
+
+Path name_of(const Path& target) {
+  std::size_t start = target.size();
+  while (start > 0 && !is_separator_of(target[start - 1]) && target[start - 1] != L':') --start;
+  return target.substr(start);
+}
+#else
+Path folder_of(const Path& target) { return target.has_parent_path() ? target.parent_path() : "."; }
+
+Path name_of(const Path& target) { return target.filename(); }
+#endif
 
 // The same folder, so the rename cannot cross file systems, and a dot name, so a file left by a
 // crash stays out of the way.
-fs::path temp_path_for(const fs::path& target, unsigned long pid) {
-  fs::path name(".");
-  name += target.filename();
-  name += ".tmp-" + std::to_string(pid) + "-" + std::to_string(++temp_counter);
-  return folder_of(target) / name;
+Path temp_path_for(const Path& target, unsigned long pid) {
+  const std::string suffix = ".tmp-" + std::to_string(pid) + "-" + std::to_string(++temp_counter);
+  Path name = to_fs_path(".");
+  name += name_of(target);
+  name += Path(suffix.begin(), suffix.end());
+  return to_fs_path(join(from_fs_path(folder_of(target)), from_fs_path(name)));
 }
 
 unsigned long temp_owner(const std::string& file_name, const std::string& name) {
@@ -106,16 +152,13 @@ using namespace detail;
 
 void remove_stale_temporaries(const std::string& path, Links links) {
   std::error_code ec;
-  const fs::path target =
+  const Path target =
       links == Links::Follow ? resolve_links(to_fs_path(path), ec) : to_fs_path(path);
   if (ec) return;
-  const std::string name = target.filename().string();
-  for (fs::directory_iterator it(folder_of(target), ec), end; !ec && it != end; it.increment(ec)) {
-    const unsigned long owner = temp_owner(it->path().filename().string(), name);
-    if (owner == 0 || process_alive(owner)) continue;
-    std::error_code ignored;
-    if (it->is_symlink(ignored) || !it->is_regular_file(ignored)) continue;
-    fs::remove(it->path(), ignored);
+  const std::string name = from_fs_path(name_of(target));
+  for (const Path& file : plain_files_in(folder_of(target))) {
+    const unsigned long owner = temp_owner(from_fs_path(name_of(file)), name);
+    if (owner != 0 && !process_alive(owner)) remove_file(file);
   }
 }
 
@@ -134,10 +177,7 @@ std::string join(std::string_view folder, std::string_view name) {
   return joined;
 }
 
-bool exists(const std::string& path) {
-  std::error_code ec;
-  return fs::status(to_fs_path(path), ec).type() != fs::file_type::not_found;
-}
+std::string parent_folder(std::string_view path) { return parent_of(path); }
 
 std::optional<std::string> program_folder(std::string_view executable) {
   // By hand rather than with std::filesystem, which on Windows (MinGW) takes "\\server\share"

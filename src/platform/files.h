@@ -16,6 +16,11 @@ char separator();
 // (a drive root such as "C:\") gets none added.
 std::string join(std::string_view folder, std::string_view name);
 
+// The folder that holds `path`, as written ("C:\a\b" -> "C:\a", "/a" -> "/"): nothing is
+// looked up and no link followed. "" for a root ("C:\", "/", "\\server\share") and for a
+// bare name.
+std::string parent_folder(std::string_view path);
+
 // True when anything (a file, a folder, ...) stands at the path, symbolic links followed. A path
 // that cannot be examined counts as existing, so that callers never take it for a missing file.
 bool exists(const std::string& path);

@@ -5,25 +5,37 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <new>
 #include <string>
 #include <system_error>
+#include <vector>
+
+#ifndef _WIN32
+#include <filesystem>
+#endif
 
 #include "platform/files.h"
 
 namespace quorvane::files::detail {
 
+#ifdef _WIN32
+// The UTF-16 that the system's W functions take. Not std::filesystem::path: with MinGW its
+// conversions bring the C++ locale library into the .exe, which was more than half of it.
+using Path = std::wstring;
+#else
 namespace fs = std::filesystem;
+using Path = fs::path;
+#endif
 
 inline constexpr const char* kCannotRead = file_action::kRead;
 inline constexpr const char* kCannotWrite = file_action::kWrite;
 inline constexpr const char* kCannotCreate = file_action::kCreate;
 
-// Paths travel through the program as UTF-8. On Windows the path has to be told so explicitly,
-// or it would be taken in the ANSI code page; elsewhere the bytes are the name.
-fs::path to_fs_path(const std::string& path);
-std::string from_fs_path(const fs::path& path);
+// Paths travel through the program as UTF-8; elsewhere the bytes are the name. On Windows an
+// absolute path too long for the plain form gets the "\\?\" one, which the system takes up to
+// 32767 characters.
+Path to_fs_path(const std::string& path);
+std::string from_fs_path(const Path& path);
 
 // The code comes in by value, read before any allocation for the message could change it.
 [[noreturn]] void fail(const char* action, const std::string& path, int code);
@@ -70,17 +82,23 @@ bool is_separator(char c);
 // replaces that file and the link stays a link. A chain that cannot be followed to its end sets
 // `ec`; on POSIX, what cannot be examined at all is left to the open that follows, which reports
 // it with the system's own reason. Each system has its own.
-fs::path resolve_links(const fs::path& path, std::error_code& ec);
+Path resolve_links(const Path& path, std::error_code& ec);
 
-fs::path folder_of(const fs::path& target);
+// The folder of a file's path, "." for a bare name; and the name itself.
+Path folder_of(const Path& target);
+Path name_of(const Path& target);
+
+// The regular files in `folder`, links and folders left out; nothing when it cannot be read.
+std::vector<Path> plain_files_in(const Path& folder);
+// Best effort.
+void remove_file(const Path& path);
 
 // A save's temporary file could not be made beside `target` (`path` as the caller named it).
 // When a file is being replaced, the file is not the trouble: the folder refused a new one.
-[[noreturn]] void fail_temp(const fs::path& target, const std::string& path, bool replacing,
-                            int code);
+[[noreturn]] void fail_temp(const Path& target, const std::string& path, bool replacing, int code);
 
 // ".VOZ.INI.tmp-<pid>-<n>" beside the target.
-fs::path temp_path_for(const fs::path& target, unsigned long pid);
+Path temp_path_for(const Path& target, unsigned long pid);
 
 // The process that made a temporary file named ".<name>.tmp-<pid>-<n>" for `name`, or 0 when
 // the file name is not one of ours.

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/files_detail.h"
@@ -34,12 +35,33 @@ fs::path resolve_links(const fs::path& path, std::error_code& ec) {
   return current;
 }
 
+std::vector<Path> plain_files_in(const Path& folder) {
+  std::vector<Path> files;
+  std::error_code ec;
+  // Stepped with an error code: a folder that vanishes mid-way ends the list.
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code ignored;
+    if (!it->is_symlink(ignored) && it->is_regular_file(ignored)) files.push_back(it->path());
+  }
+  return files;
+}
+
+void remove_file(const Path& path) {
+  std::error_code ignored;
+  fs::remove(path, ignored);
+}
+
 bool process_alive(unsigned long pid) {
   // EPERM: it exists, it just is not ours to signal.
   return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 }  // namespace detail
+
+bool exists(const std::string& path) {
+  std::error_code ec;
+  return fs::status(to_fs_path(path), ec).type() != fs::file_type::not_found;
+}
 
 namespace {
 

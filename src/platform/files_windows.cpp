@@ -1,8 +1,8 @@
 // Files on Windows: handles, FlushFileBuffers and MoveFileExW.
 
-#include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -26,9 +26,70 @@ namespace detail {
 
 namespace {
 
+std::wstring widen(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  std::wstring wide(
+      static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)),
+      L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+  return wide;
+}
+
+}  // namespace
+
+Path to_fs_path(const std::string& path) {
+  Path wide = widen(path);
+  // CreateDirectoryW stops short of MAX_PATH by the room for an 8.3 name.
+  if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  const bool drive = wide.size() > 2 && wide[1] == L':' && (wide[2] == L'\\' || wide[2] == L'/');
+  const bool network =
+      (wide[0] == L'\\' || wide[0] == L'/') && (wide[1] == L'\\' || wide[1] == L'/');
+  if (!drive && !network) return wide;
+  // The long form takes the path as it stands: no "/" for "\\", no "." or "..".
+  std::wstring full(wide.size() + 1, L'\0');
+  const DWORD got =
+      GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (got == 0 || got >= full.size()) return wide;
+  full.resize(got);
+  return network ? L"\\\\?\\UNC" + full.substr(1) : L"\\\\?\\" + full;
+}
+
+std::string from_fs_path(const Path& path) {
+  if (path.empty()) return {};
+  const int size = static_cast<int>(path.size());
+  std::string text(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, path.data(), size,
+                                                                nullptr, 0, nullptr, nullptr)),
+                   '\0');
+  WideCharToMultiByte(CP_UTF8, 0, path.data(), size, text.data(), static_cast<int>(text.size()),
+                      nullptr, nullptr);
+  return text;
+}
+
+std::vector<Path> plain_files_in(const Path& folder) {
+  std::vector<Path> files;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileExW(to_fs_path(join(from_fs_path(folder), "*")).c_str(),
+                                   FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    const DWORD not_plain =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    if ((found.dwFileAttributes & not_plain) == 0) {
+      files.push_back(to_fs_path(join(from_fs_path(folder), from_fs_path(found.cFileName))));
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return files;
+}
+
+void remove_file(const Path& path) { DeleteFileW(path.c_str()); }
+
+namespace {
+
 // Opened for no access at all, a file (or, with backup semantics, a folder) can be asked where it
 // really is even while another program holds it without sharing.
-HANDLE open_to_locate(const fs::path& path) {
+HANDLE open_to_locate(const Path& path) {
   return CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
@@ -42,7 +103,7 @@ std::wstring without_long_prefix(std::wstring path) {
 }
 
 // Where an open file or folder really is, every link on the way followed.
-bool final_path(HANDLE handle, fs::path& result, std::error_code& ec) {
+bool final_path(HANDLE handle, Path& result, std::error_code& ec) {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length =
@@ -68,7 +129,7 @@ bool final_path(HANDLE handle, fs::path& result, std::error_code& ec) {
 // MinGW's std::filesystem does not see links on Windows (nor Unix links under Wine), so the
 // system is asked where an open of the path really lands. A file that does not exist yet is made
 // where its folder really is.
-fs::path resolve_links(const fs::path& path, std::error_code& ec) {
+Path resolve_links(const Path& path, std::error_code& ec) {
   HANDLE file = open_to_locate(path);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
@@ -79,15 +140,23 @@ fs::path resolve_links(const fs::path& path, std::error_code& ec) {
     }
     HANDLE folder = open_to_locate(folder_of(path));
     if (folder == INVALID_HANDLE_VALUE) return path;
-    fs::path where;
+    Path where;
     std::error_code folder_ec;
     const bool found = final_path(folder, where, folder_ec);
     CloseHandle(folder);
-    return found ? where / path.filename() : path;
+    return found ? to_fs_path(join(from_fs_path(where), from_fs_path(name_of(path)))) : path;
   }
-  fs::path where;
+  Path where;
   const bool found = final_path(file, where, ec);
   CloseHandle(file);
+  // Wine cannot tell where a path longer than MAX_PATH leads, whatever the buffer. The folders on
+  // the way lead wherever they lead for the save's own rename too; only the name itself must not
+  // be a link, or the save would replace the link with a file.
+  if (!found && ec.value() == ERROR_MORE_DATA &&
+      (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    ec.clear();
+    return path;
+  }
   return found ? where : path;
 }
 
@@ -136,7 +205,7 @@ class TempFile {
   }
 
   // 0, or the system's error code; ERROR_FILE_EXISTS means "try another name".
-  int create(fs::path path) {
+  int create(Path path) {
     handle_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) return last_error();
@@ -145,7 +214,7 @@ class TempFile {
   }
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
   HANDLE get() const { return handle_; }
-  const fs::path& path() const { return path_; }
+  const Path& path() const { return path_; }
   bool close() {
     if (!valid()) return true;
     const bool closed = CloseHandle(handle_) != 0;
@@ -156,14 +225,14 @@ class TempFile {
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-  fs::path path_;
+  Path path_;
   bool committed_ = false;
 };
 
 // The replacement takes over the old file's own access rules and attributes (its inherited rules
 // come from the folder, as the old file's did). Best effort, like the owner on POSIX: a file that
 // saved is worth more than a rule that could not be copied.
-void carry_over_security(const fs::path& from, const fs::path& to, DWORD attributes) {
+void carry_over_security(const Path& from, const Path& to, DWORD attributes) {
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
@@ -175,7 +244,7 @@ void carry_over_security(const fs::path& from, const fs::path& to, DWORD attribu
       info |= (control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
                                             : UNPROTECTED_DACL_SECURITY_INFORMATION;
     }
-    std::wstring target = to.wstring();
+    std::wstring target = to;
     SetNamedSecurityInfoW(target.data(), SE_FILE_OBJECT, info, nullptr, nullptr, dacl, nullptr);
     LocalFree(descriptor);
   }
@@ -200,9 +269,30 @@ std::string executable_path() {
     if (got == 0) return "";
     if (got < path.size()) {
       path.resize(got);
-      return from_fs_path(fs::path(path));
+      return from_fs_path(path);
     }
     path.resize(path.size() * 2);  // cut short: try again with more room
+  }
+}
+
+bool exists(const std::string& path) {
+  // Opened for no access, the way a link leads is followed to its end.
+  HANDLE file = CreateFileW(to_fs_path(path).c_str(), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return true;
+  }
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_NAME:
+      return false;
+    default:
+      return true;
   }
 }
 
@@ -249,7 +339,7 @@ namespace {
 // Makes the temporary file of a save beside `target` and fills it with `bytes`, flushed to disk.
 // `replacing`: whether a file stands at `target`, which decides whom a failure to make the
 // temporary file blames (see fail_temp).
-void write_temp(TempFile& temp, const fs::path& target, std::string_view bytes, const char* action,
+void write_temp(TempFile& temp, const Path& target, std::string_view bytes, const char* action,
                 const std::string& path, bool replacing) {
   for (int attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
     const int error = temp.create(temp_path_for(target, GetCurrentProcessId()));
@@ -275,7 +365,7 @@ void write_temp(TempFile& temp, const fs::path& target, std::string_view bytes, 
 
 void write_atomic(const std::string& path, std::string_view bytes) {
   std::error_code ec;
-  const fs::path target = resolve_links(to_fs_path(path), ec);
+  const Path target = resolve_links(to_fs_path(path), ec);
   if (ec) throw FileError(kCannotWrite, path, ec.message());
 
   const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -301,9 +391,9 @@ void write_atomic(const std::string& path, std::string_view bytes) {
 
 bool create_new(const std::string& path, std::string_view bytes, const std::string& like) {
   // The name itself: a link or junction there is something standing there, never a way through.
-  const fs::path target = to_fs_path(path);
+  const Path target = to_fs_path(path);
   std::error_code ec;
-  const fs::path model = resolve_links(to_fs_path(like), ec);
+  const Path model = resolve_links(to_fs_path(like), ec);
   if (ec) throw FileError(kCannotCreate, path, ec.message());
   const DWORD attributes = GetFileAttributesW(model.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(kCannotCreate, path, last_error());

@@ -274,6 +274,17 @@ TEST(Files, ReadingTakesNoMoreThanTheBoundWhateverTheFileClaims) {
   }
 }
 
+// Where a chooser opens is found by climbing from a path box's value; the climb ends at a root.
+TEST(Files, TheParentFolderIsCutFromThePathAsWritten) {
+  EXPECT_EQ(files::parent_folder("/emu/roms/a.pce"), "/emu/roms");
+  EXPECT_EQ(files::parent_folder("/emu//roms//"), "/emu");
+  EXPECT_EQ(files::parent_folder("/emu"), "/");
+  EXPECT_EQ(files::parent_folder("/"), "");
+  EXPECT_EQ(files::parent_folder("emu/a.pce"), "emu");
+  EXPECT_EQ(files::parent_folder("a.pce"), "");
+  EXPECT_EQ(files::parent_folder(""), "");
+}
+
 TEST(Files, TheProgramsFolderComesOnlyFromAnAbsolutePath) {
 #ifdef _WIN32
   EXPECT_EQ(files::program_folder("C:\\Quorvane\\quorvane-config.exe"), "C:\\Quorvane");
