@@ -29,9 +29,6 @@ void report_start_failure(const std::string& text) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  // The pictures are decoded through COM, and the links are opened through the shell, which
-  // wants it too.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   const std::optional<std::string> folder = files::program_folder(files::executable_path());
   if (!folder) {
     report_start_failure(no_program_folder_text());

@@ -5,10 +5,11 @@
 # the same size (bench/empty_window_win32.cpp), run alternately under a private Xvfb; the medians,
 # their ratios and the .exe's size.
 #
-#   bench/startup-windows.sh [build folder] [runs]
+#   bench/startup-windows.sh [build folder] [runs] [another quorvane-config.exe]
 #
-# Defaults: build/windows-release (scripts/build-windows.sh makes it) and 15 runs of each. Both
-# programs run in one Wine prefix (build/wine-bench) under one server that stays up, as on a
+# Defaults: build/windows-release (scripts/build-windows.sh makes it) and 15 runs of each. A
+# second editor, given, runs in the same alternation (another build, to set beside this one in
+# one run) and gets a row of its own. The programs run in one Wine prefix (build/wine-bench) under one server that stays up, as on a
 # desktop where Wine is already running. The editor runs in a folder that already holds VOZ.INI
 # and its backup, as in everyday use.
 set -euo pipefail
@@ -18,10 +19,11 @@ build=${1:-$root/build/windows-release}
 runs=${2:-15}
 editor=$build/app/quorvane-config.exe
 empty=$build/bench/empty-window-win32.exe
+other=${3:-}
 if [ ! -f "$empty" ] && [ -f "$build/CMakeCache.txt" ]; then
   cmake --build "$build" --target empty-window-win32 >/dev/null
 fi
-for f in "$editor" "$empty"; do
+for f in "$editor" "$empty" ${other:+"$other"}; do
   [ -f "$f" ] || { echo "missing $f: run scripts/build-windows.sh first" >&2; exit 2; }
 done
 # shellcheck source=../scripts/xvfb-common.sh
@@ -32,11 +34,15 @@ trap 'wine_stop; stop_xvfb; rm -rf "$work"' EXIT
 # The X side of the measurement: it waits for the map itself, without polling.
 c++ -O2 -o "$work/map-wait" "$root/bench/map_wait.cpp" -lXdamage -lX11 ||
   { echo "cannot build bench/map_wait.cpp (needs libx11-dev and libxdamage-dev)" >&2; exit 2; }
-mkdir "$work/editor" "$work/empty"
-cp "$editor" "$work/editor/quorvane-config.exe"
+mkdir "$work/empty"
 cp "$empty" "$work/empty/empty-window-win32.exe"
-cp "$root/tests/data/VOZ.default.INI" "$work/editor/VOZ.INI"
-cp "$root/tests/data/VOZ.default.INI" "$work/editor/VOZ_backup.INI"
+for name in editor ${other:+other}; do
+  mkdir "$work/$name"
+  cp "$root/tests/data/VOZ.default.INI" "$work/$name/VOZ.INI"
+  cp "$root/tests/data/VOZ.default.INI" "$work/$name/VOZ_backup.INI"
+done
+cp "$editor" "$work/editor/quorvane-config.exe"
+[ -z "$other" ] || cp "$other" "$work/other/quorvane-config.exe"
 wine_start "$root/build/wine-bench"
 wine=$(command -v wine64 || command -v wine)
 [ -x /usr/lib/wine/wine64 ] && wine=/usr/lib/wine/wine64
@@ -54,28 +60,31 @@ run "Empty Window" "$work/empty/empty-window-win32.exe" >/dev/null
 
 : >"$work/editor.txt"
 : >"$work/empty.txt"
+: >"$work/other.txt"
 for _ in $(seq "$runs"); do
   run "Quorvane Configuration" "$work/editor/quorvane-config.exe" >>"$work/editor.txt"
   run "Empty Window" "$work/empty/empty-window-win32.exe" >>"$work/empty.txt"
+  [ -z "$other" ] || run "Quorvane Configuration" "$work/other/quorvane-config.exe" >>"$work/other.txt"
   printf '.' >&2
 done
 echo >&2
 
 column() { awk -v c="$1" '{print $c}' "$2"; }
-editor_map=$(column 1 "$work/editor.txt" | median)
-empty_map=$(column 1 "$work/empty.txt" | median)
-editor_frame=$(column 2 "$work/editor.txt" | median)
-empty_frame=$(column 2 "$work/empty.txt" | median)
 range() { sort -n | awk 'NR == 1 {lo = $1} {hi = $1} END {printf "%.0f to %.0f", lo, hi}'; }
-size=$(stat -c %s "$editor")
-awk -v runs="$runs" -v em="$editor_map" -v bm="$empty_map" -v ef="$editor_frame" \
-    -v bf="$empty_frame" -v size="$size" \
-    -v emr="$(column 1 "$work/editor.txt" | range)" -v bmr="$(column 1 "$work/empty.txt" | range)" \
-    -v efr="$(column 2 "$work/editor.txt" | range)" -v bfr="$(column 2 "$work/empty.txt" | range)" 'BEGIN {
-  printf "medians of %d runs each, alternating (Wine under Xvfb, %s)\n", runs, ENVIRON["DISPLAY"]
-  printf "%-24s %10s %18s %12s %18s\n", "", "map (ms)", "range", "frame (ms)", "range"
-  printf "%-24s %10.1f %18s %12.1f %18s\n", "quorvane-config.exe", em, emr, ef, efr
-  printf "%-24s %10.1f %18s %12.1f %18s\n", "empty-window-win32.exe", bm, bmr, bf, bfr
-  printf "%-24s %9.2fx %18s %11.2fx\n", "ratio", em / bm, "", ef / bf
-  printf "quorvane-config.exe: %d bytes (%.2f MiB)\n", size, size / 1048576
-}'
+empty_map=$(column 1 "$work/empty.txt" | median)
+empty_frame=$(column 2 "$work/empty.txt" | median)
+printf 'medians of %d runs each, alternating (Wine under Xvfb, %s)\n' "$runs" "$DISPLAY"
+printf '%-28s %10s %14s %9s %12s %14s %9s\n' "" "map (ms)" "range" "ratio" "frame (ms)" "range" "ratio"
+# row <name> <file> <size>
+row() {
+  local map frame
+  map=$(column 1 "$2" | median)
+  frame=$(column 2 "$2" | median)
+  printf '%-28s %10.1f %14s %8.2fx %12.1f %14s %8.2fx\n' "$1" "$map" "$(column 1 "$2" | range)" \
+    "$(awk -v a="$map" -v b="$empty_map" 'BEGIN {print a / b}')" "$frame" \
+    "$(column 2 "$2" | range)" "$(awk -v a="$frame" -v b="$empty_frame" 'BEGIN {print a / b}')"
+}
+row "quorvane-config.exe" "$work/editor.txt"
+[ -z "$other" ] || row "$(basename "$(dirname "$other")")/$(basename "$other")" "$work/other.txt"
+row "empty-window-win32.exe" "$work/empty.txt"
+echo "ratios to the empty window; quorvane-config.exe: $(stat -c %s "$editor") bytes${other:+, the other: $(stat -c %s "$other") bytes}"

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  googletest libgtest-dev
+  googletest libgtest-dev libstb-dev
   xvfb xdotool x11-utils libx11-dev libxdamage-dev imagemagick librsvg2-bin time zopfli zip unzip
   fonts-dejavu-core fonts-liberation
   at-spi2-core python3-pyatspi

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <optional>
 #include <system_error>
