@@ -87,9 +87,6 @@ std::basic_string<Char> parent_of(std::basic_string_view<Char> path) {
   return std::basic_string<Char>(path.substr(0, end));
 }
 
-}  // namespace
-
-namespace {
 // Several saves may run in one process (the backup copy, then VOZ.INI), and a crashed earlier
 // run may have left a temporary file behind; the counter and exclusive creation keep names apart.
 std::atomic<unsigned> temp_counter{0};

@@ -31,9 +31,9 @@ inline constexpr const char* kCannotRead = file_action::kRead;
 inline constexpr const char* kCannotWrite = file_action::kWrite;
 inline constexpr const char* kCannotCreate = file_action::kCreate;
 
-// Paths travel through the program as UTF-8; elsewhere the bytes are the name. On Windows an
-// absolute path too long for the plain form gets the "\\?\" one, which the system takes up to
-// 32767 characters.
+// Paths travel through the program as UTF-8: on Windows they become the UTF-16 of the W
+// functions, an absolute one too long for the plain form in the "\\?\" form, which the system
+// takes up to 32767 characters; elsewhere the bytes are the name.
 Path to_fs_path(const std::string& path);
 std::string from_fs_path(const Path& path);
 

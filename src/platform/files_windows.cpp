@@ -46,7 +46,7 @@ Path to_fs_path(const std::string& path) {
   const bool network =
       (wide[0] == L'\\' || wide[0] == L'/') && (wide[1] == L'\\' || wide[1] == L'/');
   if (!drive && !network) return wide;
-  // The long form takes the path as it stands: no "/" for "\\", no "." or "..".
+  // The long form takes the path as it stands: backslashes only, no "." or "..".
   std::wstring full(wide.size() + 1, L'\0');
   const DWORD got =
       GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
