@@ -18,11 +18,18 @@ inline constexpr const char* kNoNewFileIn = "Cannot create a new file in the fol
 // A failure on a file that reaches the user: it names the file and the system's reason.
 class FileError : public std::runtime_error {
  public:
-  FileError(std::string action, std::string path, std::string reason)
+  // kInUse: another program holds the file open and lets no one else have it; nothing is wrong
+  // with the file, and closing that program mends it.
+  enum class Cause { kOther, kInUse };
+
+  FileError(std::string action, std::string path, std::string reason, Cause cause = Cause::kOther)
       : std::runtime_error(action + " \"" + path + "\": " + reason),
         action_(std::move(action)),
         path_(std::move(path)),
-        reason_(std::move(reason)) {}
+        reason_(std::move(reason)),
+        cause_(cause) {}
+
+  bool in_use() const { return cause_ == Cause::kInUse; }
 
   // What was being done, e.g. "Cannot write".
   const std::string& action() const { return action_; }
@@ -33,6 +40,7 @@ class FileError : public std::runtime_error {
   std::string action_;
   std::string path_;
   std::string reason_;
+  Cause cause_;
 };
 
 }  // namespace quorvane

@@ -3,6 +3,7 @@
 // What the system-specific halves of files.cpp share: path conversion, error reporting, the
 // names of temporary files and the resolution of symbolic links. Not part of files.h.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -97,14 +98,39 @@ void remove_file(const Path& path);
 // When a file is being replaced, the file is not the trouble: the folder refused a new one.
 [[noreturn]] void fail_temp(const Path& target, const std::string& path, bool replacing, int code);
 
-// ".VOZ.INI.tmp-<pid>-<n>" beside the target.
+// ".VOZ.INI.tmp-<pid>-<n>" beside the target; from the Windows build ".VOZ.INI.tmp-w<pid>-<n>".
 Path temp_path_for(const Path& target, unsigned long pid);
 
-// The process that made a temporary file named ".<name>.tmp-<pid>-<n>" for `name`, or 0 when
-// the file name is not one of ours.
-unsigned long temp_owner(const std::string& file_name, const std::string& name);
+// The process that made a temporary file named as temp_path_for names them for `name`, and
+// whether it ran on this system (whose processes process_alive can look up); pid 0 when the
+// file name is not one of ours.
+struct TempOwner {
+  unsigned long pid = 0;
+  bool this_system = false;
+};
+TempOwner temp_owner(const std::string& file_name, const std::string& name);
 
 bool process_alive(unsigned long pid);
+#ifdef _WIN32
+// Whether the name itself is a Windows symbolic link or junction (a reparse point). Wine shows
+// Unix links as what they lead to, never as one.
+bool is_windows_link(const std::string& path);
+#endif
+unsigned long current_pid();
+// The machine's name, as this system gives it; "" when it does not.
+std::string host_name();
+
+// Makes the file `path` holding `bytes` only if nothing stands at its name: 0, kAlreadyThere, or
+// the system's error code. A file that was made but could not take its bytes (a full disk) is
+// kept, empty, and `whole` says so.
+inline constexpr int kAlreadyThere = -1;
+int create_exclusive(const Path& path, std::string_view bytes, bool& whole);
+// Gives `from` the name `to` unless something stands there: 0, kAlreadyThere, or an error code.
+int move_without_replacing(const Path& from, const Path& to);
+// Gives `from` the name `to`, replacing what stands there; false when it cannot.
+bool rename_file(const Path& from, const Path& to);
+// How long ago the entry was last written; zero when that cannot be told.
+std::chrono::seconds age_of(const Path& path);
 
 #ifndef _WIN32
 // Gives the file `from` the name `to` only if nothing stands at `to`, a dangling link included:

@@ -1,14 +1,17 @@
 // Files on POSIX systems: descriptors, fsync and rename.
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -51,9 +54,31 @@ void remove_file(const Path& path) {
   fs::remove(path, ignored);
 }
 
+bool rename_file(const Path& from, const Path& to) {
+  std::error_code ec;
+  fs::rename(from, to, ec);
+  return !ec;
+}
+
+std::chrono::seconds age_of(const Path& path) {
+  std::error_code ec;
+  const auto written = fs::last_write_time(path, ec);
+  if (ec) return std::chrono::seconds(0);
+  return std::chrono::duration_cast<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                          written);
+}
+
 bool process_alive(unsigned long pid) {
   // EPERM: it exists, it just is not ours to signal.
   return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+unsigned long current_pid() { return static_cast<unsigned long>(::getpid()); }
+
+std::string host_name() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return "";
+  return name;
 }
 
 }  // namespace detail
@@ -251,32 +276,119 @@ int place_without_replacing(const fs::path& from, const fs::path& to, bool may_r
   return 0;
 }
 
+int move_without_replacing(const fs::path& from, const fs::path& to) {
+  const int error = place_without_replacing(from, to);
+  return error == EEXIST ? kAlreadyThere : error;
+}
+
+int create_exclusive(const fs::path& path, std::string_view bytes, bool& whole) {
+  Fd file(open_retrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (!file.valid()) return errno == EEXIST ? kAlreadyThere : errno;
+  whole = write_fully(file.get(), bytes);
+  if (!whole) {
+    [[maybe_unused]] const int emptied = ::ftruncate(file.get(), 0);
+  }
+  return 0;
+}
+
 }  // namespace detail
 
-void write_atomic(const std::string& path, std::string_view bytes) {
+namespace {
+
+std::string user_name(uid_t uid) {
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  char buffer[4096];
+  if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr) {
+    return "\"" + std::string(found->pw_name) + "\"";
+  }
+  return "number " + std::to_string(uid);
+}
+
+// The first link on the way to the file that another user owns. Linux protects only sticky
+// folders from links planted by others; a settings folder is often shared more loosely, so the
+// rule holds everywhere: whoever runs the editor writes through their own links only.
+std::optional<std::pair<fs::path, uid_t>> foreign_link(const fs::path& path) {
+  fs::path current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat link {};
+    if (::lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return std::nullopt;
+    if (link.st_uid != ::geteuid()) return std::make_pair(current, link.st_uid);
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(current, ec);
+    if (ec) return std::nullopt;
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+  return std::nullopt;
+}
+
+// What a refused rename means in a folder with its sticky bit set (/tmp, shared game folders):
+// only the file's owner, or the folder's, may replace the file, whatever the file's mode says.
+std::string rename_refusal(int code, const fs::path& target, const struct stat* old) {
+  std::string reason = std::system_category().message(code);
+  struct stat folder {};
+  if ((code == EPERM || code == EACCES) && old != nullptr &&
+      ::stat(folder_of(target).c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) != 0 &&
+      old->st_uid != ::geteuid() && folder.st_uid != ::geteuid()) {
+    reason += ": the folder \"" + from_fs_path(folder_of(target)) +
+              "\" is shared (its sticky bit is set), so only the file's owner may replace it, "
+              "and the file belongs to user " +
+              user_name(old->st_uid);
+  }
+  return reason;
+}
+
+}  // namespace
+
+void write_atomic(const std::string& path, std::string_view bytes,
+                  const std::function<void()>& check) {
+  if (const auto link = foreign_link(to_fs_path(path))) {
+    throw FileError(kCannotWrite, path,
+                    "\"" + from_fs_path(link->first) +
+                        "\" is a symbolic link that belongs to user " + user_name(link->second) +
+                        ", not to you. The editor writes through a link only when it is your "
+                        "own, so that nobody can make it overwrite a file of yours elsewhere. "
+                        "Nothing was written.");
+  }
   std::error_code ec;
   const fs::path target = resolve_links(to_fs_path(path), ec);
-  if (ec) throw FileError(kCannotWrite, path, ec.message());
+  if (ec) fail(kCannotWrite, path, ec.value());
 
   struct stat old {};
-  const bool replacing = ::stat(target.c_str(), &old) == 0;
-  if (replacing) {
-    if (S_ISDIR(old.st_mode)) throw FileError(kCannotWrite, path, is_a_directory());
-    // The rename needs only a writable folder; a file the user made read-only must still refuse
-    // to change, as it would if it were written in place. Root passes every access check, so the
-    // owner's write bit is asked as well: "read-only" holds for root too.
-    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+  // Looked at before the lock, so that its own reason wins over the lock's, and again under it,
+  // as another editor may have replaced the file meanwhile.
+  const auto examine = [&] {
+    const bool there = ::stat(target.c_str(), &old) == 0;
+    if (there) {
+      if (S_ISDIR(old.st_mode)) throw FileError(kCannotWrite, path, is_a_directory());
+      // The rename needs only a writable folder; a file the user made read-only must still
+      // refuse to change, as it would if it were written in place. Root passes every access
+      // check, so the owner's write bit is asked as well: "read-only" holds for root too.
+      if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        fail(kCannotWrite, path, errno);
+      }
+      if ((old.st_mode & S_IWUSR) == 0) fail(kCannotWrite, path, EACCES);
+    } else if (errno != ENOENT) {
       fail(kCannotWrite, path, errno);
+    } else if (target != to_fs_path(path) && !fs::is_directory(folder_of(target), ec)) {
+      throw FileError(kCannotWrite, path,
+                      "it is a symbolic link to \"" + from_fs_path(target) +
+                          "\", and the folder that link leads into, \"" +
+                          from_fs_path(folder_of(target)) + "\", does not exist");
     }
-    if ((old.st_mode & S_IWUSR) == 0) fail(kCannotWrite, path, EACCES);
-  } else if (errno != ENOENT) {
-    fail(kCannotWrite, path, errno);
-  }
+    return there;
+  };
+  bool replacing = examine();
 
+  const SaveLock lock(target.string(), path, replacing);
+  if (check) check();
+  replacing = examine();
   TempFile temp;
   write_temp(temp, target, replacing ? &old : nullptr, bytes, kCannotWrite, path, replacing);
+  if (check) check();
   if (::rename(temp.path().c_str(), target.c_str()) != 0) {
-    fail(kCannotWrite, path, errno);
+    const int error = errno;
+    throw FileError(kCannotWrite, path, rename_refusal(error, target, replacing ? &old : nullptr));
   }
   temp.commit();
   sync_folder(folder_of(target));
@@ -288,6 +400,7 @@ bool create_new(const std::string& path, std::string_view bytes, const std::stri
   struct stat model {};
   if (::stat(to_fs_path(like).c_str(), &model) != 0) fail(kCannotCreate, path, errno);
 
+  const SaveLock lock(target.string(), path, false);
   TempFile temp;
   write_temp(temp, target, &model, bytes, kCannotCreate, path, false);
   const int error = place_without_replacing(temp.path(), target);

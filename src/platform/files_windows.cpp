@@ -1,5 +1,6 @@
 // Files on Windows: handles, FlushFileBuffers and MoveFileExW.
 
+#include <functional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -85,6 +86,24 @@ std::vector<Path> plain_files_in(const Path& folder) {
 
 void remove_file(const Path& path) { DeleteFileW(path.c_str()); }
 
+bool rename_file(const Path& from, const Path& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::chrono::seconds age_of(const Path& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    return std::chrono::seconds(0);
+  }
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const auto ticks = [](const FILETIME& t) {
+    return static_cast<long long>(ULARGE_INTEGER{{t.dwLowDateTime, t.dwHighDateTime}}.QuadPart);
+  };
+  // FILETIME counts 100 ns.
+  return std::chrono::seconds((ticks(now) - ticks(data.ftLastWriteTime)) / 10000000);
+}
+
 namespace {
 
 // Opened for no access at all, a file (or, with backup semantics, a folder) can be asked where it
@@ -102,6 +121,37 @@ std::wstring without_long_prefix(std::wstring path) {
   return path.substr(4);
 }
 
+// The name the system gives an open object, "\\??\\C:\\x" for a file, asked of ntdll with a
+// buffer as large as a name can be.
+bool object_name(HANDLE handle, std::wstring& name) {
+  struct Name {
+    USHORT length;
+    USHORT maximum;
+    PWSTR buffer;
+  };
+  using Query = LONG(WINAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  if (query == nullptr) return false;
+  std::vector<unsigned char> buffer(sizeof(Name) + 65536 * sizeof(wchar_t));
+  ULONG needed = 0;
+  constexpr int kObjectNameInformation = 1;
+  if (query(handle, kObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+            &needed) < 0) {
+    return false;
+  }
+  const auto* info = reinterpret_cast<const Name*>(buffer.data());
+  name.assign(info->buffer, info->length / sizeof(wchar_t));
+  if (name.rfind(L"\\??\\UNC\\", 0) == 0) {
+    name = L"\\\\" + name.substr(8);
+  } else if (name.rfind(L"\\??\\", 0) == 0) {
+    name = L"\\\\?\\" + name.substr(4);
+  } else {
+    return false;  // a device name, which no path of the user's spells
+  }
+  return true;
+}
+
 // Where an open file or folder really is, every link on the way followed.
 bool final_path(HANDLE handle, Path& result, std::error_code& ec) {
   std::wstring buffer(MAX_PATH, L'\0');
@@ -110,7 +160,14 @@ bool final_path(HANDLE handle, Path& result, std::error_code& ec) {
         GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0) {
-      ec.assign(static_cast<int>(GetLastError()), std::system_category());
+      const DWORD error = GetLastError();
+      // Wine answers "more data" for any path longer than MAX_PATH, whatever room it is given.
+      std::wstring name;
+      if (error == ERROR_MORE_DATA && object_name(handle, name)) {
+        result = without_long_prefix(std::move(name));
+        return true;
+      }
+      ec.assign(static_cast<int>(error), std::system_category());
       return false;
     }
     // A buffer too small gets the size it needs, terminating zero included.
@@ -149,15 +206,53 @@ Path resolve_links(const Path& path, std::error_code& ec) {
   Path where;
   const bool found = final_path(file, where, ec);
   CloseHandle(file);
-  // Wine cannot tell where a path longer than MAX_PATH leads, whatever the buffer. The folders on
-  // the way lead wherever they lead for the save's own rename too; only the name itself must not
-  // be a link, or the save would replace the link with a file.
-  if (!found && ec.value() == ERROR_MORE_DATA &&
-      (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    ec.clear();
-    return path;
-  }
   return found ? where : path;
+}
+
+bool under_wine() {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+unsigned long current_pid() { return GetCurrentProcessId(); }
+
+std::string host_name() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  if (!GetComputerNameW(name, &size)) return "";
+  return from_fs_path(Path(std::wstring(name, size)));
+}
+
+bool is_windows_link(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(to_fs_path(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+int create_exclusive(const Path& path, std::string_view bytes, bool& whole) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? kAlreadyThere
+                                                                       : static_cast<int>(error);
+  }
+  DWORD written = 0;
+  whole = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+          written == bytes.size();
+  if (!whole) {
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+  }
+  CloseHandle(file);
+  return 0;
+}
+
+int move_without_replacing(const Path& from, const Path& to) {
+  if (MoveFileExW(from.c_str(), to.c_str(), 0)) return 0;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? kAlreadyThere
+                                                                     : static_cast<int>(error);
 }
 
 bool process_alive(unsigned long pid) {
@@ -222,6 +317,12 @@ class TempFile {
     return closed;
   }
   void commit() { committed_ = true; }
+  // Gone now rather than at the end of the scope: its name, once it is linked elsewhere.
+  void remove() {
+    close();
+    if (!path_.empty() && !committed_) DeleteFileW(path_.c_str());
+    committed_ = true;
+  }
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
@@ -229,10 +330,77 @@ class TempFile {
   bool committed_ = false;
 };
 
+// Wine turns a copied DACL into a Unix mode of its own making: the group gets what the owner
+// gets, "full access" brings the execute bits, and inherited rules come along, so a private 0600
+// file would become 0775. Its mapping is exact only for rights given to Everyone (all three
+// classes) and to an owner that is not the user running the program (the owner's class alone).
+// So the old file's rules, which Wine draws from its mode, are read back as the owner's and the
+// others' read and write, and given in that form. The group's own bits cannot be told from
+// Windows; it gets what the others get, never more than the owner.
+bool carry_over_mode_under_wine(const Path& from, const Path& to) {
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT,
+                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                            &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  BYTE world[SECURITY_MAX_SID_SIZE];
+  BYTE owner_rights[SECURITY_MAX_SID_SIZE];
+  DWORD world_size = sizeof world;
+  DWORD owner_rights_size = sizeof owner_rights;
+  const bool sids =
+      CreateWellKnownSid(WinWorldSid, nullptr, world, &world_size) &&
+      CreateWellKnownSid(WinCreatorOwnerRightsSid, nullptr, owner_rights, &owner_rights_size);
+  const auto rw = [](ACCESS_MASK mask) {
+    ACCESS_MASK rights = 0;
+    if (mask & (FILE_READ_DATA | GENERIC_READ | GENERIC_ALL)) rights |= FILE_GENERIC_READ;
+    if (mask & (FILE_WRITE_DATA | GENERIC_WRITE | GENERIC_ALL)) rights |= FILE_GENERIC_WRITE;
+    return rights;
+  };
+  // The owner may write the new file until it has its name; "read-only" comes after.
+  ACCESS_MASK owner_mask = FILE_GENERIC_WRITE;
+  ACCESS_MASK world_mask = 0;
+  for (DWORD i = 0; sids && dacl != nullptr && i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace)) continue;
+    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    PSID sid = const_cast<DWORD*>(&allowed->SidStart);
+    if (owner != nullptr && EqualSid(sid, owner)) owner_mask |= rw(allowed->Mask);
+    if (EqualSid(sid, world)) world_mask |= rw(allowed->Mask);
+  }
+  LocalFree(descriptor);
+  if (!sids) return false;
+  world_mask &= owner_mask;
+
+  BYTE acl_buffer[512];
+  auto* acl = reinterpret_cast<PACL>(acl_buffer);
+  SECURITY_DESCRIPTOR wanted;
+  return InitializeAcl(acl, sizeof acl_buffer, ACL_REVISION) &&
+         (owner_mask == 0 || AddAccessAllowedAce(acl, ACL_REVISION, owner_mask, owner_rights)) &&
+         (world_mask == 0 || AddAccessAllowedAce(acl, ACL_REVISION, world_mask, world)) &&
+         InitializeSecurityDescriptor(&wanted, SECURITY_DESCRIPTOR_REVISION) &&
+         SetSecurityDescriptorOwner(&wanted, owner_rights, FALSE) &&
+         SetSecurityDescriptorDacl(&wanted, TRUE, acl, FALSE) &&
+         SetFileSecurityW(to.c_str(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                          &wanted);
+}
+
 // The replacement takes over the old file's own access rules and attributes (its inherited rules
-// come from the folder, as the old file's did). Best effort, like the owner on POSIX: a file that
-// saved is worth more than a rule that could not be copied.
-void carry_over_security(const Path& from, const Path& to, DWORD attributes) {
+// come from the folder, as the old file's did). The attributes go first: under Wine, clearing
+// "read-only" gives write bits back, which the rules then settle. On Windows this is best
+// effort, like the owner on POSIX: a file that saved is worth more than a rule that could not be
+// copied. Under Wine, where the rules are the file's mode, a file that would end up more open
+// than the old one is not made: false, and the caller refuses the save.
+bool carry_over_security(const Path& from, const Path& to, DWORD attributes) {
+  const DWORD kept =
+      attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  SetFileAttributesW(to.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+  if (under_wine()) return carry_over_mode_under_wine(from, to);
+
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
@@ -248,9 +416,7 @@ void carry_over_security(const Path& from, const Path& to, DWORD attributes) {
     SetNamedSecurityInfoW(target.data(), SE_FILE_OBJECT, info, nullptr, nullptr, dacl, nullptr);
     LocalFree(descriptor);
   }
-  const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-  SetFileAttributesW(to.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+  return true;
 }
 
 // Directories fail here by themselves: opening one needs FILE_FLAG_BACKUP_SEMANTICS.
@@ -276,7 +442,12 @@ std::string executable_path() {
 }
 
 bool exists(const std::string& path) {
-  // Opened for no access, the way a link leads is followed to its end.
+  // Only a Windows link is opened to see whether it leads anywhere: under Wine, what Windows
+  // cannot describe (a Unix pipe, a link to a device) is still something standing at the name,
+  // and start-up must not try to create the file over it.
+  if (!entry_exists(path)) return false;
+  if (!is_windows_link(path)) return true;
+  // Opened for no access, the link is followed to its end.
   HANDLE file = CreateFileW(to_fs_path(path).c_str(), 0,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -363,28 +534,73 @@ void write_temp(TempFile& temp, const Path& target, std::string_view bytes, cons
 
 }  // namespace
 
-void write_atomic(const std::string& path, std::string_view bytes) {
+namespace {
+
+bool in_use(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// Whether the user may replace the file: 0, or the reason not. A rename asks only the folder,
+// so a file that is not the user's to change (another user's, under Wine one whose Unix mode
+// forbids writing) is asked here as writing it in place would ask. Another program that holds
+// it open without letting others write or delete it keeps the rename out too.
+DWORD may_replace(const Path& target) {
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  for (const DWORD access : {DWORD{GENERIC_WRITE}, DWORD{DELETE}}) {
+    HANDLE file = CreateFileW(target.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      continue;
+    }
+    const DWORD error = GetLastError();
+    if (in_use(error)) return error;
+    // Deleting may be the folder's to allow, so only a refused write says "not yours".
+    if (access == GENERIC_WRITE && error == ERROR_ACCESS_DENIED) return error;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void write_atomic(const std::string& path, std::string_view bytes,
+                  const std::function<void()>& check) {
   std::error_code ec;
   const Path target = resolve_links(to_fs_path(path), ec);
-  if (ec) throw FileError(kCannotWrite, path, ec.message());
+  if (ec) fail(kCannotWrite, path, ec.value());
 
-  const DWORD attributes = GetFileAttributesW(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
+  DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  // Looked at before the lock, so that its own reason wins over the lock's, and again under it,
+  // as another editor may have replaced the file meanwhile.
+  const auto examine = [&] {
+    attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       throw FileError(kCannotWrite, path, is_a_directory());
     }
     // A read-only file is the user's way of saying "do not change this"; a rename would not ask.
-    if (attributes & FILE_ATTRIBUTE_READONLY) {
-      fail(kCannotWrite, path, ERROR_ACCESS_DENIED);
-    }
-  }
+    if (attributes & FILE_ATTRIBUTE_READONLY) fail(kCannotWrite, path, ERROR_ACCESS_DENIED);
+    if (const DWORD refused = may_replace(target)) fail(kCannotWrite, path, refused);
+    return true;
+  };
+  bool replacing = examine();
 
+  const SaveLock lock(from_fs_path(target), path, replacing);
+  if (check) check();
+  replacing = examine();
   TempFile temp;
-  write_temp(temp, target, bytes, kCannotWrite, path, attributes != INVALID_FILE_ATTRIBUTES);
-  if (attributes != INVALID_FILE_ATTRIBUTES) carry_over_security(target, temp.path(), attributes);
+  write_temp(temp, target, bytes, kCannotWrite, path, replacing);
+  if (replacing && !carry_over_security(target, temp.path(), attributes)) {
+    throw FileError(kCannotWrite, path,
+                    "its permissions could not be given to the new file, which would have been "
+                    "open to more users than the old one");
+  }
+  if (check) check();
   if (!MoveFileExW(temp.path().c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    fail(kCannotWrite, path, last_error());
+    const DWORD error = GetLastError();
+    const DWORD refused = may_replace(target);
+    fail(kCannotWrite, path, static_cast<int>(in_use(refused) ? refused : error));
   }
   temp.commit();
 }
@@ -398,19 +614,38 @@ bool create_new(const std::string& path, std::string_view bytes, const std::stri
   const DWORD attributes = GetFileAttributesW(model.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(kCannotCreate, path, last_error());
 
+  const SaveLock lock(from_fs_path(target), path, false);
   TempFile temp;
   write_temp(temp, target, bytes, kCannotCreate, path, false);
-  carry_over_security(model, temp.path(), attributes);
+  if (!carry_over_security(model, temp.path(), attributes)) {
+    throw FileError(kCannotCreate, path,
+                    "the permissions of \"" + like +
+                        "\" could not be given to it, and it would have been open to more "
+                        "users than that file");
+  }
   // A hard link is refused wherever anything stands at the name. A move without
   // MOVEFILE_REPLACE_EXISTING is too on Windows, but Wine checks the name through Unix links and
   // then renames, which replaces a link that leads nowhere; so the link comes first, and the move
   // only where the file system has no hard links (FAT, some network shares).
-  if (CreateHardLinkW(target.c_str(), temp.path().c_str(), nullptr)) return true;
+  // A copy of a read-only file is read-only too, once its temporary name is gone.
+  const auto made = [&] {
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+      const DWORD now = GetFileAttributesW(target.c_str());
+      if (now != INVALID_FILE_ATTRIBUTES) {
+        SetFileAttributesW(target.c_str(), now | FILE_ATTRIBUTE_READONLY);
+      }
+    }
+    return true;
+  };
+  if (CreateHardLinkW(target.c_str(), temp.path().c_str(), nullptr)) {
+    temp.remove();
+    return made();
+  }
   DWORD error = GetLastError();
   if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
     if (MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
       temp.commit();
-      return true;
+      return made();
     }
     error = GetLastError();
   }

@@ -96,4 +96,9 @@ std::string failure_reason(const std::exception& error);
 // The message shown when something escapes a handler; the program ends after it.
 std::string handler_failure_text(std::string_view what, std::string_view reason);
 
+// A message's text with every run of more than `longest` characters that holds no space (a long
+// path, above all) broken into lines, after a path separator where there is one. A message box
+// wraps at spaces only, and one long path would make it wider than the screen.
+std::string break_long_runs(std::string_view text, std::size_t longest = 72);
+
 }  // namespace quorvane::front_end

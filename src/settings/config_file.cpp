@@ -139,12 +139,18 @@ std::string build_config_text(const SettingsTable& table) {
   return render(build_config_lines(table));
 }
 
-ConfigFile::ConfigFile(std::string folder)
-    : folder_(std::move(folder)),
-      cfg_path_(files::join(folder_, kConfigName)),
-      backup_path_(files::join(folder_, kBackupName)) {}
+ConfigFile::ConfigFile(std::string folder) : folder_(std::move(folder)) { locate(); }
+
+// A copy of VOZ.INI that a Windows disk made as "voz.ini" is the file the emulator (and every
+// Windows program under Wine) reads; a second, default VOZ.INI beside it would be the one Wine
+// opens from then on.
+void ConfigFile::locate() {
+  cfg_path_ = files::find_ignoring_case(folder_, kConfigName);
+  backup_path_ = files::find_ignoring_case(folder_, kBackupName);
+}
 
 ReadOutcome ConfigFile::read_config(SettingsTable& table) {
+  locate();
   ReadOutcome outcome;
   // A save cut short by a crash or a power cut leaves its temporary file behind; the editor that
   // made it is gone, so its leftovers go now.
@@ -153,8 +159,12 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
   // Only a file that is not there at all is replaced by the defaults: one that exists but cannot
   // be read still holds the user's settings, and the error says why it could not be read.
   if (!files::exists(cfg_path_)) {
+    looked_ = true;  // no file: one that another editor makes meanwhile is not replaced
+    known_.reset();
     try {
       write_config(table);
+    } catch (const ChangedOnDisk&) {
+      // Another editor made it meanwhile: that file is read like any other.
     } catch (const FileError& error) {
       // Whatever stopped it, the file the user does not have yet is what is missing.
       throw FileError(file_action::kCreate, cfg_path_, error.reason());
@@ -162,6 +172,7 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
     outcome.created_default = true;
   }
   const std::string bytes = files::read_all(cfg_path_);
+  looked_ = true;
   known_ = Fingerprint::of(bytes);
   if (starts_with_utf16_mark(bytes)) {
     // What Notepad saves as "Unicode". Its settings are read as the text they are, and the save
@@ -172,6 +183,16 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
     } catch (const EncodingError& error) {
       throw FileError(file_action::kRead, cfg_path_,
                       std::string("it is UTF-16 text, and ") + error.what());
+    }
+  } else if (const Utf16Order order = unmarked_utf16_order(bytes); order != Utf16Order::kNone) {
+    // Read as bytes, its zeros would hide every setting, and the save would write the defaults
+    // over the user's values.
+    try {
+      parse_config_text(unmarked_utf16_to_cp1252(bytes, order), table);
+    } catch (const EncodingError& error) {
+      throw FileError(
+          file_action::kRead, cfg_path_,
+          std::string("it is UTF-16 text without a byte-order mark, and ") + error.what());
     }
   } else {
     parse_config_text(bytes, table);
@@ -202,17 +223,37 @@ void ConfigFile::write_config(const SettingsTable& table) {
     }
   }
   const std::string text = build_config_text(table);
-  files::write_atomic(cfg_path_, text);
+  files::write_atomic(cfg_path_, text, [this] {
+    if (!looked_) return;
+    const std::optional<Fingerprint> now = on_disk();
+    if (now && now != known_) throw ChangedOnDisk(cfg_path_);
+  });
+  looked_ = true;
   known_ = Fingerprint::of(text);
 }
 
-bool ConfigFile::changed_on_disk() const {
-  if (!files::exists(cfg_path_)) return false;
+std::optional<ConfigFile::Fingerprint> ConfigFile::on_disk() const {
+  if (!files::exists(cfg_path_)) return std::nullopt;
   try {
-    return Fingerprint::of(files::read_all(cfg_path_)) != known_;
-  } catch (const FileError&) {
-    return files::exists(cfg_path_);  // gone between the two looks: nothing to lose
+    return Fingerprint::of(files::read_all(cfg_path_));
+  } catch (const FileError& error) {
+    if (error.in_use()) throw;
+    if (!files::exists(cfg_path_)) return std::nullopt;  // gone between the two looks
+    return Fingerprint{0, 0, true};
   }
+}
+
+bool ConfigFile::changed_on_disk() {
+  try {
+    seen_ = on_disk();
+  } catch (const FileError&) {
+    return false;  // held open by another program: nothing shows a change, and the save says why
+  }
+  return seen_ && seen_ != known_;
+}
+
+void ConfigFile::accept_disk_version() {
+  if (seen_) known_ = seen_;
 }
 
 // FNV-1a over the bytes, with their count: two files of one size with one hash do not come

@@ -17,7 +17,18 @@ struct ReadOutcome {
   std::optional<FileError> backup_error;  // the one-time backup copy failed; reading succeeded
 };
 
-// VOZ.INI and its one-time backup VOZ_backup.INI in the program's folder.
+// The save found VOZ.INI holding other bytes than those the editor last read, wrote or was told
+// to replace: another program saved it meanwhile. Nothing was written.
+class ChangedOnDisk : public FileError {
+ public:
+  explicit ChangedOnDisk(const std::string& path)
+      : FileError(file_action::kWrite, path,
+                  "another program saved it while this editor was about to save") {}
+};
+
+// VOZ.INI and its one-time backup VOZ_backup.INI in the program's folder. On a system whose
+// names have case (Linux), the files are those Windows would open: the exact names first, else
+// names that match them without regard to case ("voz.ini").
 class ConfigFile {
  public:
   // folder: the program's own folder, with or without a trailing separator (a drive root
@@ -35,14 +46,20 @@ class ConfigFile {
 
   // Regenerates VOZ.INI from the table and replaces the file atomically: on any failure the old
   // file is left byte for byte as it was. Throws FileError naming the path and the reason, or
-  // naming the key whose value holds a line break.
+  // naming the key whose value holds a line break. The look at what is on disk and the write
+  // are one step that no other editor's save can come between (files::SaveLock): a VOZ.INI
+  // that another program saved since the editor last read or wrote it, looked at under the lock
+  // and again just before the new file takes its place, throws ChangedOnDisk and is kept.
   void write_config(const SettingsTable& table);
 
   // Whether VOZ.INI on disk holds other bytes than those this editor last read or wrote: another
   // program, the emulator or a second editor saved it meanwhile. A file that is gone counts as
   // unchanged (writing it undoes nothing); one that can no longer be read counts as changed, as
-  // nothing shows that it is still the editor's own.
-  bool changed_on_disk() const;
+  // nothing shows that it is still the editor's own, unless another program merely holds it
+  // open, which the save then reports.
+  bool changed_on_disk();
+  // The user chose to replace what changed_on_disk last found: the next save may.
+  void accept_disk_version();
 
  private:
   std::string folder_;
@@ -53,10 +70,19 @@ class ConfigFile {
   struct Fingerprint {
     std::uint64_t size = 0;
     std::uint64_t hash = 0;
+    bool unreadable = false;
     bool operator==(const Fingerprint&) const = default;
     static Fingerprint of(std::string_view bytes);
   };
+  // What stands at VOZ.INI: nothing, or its fingerprint (unreadable when it cannot be read).
+  // Throws the FileError of a file that another program holds open.
+  std::optional<Fingerprint> on_disk() const;
+  void locate();
+  // Whether known_ says anything yet: a ConfigFile that has neither read nor written VOZ.INI has
+  // no edits of the user's that another program's file could differ from.
+  bool looked_ = false;
   std::optional<Fingerprint> known_;
+  std::optional<Fingerprint> seen_;
 };
 
 // The line of each row, without line ends: a section row's header, a setting's key and value.

@@ -1,5 +1,6 @@
 #include "settings/text_encoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -70,9 +71,9 @@ bool starts_with_utf16_mark(std::string_view bytes) {
   return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
 }
 
-std::string utf16_to_cp1252(std::string_view bytes) {
-  const bool big_endian = bytes.starts_with("\xFE\xFF");
-  bytes.remove_prefix(2);
+namespace {
+
+std::string decode_utf16(std::string_view bytes, bool big_endian) {
   const auto unit = [&](std::size_t at) {
     const auto hi = static_cast<unsigned char>(bytes[big_endian ? at : at + 1]);
     const auto lo = static_cast<unsigned char>(bytes[big_endian ? at + 1 : at]);
@@ -111,6 +112,41 @@ std::string utf16_to_cp1252(std::string_view bytes) {
                                           "character");
   }
   return out;
+}
+
+}  // namespace
+
+std::string utf16_to_cp1252(std::string_view bytes) {
+  const bool big_endian = bytes.starts_with("\xFE\xFF");
+  return decode_utf16(bytes.substr(2), big_endian);
+}
+
+Utf16Order unmarked_utf16_order(std::string_view bytes) {
+  // The start is enough to tell, and a very large file is not read twice.
+  const std::size_t units = std::min<std::size_t>(bytes.size() / 2, 4096);
+  if (units == 0) return Utf16Order::kNone;
+  std::size_t zero_high[2] = {0, 0};  // units whose byte 1 (little-endian) or byte 0 is zero
+  std::size_t zero_unit = 0;
+  for (std::size_t i = 0; i < units; ++i) {
+    const bool first = bytes[2 * i] == '\0';
+    const bool second = bytes[2 * i + 1] == '\0';
+    if (first && second)
+      ++zero_unit;
+    else if (second)
+      ++zero_high[0];
+    else if (first)
+      ++zero_high[1];
+  }
+  // Mostly characters with a zero on one side, and no zero character: a settings file's text
+  // (its comments and keys are ASCII) in UTF-16. Anything else is left to be read as bytes.
+  const auto text_of = [&](std::size_t ascii) { return zero_unit == 0 && ascii * 4 >= units * 3; };
+  if (text_of(zero_high[0])) return Utf16Order::kLittleEndian;
+  if (text_of(zero_high[1])) return Utf16Order::kBigEndian;
+  return Utf16Order::kNone;
+}
+
+std::string unmarked_utf16_to_cp1252(std::string_view bytes, Utf16Order order) {
+  return decode_utf16(bytes, order == Utf16Order::kBigEndian);
 }
 
 std::string utf8_to_cp1252_for_display(std::string_view text) {

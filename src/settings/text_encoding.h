@@ -34,6 +34,14 @@ bool starts_with_utf16_mark(std::string_view bytes);
 // lone surrogate, or an odd number of bytes.
 std::string utf16_to_cp1252(std::string_view bytes);
 
+// UTF-16 without a byte-order mark, as some editors save it. Windows-1252 text never holds a
+// zero byte, and UTF-16 puts one beside every ASCII character: on the side of the high byte,
+// which tells the byte order. Little-endian text is what Windows editors write.
+enum class Utf16Order { kNone, kLittleEndian, kBigEndian };
+Utf16Order unmarked_utf16_order(std::string_view bytes);
+// That text as Windows-1252; throws EncodingError as utf16_to_cp1252 does.
+std::string unmarked_utf16_to_cp1252(std::string_view bytes, Utf16Order order);
+
 // UTF-8 text as Windows-1252 for showing it: what Windows-1252 cannot hold, and bytes that are
 // not UTF-8, become "?", which keeps the rest readable.
 std::string utf8_to_cp1252_for_display(std::string_view text);

@@ -171,32 +171,39 @@ void MainWindow::collect_panel(int n) {
 
 void MainWindow::imgsave_Click() {
   collect_panel(cur_panel_);
-  if (config_.changed_on_disk()) {
-    // The question lets window events run; a fade under way would close the window behind it
-    // and take the edits along. Saving after all starts the fade again.
-    stop_fade();
-    if (!ws_.ask(kWindowTitle, other_writer_question(config_.cfg_path()), "Replace it",
-                 "Go back")) {
+  for (;;) {
+    if (config_.changed_on_disk()) {
+      // The question lets window events run; a fade under way would close the window behind it
+      // and take the edits along. Saving after all starts the fade again.
+      stop_fade();
+      if (!ws_.ask(kWindowTitle, other_writer_question(config_.cfg_path()), "Replace it",
+                   "Go back")) {
+        return;
+      }
+      config_.accept_disk_version();
+    }
+    try {
+      config_.write_config(table_);
+      break;
+    } catch (const ChangedOnDisk&) {
+      // Another editor saved between the look and the write: the user is asked about its file.
+      continue;
+    } catch (const FileError& error) {
+      // The old VOZ.INI is still whole and every edit is still in the window: tell the user why,
+      // and leave them the choice to fix the cause and save again, or to close. A fade already
+      // under way (an earlier close or save) stops first, or it would close the window behind
+      // the message and take the edits with it.
+      stop_fade();
+      const std::string why =
+          error.action() == file_action::kNoNewFileIn
+              ? "\n\nSaving writes the new VOZ.INI beside the old one before it takes its place, "
+                "so the folder must let a new file be made there."
+              : "";
+      ws_.show_message(MessageKind::Error, kWindowTitle,
+                       std::string("The settings could not be saved.\n\n") + error.what() + why +
+                           "\n\nVOZ.INI is unchanged and your changes are still in the window.");
       return;
     }
-  }
-  try {
-    config_.write_config(table_);
-  } catch (const FileError& error) {
-    // The old VOZ.INI is still whole and every edit is still in the window: tell the user why,
-    // and leave them the choice to fix the cause and save again, or to close. A fade already
-    // under way (an earlier close or save) stops first, or it would close the window behind the
-    // message and take the edits with it.
-    stop_fade();
-    const std::string why =
-        error.action() == file_action::kNoNewFileIn
-            ? "\n\nSaving writes the new VOZ.INI beside the old one before it takes its place, so "
-              "the folder must let a new file be made there."
-            : "";
-    ws_.show_message(MessageKind::Error, kWindowTitle,
-                     std::string("The settings could not be saved.\n\n") + error.what() + why +
-                         "\n\nVOZ.INI is unchanged and your changes are still in the window.");
-    return;
   }
   close_with_fade();
 }

@@ -315,6 +315,16 @@ TEST(Files, TheProgramsFolderComesOnlyFromAnAbsolutePath) {
 #endif
 }
 
+// What this build puts before the process id in the name of a temporary file, and what the
+// other build puts.
+#ifdef _WIN32
+const std::string kOwnTag = "w";
+const std::string kOtherTag = "";
+#else
+const std::string kOwnTag = "";
+const std::string kOtherTag = "w";
+#endif
+
 #ifndef _WIN32
 // The pid of a process that has come and gone.
 unsigned long dead_pid() {
@@ -329,8 +339,8 @@ using testing::dead_pid;
 
 TEST(Files, LeftoversOfDeadSavesGoAndNothingElseDoes) {
   TempFolder folder;
-  const std::string dead = std::to_string(dead_pid());
-  const std::string alive = std::to_string(testing::process_id());
+  const std::string dead = kOwnTag + std::to_string(dead_pid());
+  const std::string alive = kOwnTag + std::to_string(testing::process_id());
   const std::set<std::string> kept = {
       "VOZ.INI",
       ".VOZ.INI.tmp-" + alive + "-1",           // a save under way in a running editor
@@ -353,6 +363,183 @@ TEST(Files, LeftoversOfDeadSavesGoAndNothingElseDoes) {
   expected.insert(".VOZ.INI.tmp-" + dead + "-3");  // a folder is never ours to remove
   EXPECT_EQ(left, expected);
 }
+
+// A save of another editor (of either build) is under way while this one starts: its temporary
+// file is not stale, whatever its process id says to this system.
+TEST(Files, NoTemporaryFileIsRemovedWhileAnotherSaveIsUnderWay) {
+  TempFolder folder;
+  write_bytes(folder / "VOZ.INI", "old");
+  const fs::path ours = folder / (".VOZ.INI.tmp-" + kOwnTag + std::to_string(dead_pid()) + "-1");
+  // The other build's process ids mean nothing here, whatever number it has.
+  const fs::path theirs = folder / (".VOZ.INI.tmp-" + kOtherTag + "4-1");
+  write_bytes(ours, "half written, disk slow");
+  write_bytes(theirs, "half written, disk slow");
+  {
+    const files::SaveLock saving(folder.file("VOZ.INI"), folder.file("VOZ.INI"), true);
+    files::remove_stale_temporaries(folder.file("VOZ.INI"));
+    EXPECT_TRUE(fs::exists(ours));
+    EXPECT_TRUE(fs::exists(theirs));
+  }
+  // No save under way: a dead process's file goes; the other build's only once it is older than
+  // any save takes.
+  files::remove_stale_temporaries(folder.file("VOZ.INI"));
+  EXPECT_FALSE(fs::exists(ours));
+  EXPECT_TRUE(fs::exists(theirs));
+  fs::last_write_time(theirs, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+  files::remove_stale_temporaries(folder.file("VOZ.INI"));
+  EXPECT_FALSE(fs::exists(theirs));
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+}
+
+// The lock a save holds keeps a second save out until it ends; the second waits, and one that
+// waits in vain says who holds it. A lock whose editor is gone keeps nobody out.
+TEST(Files, ASaveLockKeepsOthersOutUntilItsSaveEndsOrItsEditorIsGone) {
+  TempFolder folder;
+  const fs::path voz = folder / "VOZ.INI";
+  const fs::path lock = files::SaveLock::path_for(voz.string());
+  EXPECT_EQ(lock, folder / ".VOZ.INI.lock");
+  write_bytes(voz, "old");
+  {
+    const files::SaveLock first(voz.string(), voz.string(), true);
+    ASSERT_TRUE(first.held());
+    const files::SaveLock second(voz.string(), voz.string(), true, files::SaveLock::Wait::Not);
+    EXPECT_FALSE(second.held());
+    EXPECT_TRUE(fs::exists(lock));
+  }
+  EXPECT_FALSE(fs::exists(lock));
+
+  // Left by an editor of this system that was killed: cleared at once.
+  const std::string host = files::detail::host_name();
+#ifdef _WIN32
+  const std::string system = "windows";
+#else
+  const std::string system = "posix";
+#endif
+  const auto lock_of = [&](const std::string& sys, unsigned long pid, long long age) {
+    const long long now = std::chrono::duration_cast<std::chrono::seconds>(
+                              std::chrono::system_clock::now().time_since_epoch())
+                              .count();
+    return "quorvane-config save lock\nsystem=" + sys + "\nhost=" + host +
+           "\npid=" + std::to_string(pid) + "\ntime=" + std::to_string(now - age) + "\n";
+  };
+  write_bytes(lock, lock_of(system, dead_pid(), 0));
+  files::write_atomic(voz.string(), "new");
+  EXPECT_EQ(read_bytes(voz), "new");
+  EXPECT_FALSE(fs::exists(lock));
+
+  // The other build's: its process cannot be looked at from here, so only its age clears it.
+  const std::string other = system == "posix" ? "windows" : "posix";
+  write_bytes(lock, lock_of(other, 4, 0));
+  {
+    const files::SaveLock blocked(voz.string(), voz.string(), true, files::SaveLock::Wait::Not);
+    EXPECT_FALSE(blocked.held());
+  }
+  write_bytes(lock, lock_of(other, 4, files::kStaleLockAge.count() + 5));
+  files::write_atomic(voz.string(), "newer");
+  EXPECT_EQ(read_bytes(voz), "newer");
+
+  // A live editor's lock that never goes: the save gives up after a while, names who holds the
+  // file and writes nothing.
+  write_bytes(lock, lock_of(system, testing::process_id(), 0));
+  const auto started = std::chrono::steady_clock::now();
+  try {
+    // This process's own id stands for a live editor here: the lock is not this save's.
+    files::write_atomic(voz.string(), "lost?");
+    ADD_FAILURE() << "saved past a live lock";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.path(), voz.string());
+    EXPECT_NE(error.reason().find("is saving it at this moment"), std::string::npos)
+        << error.what();
+    EXPECT_NE(error.reason().find("process " + std::to_string(testing::process_id())),
+              std::string::npos)
+        << error.what();
+  }
+  EXPECT_GE(std::chrono::steady_clock::now() - started, files::kSaveWait);
+  EXPECT_EQ(read_bytes(voz), "newer");
+  fs::remove(lock);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+}
+
+#ifndef _WIN32
+// Root runs the editor in a folder that another user may write: a link planted there must not
+// make root's save overwrite a file of root's elsewhere.
+TEST(Files, ALinkOfAnotherUserIsNeverWrittenThrough) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root, to give the link another owner";
+  TempFolder folder;
+  const fs::path secret = folder / "secret";
+  write_bytes(secret, "root's");
+  set_mode(secret, 0600);
+  const fs::path voz = folder / "VOZ.INI";
+  fs::create_symlink(secret, voz);
+  ASSERT_EQ(::lchown(voz.c_str(), testing::kNobody, testing::kNobody), 0);
+  try {
+    files::write_atomic(voz.string(), "overwritten");
+    ADD_FAILURE() << "wrote through another user's link";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.path(), voz.string());
+    EXPECT_NE(error.reason().find("\"" + voz.string() +
+                                  "\" is a symbolic link that belongs to "
+                                  "user \"nobody\""),
+              std::string::npos)
+        << error.what();
+  }
+  EXPECT_EQ(read_bytes(secret), "root's");
+  EXPECT_TRUE(fs::is_symlink(voz));
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "secret"}));
+
+  // Root's own link is written through, as ever.
+  ASSERT_EQ(::lchown(voz.c_str(), 0, 0), 0);
+  files::write_atomic(voz.string(), "saved");
+  EXPECT_EQ(read_bytes(secret), "saved");
+}
+
+// What a failed save says points at the real cause: the link's missing folder, a loop of links,
+// a shared folder that lets only a file's owner replace it.
+TEST(Files, ARefusedSaveNamesItsRealCause) {
+  TempFolder folder;
+  const fs::path voz = folder / "VOZ.INI";
+  const auto reason_of = [&](const std::function<void()>& save) {
+    try {
+      save();
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.path(), voz.string());
+      return error.reason();
+    }
+    return std::string("saved");
+  };
+  const auto save = [&] { files::write_atomic(voz.string(), "new"); };
+
+  fs::create_symlink(folder / "gone" / "VOZ.INI", voz);
+  EXPECT_EQ(reason_of(save), "it is a symbolic link to \"" +
+                                 (folder / "gone" / "VOZ.INI").string() +
+                                 "\", and the folder that link leads into, \"" +
+                                 (folder / "gone").string() + "\", does not exist");
+  fs::remove(voz);
+  fs::create_symlink("VOZ.INI", voz);
+  EXPECT_EQ(reason_of(save),
+            "it is a symbolic link that leads back round to itself and never "
+            "to a file");
+  fs::remove(voz);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{});
+
+  // nobody, in a folder open to all with its sticky bit set, on root's file that all may write.
+  if (::geteuid() != 0) return;
+  write_bytes(voz, "root's");
+  set_mode(voz, 0666);
+  set_mode(folder.path(), 01777);
+  const int outcome = testing::run_unprivileged([&] {
+    const std::string reason = reason_of(save);
+    return reason.find("Operation not permitted: the folder \"" + folder.str() +
+                       "\" is shared (its sticky bit is set), so only the file's owner may "
+                       "replace it, and the file belongs to user \"root\"") == 0
+               ? int{testing::kRefused}
+               : int{testing::kWrongError};
+  });
+  EXPECT_EQ(outcome, testing::kRefused);
+  EXPECT_EQ(read_bytes(voz), "root's");
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+}
+#endif
 
 }  // namespace
 }  // namespace quorvane

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,9 @@
 #include "platform/files_detail.h"
 #include "test_support.h"
 #include "windows_support.h"
+
+// After windows.h, which they need.
+#include <aclapi.h>
 
 namespace quorvane {
 namespace {
@@ -70,7 +75,7 @@ TEST(WindowsFiles, SavingThroughUnixLinksReplacesTheirTargetAndKeepsTheLinks) {
 
   // What a killed save left beside the target is found through the link too.
   const fs::path stale =
-      links / "data" / (".settings.ini.tmp-" + std::to_string(testing::dead_pid()) + "-1");
+      links / "data" / (".settings.ini.tmp-w" + std::to_string(testing::dead_pid()) + "-1");
   write_bytes(stale, "half");
   files::remove_stale_temporaries((links / "emulator" / "VOZ.INI").string());
   EXPECT_FALSE(fs::exists(stale));
@@ -169,6 +174,164 @@ TEST(WindowsFiles, CreatingANewFileNeverTouchesWhatStandsAtItsName) {
 #endif
 }
 
+// What the access rules of a file give Everyone. Under Wine they are drawn from the Unix mode,
+// so this is what the others' bits allow.
+ACCESS_MASK everyone_rights(const fs::path& path) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    throw std::runtime_error("no access rules for " + path.string());
+  }
+  BYTE world[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof world;
+  CreateWellKnownSid(WinWorldSid, nullptr, world, &size);
+  ACCESS_MASK rights = 0;
+  for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace)) continue;
+    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    PSID sid = const_cast<DWORD*>(&allowed->SidStart);
+    if (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && EqualSid(sid, world)) {
+      rights |= allowed->Mask;
+    }
+  }
+  LocalFree(descriptor);
+  return rights;
+}
+
+// Files the Linux side made with Unix modes (the fixture, beside the links): a save and the
+// backup keep them, never more open than they were. The fixture's check afterwards reads the
+// exact modes, which a Windows program cannot see.
+TEST(WindowsFiles, UnderWineAFileAndItsBackupAreNoMoreOpenThanTheFileWas) {
+#ifndef QUORVANE_UNIX_LINKS
+  GTEST_SKIP() << "needs files with Unix modes made from the Linux side (the fixture under Wine)";
+#else
+  const fs::path modes = fs::path(QUORVANE_UNIX_LINKS) / "modes";
+  if (!fs::exists(modes / "private" / "VOZ.INI")) GTEST_SKIP() << "no files in " << modes;
+  const fs::path mine = modes / "private" / "VOZ.INI";  // 0600
+  ASSERT_EQ(everyone_rights(mine), 0u);
+  files::remove_stale_temporaries(mine.string());
+  ASSERT_TRUE(
+      files::create_new((modes / "private" / "VOZ_backup.INI").string(), "backup", mine.string()));
+  files::write_atomic(mine.string(), "saved");
+  EXPECT_EQ(read_bytes(mine), "saved");
+  EXPECT_EQ(everyone_rights(mine), 0u) << "a private file became readable by all";
+  EXPECT_EQ(everyone_rights(modes / "private" / "VOZ_backup.INI"), 0u);
+
+  const fs::path shared = modes / "shared" / "VOZ.INI";  // 0644
+  const ACCESS_MASK read_only = everyone_rights(shared);
+  ASSERT_NE(read_only & FILE_READ_DATA, 0u);
+  files::write_atomic(shared.string(), "saved");
+  EXPECT_EQ(everyone_rights(shared), read_only);
+
+  // A read-only file is refused, and its backup is read-only too.
+  const fs::path kept = modes / "readonly" / "VOZ.INI";  // 0444
+  EXPECT_THROW(files::write_atomic(kept.string(), "saved"), FileError);
+  ASSERT_TRUE(
+      files::create_new((modes / "readonly" / "VOZ_backup.INI").string(), "backup", kept.string()));
+  EXPECT_NE(attributes_of(modes / "readonly" / "VOZ_backup.INI") & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_EQ(everyone_rights(modes / "readonly" / "VOZ_backup.INI") & FILE_WRITE_DATA, 0u);
+#endif
+}
+
+// Another user's file, in a folder the user may write: the rename would be allowed, the change
+// is not. Run as "nobody" on a file of root's by the wine_as_nobody test, which names the file.
+TEST(WindowsFiles, AFileTheUserMayNotWriteIsNeverReplaced) {
+  const char* foreign = std::getenv("QUORVANE_FOREIGN_FILE");
+  if (foreign == nullptr) {
+    GTEST_SKIP() << "needs a file of another user's: run by the wine_as_nobody test";
+  }
+  const std::string before = read_bytes(foreign);
+  try {
+    files::write_atomic(foreign, "replaced");
+    ADD_FAILURE() << "replaced another user's file";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.path(), foreign);
+    EXPECT_FALSE(error.in_use());
+    EXPECT_NE(error.reason().find("ccess"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(read_bytes(foreign), before);
+  EXPECT_EQ(TempFolder::entries_of(fs::path(foreign).parent_path()),
+            std::vector<std::string>{"VOZ.INI"});
+}
+
+// Paths of any length Windows allows: Wine gives no final path past MAX_PATH.
+TEST(WindowsFiles, AFileDeepInLongFoldersIsSavedAndBackedUp) {
+  TempFolder folder;
+  fs::path deep = folder.path();
+  while (deep.wstring().size() < 300) deep /= std::wstring(60, L'd');
+  fs::create_directories(deep);
+  const fs::path voz = deep / "VOZ.INI";
+  ASSERT_GE(voz.wstring().size(), 264u);
+  write_bytes(voz, "old");
+  files::write_atomic(voz.string(), "new");
+  EXPECT_EQ(read_bytes(voz), "new");
+  EXPECT_TRUE(files::create_new((deep / "VOZ_backup.INI").string(), "backup", voz.string()));
+  EXPECT_EQ(read_bytes(deep / "VOZ_backup.INI"), "backup");
+  // (MinGW's directory listing does not reach this deep: the lock is looked for by name.)
+  EXPECT_FALSE(fs::exists(deep / ".VOZ.INI.lock"));
+}
+
+// Held open by another program, the emulator say: the file is in use, which is what the user is
+// told, and nothing says it changed. Closing the program lets the save through.
+TEST(WindowsFiles, AFileInUseIsReportedAsInUse) {
+  TempFolder folder;
+  const fs::path path = folder / "VOZ.INI";
+  write_bytes(path, "old");
+  for (const DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_DELETE},
+                            DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+    SCOPED_TRACE("shared as " + std::to_string(share));
+    {
+      const HeldOpen held(path, GENERIC_READ, share);
+      try {
+        files::write_atomic(path.string(), "new");
+        ADD_FAILURE() << "replaced a file held open";
+      } catch (const FileError& error) {
+        EXPECT_TRUE(error.in_use()) << error.what();
+        EXPECT_NE(error.reason().find("another program (the emulator, perhaps) has the file open"),
+                  std::string::npos)
+            << error.what();
+      }
+    }
+    EXPECT_EQ(read_bytes(path), "old");
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+  }
+  files::write_atomic(path.string(), "new");
+  EXPECT_EQ(read_bytes(path), "new");
+}
+
+// What the Linux side made as VOZ.INI: a pipe, a link to a device, a link to itself. Not taken
+// for a missing file (which start-up would create over it), and each named for what it is.
+TEST(WindowsFiles, OddThingsStandingAsVozIniAreNamedForWhatTheyAre) {
+#ifndef QUORVANE_UNIX_LINKS
+  GTEST_SKIP() << "needs a pipe and links made from the Linux side (the fixture under Wine)";
+#else
+  const fs::path odd = fs::path(QUORVANE_UNIX_LINKS) / "odd";
+  if (!fs::exists(odd / "fifo")) GTEST_SKIP() << "no odd files in " << odd;
+  for (const char* kind : {"fifo", "null"}) {
+    SCOPED_TRACE(kind);
+    const std::string voz = (odd / kind / "VOZ.INI").string();
+    EXPECT_TRUE(files::exists(voz));
+    try {
+      files::read_all(voz);
+      ADD_FAILURE() << "read " << voz;
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.reason(), "Not a regular file") << error.what();
+    }
+  }
+  const std::string self = (odd / "self" / "VOZ.INI").string();
+  EXPECT_TRUE(files::exists(self));
+  try {
+    files::write_atomic(self, "new");
+    ADD_FAILURE() << "wrote " << self;
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.reason(),
+              "it is a symbolic link that leads back round to itself and never to a file");
+  }
+#endif
+}
+
 // Paths that the plain forms of the Windows API get wrong: longer than MAX_PATH, on a network
 // share, or with characters outside the ANSI code page.
 
@@ -181,7 +344,7 @@ bool present(const std::wstring& path) {
 // What a save killed part way leaves beside `ini`: the temporary file of a process now gone.
 std::wstring stale_temporary_of(const std::string& folder) {
   const std::wstring path =
-      wide(files::join(folder, ".VOZ.INI.tmp-" + std::to_string(dead_pid()) + "-1"));
+      wide(files::join(folder, ".VOZ.INI.tmp-w" + std::to_string(dead_pid()) + "-1"));
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();

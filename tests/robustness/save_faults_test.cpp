@@ -17,6 +17,7 @@
 #include <optional>
 #include <random>
 #include <thread>
+#include <utility>
 
 #include "platform/files.h"
 #include "settings/config_file.h"
@@ -190,12 +191,26 @@ TEST_F(SaveFaults, FolderStandingWhereVozIniIs) {
   expect_refused(save_apart(), is_a_directory(), before);
 }
 
-// One past the number in the name of this process's temporary file for VOZ.INI; 0 for any
-// other name.
+// What the names of this process's temporary files for `name` begin with (the tests run in
+// children of their own, so it is asked each time).
+std::string temp_prefix(const std::string& name) {
+#ifdef _WIN32
+  return "." + name + ".tmp-w" + std::to_string(process_id()) + "-";
+#else
+  return "." + name + ".tmp-" + std::to_string(process_id()) + "-";
+#endif
+}
+
+// The number the temporary file of this process's next save of VOZ.INI takes, from the name of
+// an entry that a probe save made; 0 for any other name. A save numbers its lock, made first,
+// and then its temporary file, from one counter: lock n, file n + 1, the next save's lock n + 2
+// and its file n + 3.
 unsigned long temp_number_in(const std::string& name) {
-  const std::string prefix = ".VOZ.INI.tmp-" + std::to_string(process_id()) + "-";
-  if (name.rfind(prefix, 0) != 0) return 0;
-  return std::stoul(name.substr(prefix.size())) + 1;
+  for (const auto& [made, after] :
+       {std::pair{temp_prefix(".VOZ.INI.lock"), 3ul}, std::pair{temp_prefix("VOZ.INI"), 2ul}}) {
+    if (name.rfind(made, 0) == 0) return std::stoul(name.substr(made.size())) + after;
+  }
+  return 0;
 }
 
 // The number of the next temporary file this process will make, learnt from the name a probe
@@ -232,15 +247,23 @@ unsigned long next_temp_number(const fs::path& probe_folder) {
 #else
 unsigned long next_temp_number(const fs::path& probe_folder) {
   fs::create_directory(probe_folder);
-  const int watch = ::inotify_init1(IN_CLOEXEC);
+  const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
   if (watch < 0 || ::inotify_add_watch(watch, probe_folder.c_str(), IN_CREATE) < 0) return 0;
   files::write_atomic((probe_folder / "VOZ.INI").string(), "probe");
   alignas(inotify_event) char events[4096];
-  const ssize_t got = ::read(watch, events, sizeof events);
+  // The save is over, so every event is queued by now, and a read that finds none means there
+  // were none.
+  unsigned long number = 0;
+  ssize_t got = 0;
+  while (number == 0 && (got = ::read(watch, events, sizeof events)) > 0) {
+    for (ssize_t at = 0; number == 0 && at + static_cast<ssize_t>(sizeof(inotify_event)) <= got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      number = temp_number_in(event->len > 0 ? event->name : "");
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
   ::close(watch);
-  if (got < static_cast<ssize_t>(sizeof(inotify_event))) return 0;
-  const auto* event = reinterpret_cast<const inotify_event*>(events);
-  return temp_number_in(event->len > 0 ? event->name : "");
+  return number;
 }
 #endif
 
@@ -250,8 +273,8 @@ std::string block_temp_names_and_save(MainWindow& window, FakeWindowSystem& ws,
   const unsigned long next = next_temp_number(probe);
   if (next == 0) return "cannot learn the temporary file's name";
   for (int i = 0; i < count; ++i) {
-    const fs::path blocker = folder / (".VOZ.INI.tmp-" + std::to_string(process_id()) + "-" +
-                                       std::to_string(next + static_cast<unsigned long>(i)));
+    const fs::path blocker =
+        folder / (temp_prefix("VOZ.INI") + std::to_string(next + static_cast<unsigned long>(i)));
     fs::create_directory(blocker);
     write_bytes(blocker / "inside.txt", "kept");
   }
@@ -453,12 +476,14 @@ TEST(KilledSaves, LeaveEitherTheOldOrTheNewFileWhole) {
   };
 #endif
 
+  // A killed save leaves its lock too; the next save clears it, as its editor is gone.
   const auto temp_files = [&] {
     std::size_t count = 0;
     for (const auto& entry : fs::directory_iterator(folder.path())) {
       const std::string name = entry.path().filename().string();
-      if (name == "VOZ.INI") continue;
-      EXPECT_EQ(name.rfind(".VOZ.INI.tmp-", 0), 0u) << "stray file " << name;
+      if (name == "VOZ.INI" || name == ".VOZ.INI.lock") continue;
+      EXPECT_TRUE(name.rfind(".VOZ.INI.tmp-", 0) == 0 || name.rfind("..VOZ.INI.lock.tmp-", 0) == 0)
+          << "stray file " << name;
       ++count;
     }
     return count;
@@ -496,6 +521,7 @@ TEST(KilledSaves, LeaveEitherTheOldOrTheNewFileWhole) {
   fs::remove(folder / "VOZ_backup.INI");
   const std::size_t after_start = temp_files();
   EXPECT_EQ(after_start, 0u);
+  EXPECT_FALSE(fs::exists(folder / ".VOZ.INI.lock")) << read_bytes(folder / ".VOZ.INI.lock");
   EXPECT_TRUE(read == small || read == large);
   std::printf(
       "[figures] saves killed: %d; VOZ.INI afterwards the %zu-byte file %d times, the %zu-byte "

@@ -10,6 +10,7 @@
 
 #include "platform/files.h"
 #include "settings/settings_table.h"
+#include "settings/text_encoding.h"
 #include "settings_table_printer.h"
 #include "test_support.h"
 #include "utf16.h"
@@ -23,6 +24,7 @@ using testing::kSucceeded;
 using testing::kWrongError;
 using testing::read_bytes;
 using testing::run_unprivileged;
+using testing::with_line;
 #ifndef _WIN32
 using testing::run_with_file_size_limit;
 #endif
@@ -164,7 +166,6 @@ int save_outcome(ConfigFile& config, const std::string& blamed = "") {
     return error.path() == named && !error.reason().empty() ? kRefused : kWrongError;
   }
 }
-
 
 TEST(ConfigFile, AReadOnlyFileIsNotReplaced) {
   TempFolder folder;
@@ -319,24 +320,28 @@ TEST(ConfigFile, Utf16FilesKeepTheirSettingsAndAreSavedAsWindows1252) {
   std::string cp1252 = default_file();
   cp1252.replace(cp1252.find("vsync=n"), 7, "vsync=y");
   cp1252.replace(cp1252.find("\r\nconfig="), 9, "\r\nconfig=C:\\Jeux \xE9t\xE9 \x80");
-  for (const bool big_endian : {false, true}) {
-    SCOPED_TRACE(big_endian ? "big-endian" : "little-endian");
-    TempFolder folder;
-    ConfigFile config(folder.str());
-    std::u16string text = testing::widen(default_file());
-    text.replace(text.find(u"vsync=n"), 7, u"vsync=y");
-    text.replace(text.find(u"\r\nconfig="), 9, u"\r\nconfig=C:\\Jeux \u00e9t\u00e9 \u20ac");
-    const std::string file = testing::utf16_file(text, big_endian);
-    write_bytes(config.cfg_path(), file);
+  // Some editors save it without the byte-order mark; read as bytes, its zeros would hide every
+  // setting, and the save would write the defaults over them.
+  for (const bool marked : {true, false})
+    for (const bool big_endian : {false, true}) {
+      SCOPED_TRACE(big_endian ? "big-endian" : "little-endian");
+      SCOPED_TRACE(marked ? "with a byte-order mark" : "without a byte-order mark");
+      TempFolder folder;
+      ConfigFile config(folder.str());
+      std::u16string text = testing::widen(default_file());
+      text.replace(text.find(u"vsync=n"), 7, u"vsync=y");
+      text.replace(text.find(u"\r\nconfig="), 9, u"\r\nconfig=C:\\Jeux \u00e9t\u00e9 \u20ac");
+      const std::string file = testing::utf16_file(text, big_endian).substr(marked ? 0 : 2);
+      write_bytes(config.cfg_path(), file);
 
-    SettingsTable table;
-    config.read_config(table);
-    EXPECT_EQ(table.value(row::vsync), "y");
-    EXPECT_EQ(table.value(row::config_path), "C:\\Jeux \xE9t\xE9 \x80");
-    EXPECT_EQ(read_bytes(config.backup_path()), file);
-    config.write_config(table);
-    EXPECT_EQ(read_bytes(config.cfg_path()), cp1252);
-  }
+      SettingsTable table;
+      config.read_config(table);
+      EXPECT_EQ(table.value(row::vsync), "y");
+      EXPECT_EQ(table.value(row::config_path), "C:\\Jeux \xE9t\xE9 \x80");
+      EXPECT_EQ(read_bytes(config.backup_path()), file);
+      config.write_config(table);
+      EXPECT_EQ(read_bytes(config.cfg_path()), cp1252);
+    }
 }
 
 TEST(ConfigFile, AUtf16CharacterWindows1252CannotHoldStopsTheStartNamingFileAndLine) {
@@ -358,6 +363,56 @@ TEST(ConfigFile, AUtf16CharacterWindows1252CannotHoldStopsTheStartNamingFileAndL
   EXPECT_EQ(table, SettingsTable{});
   EXPECT_EQ(read_bytes(config.cfg_path()), file);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"VOZ.INI"});
+}
+
+TEST(ConfigFile, Utf16WithoutAMarkIsToldFromWindows1252) {
+  // Broken UTF-16 stops the start with the line, as the marked kind does.
+  TempFolder folder;
+  ConfigFile config(folder.str());
+  const std::string broken = testing::utf16_file(u"[video]\r\nvsync=\xD800y\r\n", false).substr(2);
+  write_bytes(config.cfg_path(), broken);
+  SettingsTable table;
+  try {
+    config.read_config(table);
+    ADD_FAILURE() << "read broken UTF-16";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.reason().rfind("it is UTF-16 text without a byte-order mark, and line 2 ", 0),
+              0u)
+        << error.what();
+  }
+  EXPECT_EQ(read_bytes(config.cfg_path()), broken);
+
+  // Windows-1252 text is never taken for it, even a short one.
+  for (const std::string_view cp1252 : {"[video]\r\nvsync=y\r\n", "ab", "\xE9t\xE9"}) {
+    EXPECT_EQ(unmarked_utf16_order(cp1252), Utf16Order::kNone) << cp1252;
+  }
+}
+
+// A Windows disk makes no difference between VOZ.INI and voz.ini, nor does the emulator under
+// Wine: the file that is there is the one read and saved, and no second one is made beside it.
+TEST(ConfigFile, AFileNamedInAnotherCaseIsTheSettingsFile) {
+  TempFolder folder;
+  const std::string theirs = with_line(default_file(), "vsync=n", "vsync=y");
+  folder.write("voz.ini", theirs);
+  folder.write("Voz_Backup.ini", "an old backup");
+  ConfigFile config(folder.str());
+  SettingsTable table;
+  config.read_config(table);
+#ifndef _WIN32
+  EXPECT_EQ(config.cfg_path(), folder.file("voz.ini"));  // Windows finds it under either name
+#endif
+  EXPECT_EQ(table.value(row::vsync), "y");
+  table.set_value(row::gamma, "4");
+  config.write_config(table);
+  EXPECT_EQ(folder.read("voz.ini"), with_line(theirs, "gamma=1", "gamma=4"));
+  EXPECT_EQ(folder.read("Voz_Backup.ini"), "an old backup");
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"Voz_Backup.ini", "voz.ini"}));
+
+  // The exact name comes first when both are there, as it does on Windows.
+  folder.write("VOZ.INI", default_file());
+  SettingsTable exact;
+  ConfigFile(folder.str()).read_config(exact);
+  EXPECT_EQ(exact.value(row::vsync), "n");
 }
 
 }  // namespace

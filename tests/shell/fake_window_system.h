@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ class FakeWindowSystem : public WindowSystem {
   bool opacity_supported = true;
   bool url_opens = true;
   bool answer = false;  // what ask() answers
+  // Runs while a question is open (what another program does meanwhile), before the answer.
+  std::function<void()> while_asking;
   std::vector<std::string> questions;
   std::vector<int> opacities;
   std::vector<std::string> urls;
@@ -41,6 +44,7 @@ class FakeWindowSystem : public WindowSystem {
   bool ask(const std::string&, const std::string& text, const std::string&,
            const std::string&) override {
     questions.push_back(text);
+    if (while_asking) while_asking();
     return answer;
   }
 

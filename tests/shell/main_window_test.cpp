@@ -2,15 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "fake_window_system.h"
 #include "platform/files.h"
 #include "test_support.h"
+#ifdef _WIN32
+#include "windows_support.h"
+#endif
 
 namespace quorvane {
 namespace {
@@ -306,6 +312,80 @@ TEST(TwoEditors, TheSecondToSaveIsAskedBeforeItUndoesTheFirst) {
             with_line(default_file(), "frequency=44100", "frequency=22050"));
   EXPECT_FALSE(b.form().at("Tm1").enabled());
 }
+
+// Both saving at once, the first one's disk slow: the second waits for the first to end, then
+// finds its file and asks, rather than write between the first one's look and its rename.
+TEST(TwoEditors, ASaveThatStartsWhileAnotherRunsWaitsForItAndThenAsks) {
+  TempFolder folder;
+  FakeWindowSystem ws;
+  MainWindow b(folder.str(), ws);
+  b.Form_Load();
+  b.form().at("imgsonido").click();
+  b.form().at("com_sound_fre").set_text("11025");
+
+  // Editor A is part way through its save: it holds the lock and has not renamed yet.
+  const std::string as = with_line(default_file(), "vsync=n", "vsync=y");
+  std::optional<files::SaveLock> a_saving;
+  a_saving.emplace(folder.file("VOZ.INI"), folder.file("VOZ.INI"), true);
+  std::thread second([&] { b.imgsave_Click(); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  const std::string during = folder.read("VOZ.INI");
+  folder.write("VOZ.INI", as);  // A's rename
+  a_saving.reset();
+  second.join();
+
+  EXPECT_EQ(during, default_file()) << "the second save did not wait for the first";
+  ASSERT_EQ(ws.questions.size(), 1u) << "A's file was replaced without a question";
+  EXPECT_EQ(folder.read("VOZ.INI"), as);
+  EXPECT_FALSE(b.form().at("Tm1").enabled()) << "B closes as if it had saved";
+  EXPECT_EQ(b.form().at("com_sound_fre").text(), "11025");
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"VOZ.INI", "VOZ_backup.INI"}));
+}
+
+// Another editor saves between the look before the question and the write: the user is asked
+// about that file too, and what they agreed to replace is not what gets replaced.
+TEST(TwoEditors, AFileSavedAfterTheQuestionIsAskedAboutAgain) {
+  TempFolder folder;
+  FakeWindowSystem ws;
+  MainWindow b(folder.str(), ws);
+  b.Form_Load();
+  folder.write("VOZ.INI", with_line(default_file(), "vsync=n", "vsync=y"));
+  const std::string third = with_line(default_file(), "gamma=1", "gamma=4");
+  // While the first question is open, a third editor saves; the user says "Replace it" to the
+  // first and "Go back" to the second.
+  ws.answer = true;
+  ws.while_asking = [&] {
+    folder.write("VOZ.INI", third);
+    ws.answer = ws.questions.size() == 1;
+  };
+  b.imgsave_Click();
+  EXPECT_EQ(ws.questions.size(), 2u);
+  EXPECT_EQ(folder.read("VOZ.INI"), third);
+  EXPECT_FALSE(b.form().at("Tm1").enabled());
+}
+
+#ifdef _WIN32
+// The emulator holds VOZ.INI open without sharing: nothing changed, so nothing is asked; the
+// message says the file is in use and that closing the program lets the save through.
+TEST_F(MainWindowTest, AFileInUseIsNotTakenForAChangedOne) {
+  window.Form_Load();
+  click("imgsonido");
+  at("com_sound_fre").set_text("22050");
+  {
+    const testing::HeldOpen emulator(folder.path() / "VOZ.INI", GENERIC_READ, 0);
+    click("imgsave");
+  }
+  EXPECT_TRUE(ws.questions.empty()) << ws.questions[0];
+  ASSERT_EQ(ws.messages.size(), 1u);
+  EXPECT_NE(ws.messages[0].find("another program (the emulator, perhaps) has the file open"),
+            std::string::npos)
+      << ws.messages[0];
+  EXPECT_EQ(at("com_sound_fre").text(), "22050");
+  EXPECT_EQ(ws.closed, 0);
+  click("imgsave");
+  EXPECT_EQ(saved(), with_line(default_file(), "frequency=44100", "frequency=22050"));
+}
+#endif
 
 TEST_F(MainWindowTest, StartFailsWithoutWritingWhenVozIniCannotBeRead) {
   std::filesystem::create_directory(folder.path() / "VOZ.INI");

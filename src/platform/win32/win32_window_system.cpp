@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "platform/front_end.h"
 #include "platform/win32/text.h"
 
 namespace quorvane::win32 {
@@ -129,13 +130,14 @@ HWND Win32WindowSystem::owner() const {
 void Win32WindowSystem::show_message(MessageKind kind, const std::string& title,
                                      const std::string& text) {
   const UINT icon = kind == MessageKind::Error ? MB_ICONERROR : MB_ICONWARNING;
-  MessageBoxW(owner(), from_utf8(text).c_str(), from_utf8(title).c_str(), MB_OK | icon);
+  MessageBoxW(owner(), from_utf8(front_end::break_long_runs(text)).c_str(),
+              from_utf8(title).c_str(), MB_OK | icon);
 }
 
 bool Win32WindowSystem::ask(const std::string& title, const std::string& text,
                             const std::string& proceed, const std::string& go_back) {
   const std::wstring wide_title = from_utf8(title);
-  const std::wstring wide_text = from_utf8(text);
+  const std::wstring wide_text = from_utf8(front_end::break_long_runs(text));
   const std::wstring wide_proceed = from_utf8(proceed);
   const std::wstring wide_back = from_utf8(go_back);
   constexpr int kProceed = 100;
