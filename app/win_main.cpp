@@ -11,14 +11,10 @@
 #include "shell/form_layout.h"
 #include "shell/start_up.h"
 
-// After windows.h, which it needs.
-#include <objbase.h>
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace quorvane;
-  // The pictures are decoded through COM, and the links are opened through the shell, which
-  // wants it too.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  // COM is started where it is needed, by the first chooser or link: nothing before the first
+  // frame waits for it.
   win32::Win32WindowSystem window_system;
   return run_editor(files::program_folder(files::executable_path()),
                     {window_system,

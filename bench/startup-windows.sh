@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Start-up benchmark of the Windows build under Wine: time from start to the window mapped of
-# quorvane-config.exe against the smallest Win32 program that shows a window of the same size
-# (bench/empty_window_win32.cpp), run alternately under a private Xvfb, and the .exe's size.
+# Start-up benchmark of the Windows build under Wine: time from start to the window mapped, and to
+# its first complete frame (the last drawing before the window stays unchanged for 300 ms, from X
+# DAMAGE events), of quorvane-config.exe against the smallest Win32 program that shows a window of
+# the same size (bench/empty_window_win32.cpp), run alternately under a private Xvfb; the medians,
+# their ratios and the .exe's size.
 #
-#   bench/startup-windows.sh [build folder] [runs]
+#   bench/startup-windows.sh [build folder] [runs] [another quorvane-config.exe]
 #
-# Defaults: build/windows-release (scripts/build-windows.sh makes it) and 15 runs of each. Both
-# programs run in one Wine prefix (build/wine-bench) under one server that stays up, as on a
+# Defaults: build/windows-release (scripts/build-windows.sh makes it) and 15 runs of each. A
+# second editor, given, runs in the same alternation (another build, to set beside this one in
+# one run) and gets a row of its own. The programs run in one Wine prefix (build/wine-bench) under one server that stays up, as on a
 # desktop where Wine is already running. The editor runs in a folder that already holds VOZ.INI
 # and its backup, as in everyday use.
 set -euo pipefail
@@ -16,10 +19,11 @@ build=${1:-$root/build/windows-release}
 runs=${2:-15}
 editor=$build/app/quorvane-config.exe
 empty=$build/bench/empty-window-win32.exe
+other=${3:-}
 if [ ! -f "$empty" ] && [ -f "$build/CMakeCache.txt" ]; then
   cmake --build "$build" --target empty-window-win32 >/dev/null
 fi
-for f in "$editor" "$empty"; do
+for f in "$editor" "$empty" ${other:+"$other"}; do
   [ -f "$f" ] || { echo "missing $f: run scripts/build-windows.sh first" >&2; exit 2; }
 done
 # shellcheck source=../scripts/xvfb-common.sh
@@ -28,20 +32,24 @@ done
 work=$(mktemp -d)
 trap 'wine_stop; stop_xvfb; rm -rf "$work"' EXIT
 # The X side of the measurement: it waits for the map itself, without polling.
-c++ -O2 -o "$work/map-wait" "$root/bench/map_wait.cpp" -lX11 ||
-  { echo "cannot build bench/map_wait.cpp (needs libx11-dev)" >&2; exit 2; }
-mkdir "$work/editor" "$work/empty"
-cp "$editor" "$work/editor/quorvane-config.exe"
+c++ -O2 -o "$work/map-wait" "$root/bench/map_wait.cpp" -lXdamage -lX11 ||
+  { echo "cannot build bench/map_wait.cpp (needs libx11-dev and libxdamage-dev)" >&2; exit 2; }
+mkdir "$work/empty"
 cp "$empty" "$work/empty/empty-window-win32.exe"
-cp "$root/tests/data/VOZ.default.INI" "$work/editor/VOZ.INI"
-cp "$root/tests/data/VOZ.default.INI" "$work/editor/VOZ_backup.INI"
+for name in editor ${other:+other}; do
+  mkdir "$work/$name"
+  cp "$root/tests/data/VOZ.default.INI" "$work/$name/VOZ.INI"
+  cp "$root/tests/data/VOZ.default.INI" "$work/$name/VOZ_backup.INI"
+done
+cp "$editor" "$work/editor/quorvane-config.exe"
+[ -z "$other" ] || cp "$other" "$work/other/quorvane-config.exe"
 wine_start "$root/build/wine-bench"
 wine=$(command -v wine64 || command -v wine)
 [ -x /usr/lib/wine/wine64 ] && wine=/usr/lib/wine/wine64
 
-# run <title> <program.exe>: prints the milliseconds to the map.
+# run <title> <program.exe>: prints the milliseconds to the map and to the first complete frame.
 run() {
-  "$work/map-wait" "$1" 20000 "$wine" "$2"
+  "$work/map-wait" --frame "$1" 20000 "$wine" "$2"
 }
 
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
@@ -52,25 +60,31 @@ run "Empty Window" "$work/empty/empty-window-win32.exe" >/dev/null
 
 : >"$work/editor.txt"
 : >"$work/empty.txt"
+: >"$work/other.txt"
 for _ in $(seq "$runs"); do
   run "Quorvane Configuration" "$work/editor/quorvane-config.exe" >>"$work/editor.txt"
   run "Empty Window" "$work/empty/empty-window-win32.exe" >>"$work/empty.txt"
+  [ -z "$other" ] || run "Quorvane Configuration" "$work/other/quorvane-config.exe" >>"$work/other.txt"
   printf '.' >&2
 done
 echo >&2
 
-editor_ms=$(median <"$work/editor.txt")
-empty_ms=$(median <"$work/empty.txt")
+column() { awk -v c="$1" '{print $c}' "$2"; }
 range() { sort -n | awk 'NR == 1 {lo = $1} {hi = $1} END {printf "%.0f to %.0f", lo, hi}'; }
-editor_range=$(range <"$work/editor.txt")
-empty_range=$(range <"$work/empty.txt")
-size=$(stat -c %s "$editor")
-awk -v runs="$runs" -v em="$editor_ms" -v bm="$empty_ms" -v size="$size" \
-    -v er="$editor_range" -v br="$empty_range" 'BEGIN {
-  printf "medians of %d runs each (Wine under Xvfb, %s)\n", runs, ENVIRON["DISPLAY"]
-  printf "%-24s %12s   %s\n", "", "start (ms)", "range (ms)"
-  printf "%-24s %12.1f   %s\n", "quorvane-config.exe", em, er
-  printf "%-24s %12.1f   %s\n", "empty-window-win32.exe", bm, br
-  printf "%-24s %11.2fx\n", "ratio", em / bm
-  printf "quorvane-config.exe: %d bytes (%.2f MiB)\n", size, size / 1048576
-}'
+empty_map=$(column 1 "$work/empty.txt" | median)
+empty_frame=$(column 2 "$work/empty.txt" | median)
+printf 'medians of %d runs each, alternating (Wine under Xvfb, %s)\n' "$runs" "$DISPLAY"
+printf '%-28s %10s %14s %9s %12s %14s %9s\n' "" "map (ms)" "range" "ratio" "frame (ms)" "range" "ratio"
+# row <name> <file> <size>
+row() {
+  local map frame
+  map=$(column 1 "$2" | median)
+  frame=$(column 2 "$2" | median)
+  printf '%-28s %10.1f %14s %8.2fx %12.1f %14s %8.2fx\n' "$1" "$map" "$(column 1 "$2" | range)" \
+    "$(awk -v a="$map" -v b="$empty_map" 'BEGIN {print a / b}')" "$frame" \
+    "$(column 2 "$2" | range)" "$(awk -v a="$frame" -v b="$empty_frame" 'BEGIN {print a / b}')"
+}
+row "quorvane-config.exe" "$work/editor.txt"
+[ -z "$other" ] || row "$(basename "$(dirname "$other")")/$(basename "$other")" "$work/other.txt"
+row "empty-window-win32.exe" "$work/empty.txt"
+echo "ratios to the empty window; quorvane-config.exe: $(stat -c %s "$editor") bytes${other:+, the other: $(stat -c %s "$other") bytes}"

@@ -28,8 +28,17 @@ shot() {
   # Away from the window, so that no tooltip or hover highlight gets into the picture.
   xdotool mousemove 1010 760
   sleep 0.5
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/$1.png"
-  echo "$out/$1.png"
+  # Under Wine a page at 200 % may still be painting: it is taken again until two pictures in a
+  # row agree, so that the release check can compare them pixel for pixel.
+  local file=$out/$1.png previous=$work/previous.png
+  rm -f "$previous"
+  for _ in $(seq 20); do
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$file"
+    [ -f "$previous" ] && [ "$(compare -metric AE "$file" "$previous" null: 2>&1)" = 0 ] && break
+    cp "$file" "$previous"
+    sleep 0.3
+  done
+  echo "$file"
 }
 
 # run_at <dpi> <prefix of the file names> <pages...>

@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  googletest libgtest-dev
-  xvfb xdotool x11-utils imagemagick librsvg2-bin time
+  googletest libgtest-dev libstb-dev
+  xvfb xdotool x11-utils libx11-dev libxdamage-dev imagemagick librsvg2-bin time zopfli zip unzip
   fonts-dejavu-core fonts-liberation
   at-spi2-core python3-pyatspi
 )
@@ -55,9 +55,12 @@ fi
 
 # MinGW-w64 cross-compiles the core and its tests for Windows, and Wine runs them; optional like
 # libFuzzer. googletest (above) is the source the tests' GoogleTest is built from for Windows.
-if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1; then
+# The .exe that is handed out is built with the win32 thread model (scripts/release.sh).
+if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 ||
+  ! command -v x86_64-w64-mingw32-g++-win32 >/dev/null 2>&1; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-    g++-mingw-w64-x86-64-posix || echo "MinGW-w64 is not available here: the Windows build and tests are skipped"
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 ||
+    echo "MinGW-w64 is not available here: the Windows build and tests are skipped"
 fi
 wine_missing=()
 for p in wine wine64 fonts-liberation; do

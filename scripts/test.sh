@@ -2,7 +2,8 @@
 # Sets up a fresh Debian or Ubuntu machine and runs every test: the full build with warnings as
 # errors (core, Qt view and end-to-end tests), then the core's tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then the core's tests cross-compiled for Windows and run under Wine,
-# then a one-minute fuzz run of the settings reader and writer.
+# then the release check (scripts/check-release.sh), then a one-minute fuzz run of the settings
+# reader and writer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -59,6 +60,16 @@ else
   fi
 fi
 
+# The release as a player gets it (scripts/check-release.sh): dist/ made from this commit, the
+# .exe's size and pixels, the unpacked programs starting and saving, and a second build in
+# another folder giving the same bytes. It needs everything the Windows tests need.
+release_status=0
+if command -v wineserver >/dev/null 2>&1 && command -v x86_64-w64-mingw32-g++-win32 >/dev/null 2>&1; then
+  scripts/check-release.sh 2>&1 | tee "$logs/release.log" || release_status=$?
+else
+  echo "Skipping the release check: it needs Wine and MinGW-w64 (win32 threads)"
+fi
+
 # A bounded fuzz run of the settings reader and writer (about a minute), where clang's libFuzzer
 # is available. The seed corpus stays as it is; what the run finds goes to a scratch folder.
 fuzz_probe=$(mktemp -d)
@@ -88,7 +99,8 @@ fi
 
 # One closing line over all test runs. CTest counts a skipped test among the passed ones.
 awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
+     /^release: [0-9]+ passed, [0-9]+ failed$/ { failed += $4; total += $2 + $4 }
      /^[[:space:]]*[0-9]+ - .* \(Skipped\)$/ { skipped++ }
      END { printf "all suites: %d passed, %d failed, %d skipped\n", total - failed - skipped, failed, skipped }' \
   "$logs"/*.log
-[ "$windows_status" -eq 0 ]
+[ "$windows_status" -eq 0 ] && [ "$release_status" -eq 0 ]

@@ -1,16 +1,23 @@
 #include "files/drives.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <system_error>
+
+#include "files/files.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include "files/files_detail.h"
+#else
+#include <filesystem>
 #endif
 
 namespace quorvane {
+#ifndef _WIN32
 namespace fs = std::filesystem;
+#endif
 
 namespace {
 
@@ -128,52 +135,92 @@ std::vector<DriveEntry> prefix_drives(const fs::path& prefix, const std::string&
 
 #endif
 
+// A path as its elements ("/", "home", "u" or "c:", "games"), without the empty one that a
+// trailing separator leaves: paths are compared and cut element by element.
+using Parts = std::vector<std::string>;
+
 // Whether `folder` is `root` or lies below it, comparing whole path elements.
-bool contains(const fs::path& root, const fs::path& folder) {
-  auto r = root.begin();
-  auto f = folder.begin();
-  for (; r != root.end(); ++r, ++f) {
-    if (r->empty()) continue;  // the empty element after a trailing separator
-    if (f == folder.end() || *r != *f) return false;
-  }
-  return true;
+bool contains(const Parts& root, const Parts& folder) {
+  return root.size() <= folder.size() && std::equal(root.begin(), root.end(), folder.begin());
 }
 
-fs::path comparable(const std::string& path) {
+#ifdef _WIN32
+
+// Lexical, through the system: absolute, either slash, "." and ".." resolved; links are not
+// followed (std::filesystem, which would, costs the .exe more than half its size), and a drive's
+// target is its root, where no link can lead elsewhere.
+Parts comparable(const std::string& path) {
+  const std::wstring wide = files::detail::to_fs_path(path);
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD got =
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (got == 0) {
+      full = wide;
+      break;
+    }
+    const bool fits = got < full.size();
+    full.resize(got);
+    if (fits) break;
+  }
+  std::string text = files::detail::from_fs_path(full);
+  // A long path comes in its long form, which the drives' roots never have.
+  if (text.starts_with("\\\\?\\UNC\\")) {
+    text.erase(2, 6);
+  } else if (text.starts_with("\\\\?\\")) {
+    text.erase(0, 4);
+  }
+  std::transform(text.begin(), text.end(), text.begin(), lower_ascii);
+  Parts parts;
+  std::size_t start = 0;
+  // Windows paths ignore case and take either slash.
+  for (std::size_t end; start <= text.size(); start = end + 1) {
+    end = text.find_first_of("\\/", start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) parts.push_back(text.substr(start, end - start));
+  }
+  return parts;
+}
+
+#else
+
+Parts parts_of(const fs::path& path) {
+  Parts parts;
+  for (const fs::path& part : path) {
+    if (!part.empty()) parts.push_back(part.string());
+  }
+  return parts;
+}
+
+Parts comparable(const std::string& path) {
   std::error_code ec;
   fs::path p = fs::weakly_canonical(fs::path(path), ec);
   if (ec) p = fs::path(path).lexically_normal();
-#ifdef _WIN32
-  std::string s = p.string();
-  std::transform(s.begin(), s.end(), s.begin(), lower_ascii);
-  p = s;
-#endif
-  return p;
+  return parts_of(p);
 }
 
-#ifndef _WIN32
 // The path as written, made absolute, with no link followed.
-fs::path as_written(const std::string& path) {
+Parts as_written(const std::string& path) {
   std::error_code ec;
   fs::path p = fs::absolute(fs::path(path), ec);
-  return (ec ? fs::path(path) : p).lexically_normal();
+  return parts_of((ec ? fs::path(path) : p).lexically_normal());
 }
+
 #endif
 
 // The entry of the deepest drive whose target holds `folder`, both in the form `form` gives.
 std::optional<std::size_t> deepest_drive(const std::vector<DriveEntry>& drives,
                                          const std::string& folder,
-                                         fs::path (*form)(const std::string&)) {
-  const fs::path where = form(folder);
+                                         Parts (*form)(const std::string&)) {
+  const Parts where = form(folder);
   std::optional<std::size_t> best;
   std::size_t best_depth = 0;
   for (std::size_t i = 0; i < drives.size(); ++i) {
-    const fs::path root = form(drives[i].target);
+    const Parts root = form(drives[i].target);
     if (!contains(root, where)) continue;
-    const auto depth = static_cast<std::size_t>(std::distance(root.begin(), root.end()));
-    if (!best || depth > best_depth) {
+    if (!best || root.size() > best_depth) {
       best = i;
-      best_depth = depth;
+      best_depth = root.size();
     }
   }
   return best;
@@ -213,16 +260,16 @@ std::optional<std::string> to_emulator_path(const std::vector<DriveEntry>& drive
   // C:\Games\card.pce, which the emulator opens through the link, rather than becoming the
   // place the link leads to, which may lie on no drive at all. With the links followed, a path
   // chosen through a dosdevices link itself, or through another name of the prefix, is found too.
-  for (fs::path (*form)(const std::string&) : {as_written, comparable}) {
+  for (Parts (*form)(const std::string&) : {as_written, comparable}) {
     const std::optional<std::size_t> drive = deepest_drive(drives, native_path, form);
     if (!drive) continue;
-    const fs::path relative = form(native_path).lexically_relative(form(drives[*drive].target));
+    const Parts where = form(native_path);
     std::string path(1, static_cast<char>(drives[*drive].letter - 'a' + 'A'));
     path += ":\\";
-    for (const fs::path& part : relative) {
-      if (part.empty() || part == ".") continue;
+    for (std::size_t i = form(drives[*drive].target).size(); i < where.size(); ++i) {
+      if (where[i] == ".") continue;
       if (path.back() != '\\') path += '\\';
-      path += part.string();
+      path += where[i];
     }
     return path;
   }
@@ -245,7 +292,11 @@ std::optional<std::string> from_emulator_path(const std::vector<DriveEntry>& dri
 #ifdef _WIN32
   (void)drives;
   if (is_drive_path(emulator_path) || emulator_path.starts_with("\\\\")) return emulator_path;
-  return (fs::path(program_folder) / emulator_path).string();
+  // A path from the root ("\\Games") lies on the program's own drive.
+  if (emulator_path.starts_with("\\") && is_drive_path(program_folder)) {
+    return program_folder.substr(0, 2) + emulator_path;
+  }
+  return files::join(program_folder, emulator_path);
 #else
   std::string rest = emulator_path;
   std::replace(rest.begin(), rest.end(), '\\', '/');

@@ -4,8 +4,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <system_error>
@@ -18,22 +16,11 @@ namespace quorvane::files {
 
 namespace detail {
 
-fs::path to_fs_path(const std::string& path) {
-#ifdef _WIN32
-  return fs::path(std::u8string(path.begin(), path.end()));
-#else
-  return fs::path(path);
-#endif
-}
+#ifndef _WIN32
+Path to_fs_path(const std::string& path) { return Path(path); }
 
-std::string from_fs_path(const fs::path& path) {
-#ifdef _WIN32
-  const std::u8string name = path.u8string();
-  return std::string(name.begin(), name.end());
-#else
-  return path.string();
+std::string from_fs_path(const Path& path) { return path.string(); }
 #endif
-}
 
 namespace {
 
@@ -87,19 +74,73 @@ bool is_separator(char c) {
 }
 
 namespace {
+
+template <typename Char>
+bool is_separator_of(Char c) {
+  return c < 128 && is_separator(static_cast<char>(c));
+}
+
+// How much of `path` is its root: "/", "C:\", "C:", "\\server\share", "\\?\C:\";
+// 0 for a relative path.
+template <typename Char>
+std::size_t root_length(std::basic_string_view<Char> path) {
+#ifdef _WIN32
+  const auto at = [&](std::size_t i, char c) { return i < path.size() && path[i] == Char(c); };
+  const auto after_name = [&](std::size_t from) {
+    while (from < path.size() && !is_separator_of(path[from])) ++from;
+    return from;
+  };
+  if (at(0, '\\') && at(1, '\\') && at(2, '?') && at(3, '\\')) {
+    const bool unc = at(4, 'U') && at(5, 'N') && at(6, 'C') && at(7, '\\');
+    if (unc) return after_name(after_name(8) + 1);
+    return 4 + root_length(path.substr(4));
+  }
+  if (at(1, ':')) return path.size() > 2 && is_separator_of(path[2]) ? 3 : 2;
+  if (path.size() >= 2 && is_separator_of(path[0]) && is_separator_of(path[1])) {
+    return std::min(after_name(after_name(2) + 1), path.size());
+  }
+#endif
+  return !path.empty() && is_separator_of(path[0]) ? 1 : 0;
+}
+
+template <typename Char>
+std::basic_string<Char> parent_of(std::basic_string_view<Char> path) {
+  const std::size_t root = std::min(root_length(path), path.size());
+  std::size_t end = path.size();
+  while (end > root && is_separator_of(path[end - 1])) --end;
+  if (end <= root) return {};
+  while (end > root && !is_separator_of(path[end - 1])) --end;
+  // The root keeps its separator ("C:\", "/"); any other folder loses it.
+  while (end > root && is_separator_of(path[end - 1])) --end;
+  return std::basic_string<Char>(path.substr(0, end));
+}
+
 // Several saves may run in one process (the backup copy, then VOZ.INI), and a crashed earlier
 // run may have left a temporary file behind; the counter and exclusive creation keep names apart.
 std::atomic<unsigned> temp_counter{0};
 }  // namespace
 
-void fail_temp(const fs::path& target, const std::string& path, bool replacing, int code) {
+void fail_temp(const Path& target, const std::string& path, bool replacing, int code) {
   if (!replacing) fail(kCannotCreate, path, code);
   fail(file_action::kNoNewFileIn, from_fs_path(folder_of(target)), code);
 }
 
-fs::path folder_of(const fs::path& target) {
-  return target.has_parent_path() ? target.parent_path() : fs::path(".");
+#ifdef _WIN32
+Path folder_of(const Path& target) {
+  Path folder = parent_of(std::wstring_view(target));
+  return folder.empty() ? L"." : folder;
 }
+
+Path name_of(const Path& target) {
+  std::size_t start = target.size();
+  while (start > 0 && !is_separator_of(target[start - 1]) && target[start - 1] != L':') --start;
+  return target.substr(start);
+}
+#else
+Path folder_of(const Path& target) { return target.has_parent_path() ? target.parent_path() : "."; }
+
+Path name_of(const Path& target) { return target.filename(); }
+#endif
 
 namespace {
 // The .exe's process ids are Windows' (Wine's), which the Linux build cannot look up, nor the .exe
@@ -113,12 +154,13 @@ constexpr bool kWindowsBuild = false;
 
 // The same folder, so the rename cannot cross file systems, and a dot name, so a file left by a
 // crash stays out of the way.
-fs::path temp_path_for(const fs::path& target, unsigned long pid) {
-  fs::path name(".");
-  name += target.filename();
-  name += std::string(".tmp-") + (kWindowsBuild ? "w" : "") + std::to_string(pid) + "-" +
-          std::to_string(++temp_counter);
-  return folder_of(target) / name;
+Path temp_path_for(const Path& target, unsigned long pid) {
+  const std::string suffix = std::string(".tmp-") + (kWindowsBuild ? "w" : "") +
+                             std::to_string(pid) + "-" + std::to_string(++temp_counter);
+  Path name = to_fs_path(".");
+  name += name_of(target);
+  name += Path(suffix.begin(), suffix.end());
+  return to_fs_path(join(from_fs_path(folder_of(target)), from_fs_path(name)));
 }
 
 TempOwner temp_owner(const std::string& file_name, const std::string& name) {
@@ -155,23 +197,18 @@ long long seconds_now() {
       .count();
 }
 
-// How long ago the entry was last written; zero when that cannot be told, which keeps it.
-std::chrono::seconds age_of(const fs::path& path) {
-  std::error_code ec;
-  const auto written = fs::last_write_time(path, ec);
-  if (ec) return std::chrono::seconds(0);
-  return std::chrono::duration_cast<std::chrono::seconds>(fs::file_time_type::clock::now() -
-                                                          written);
+// A lock file holds a few lines; what cannot be read counts as empty.
+std::string read_small(const Path& path) {
+  try {
+    std::string text = read_all(from_fs_path(path));
+    if (text.size() > 512) text.resize(512);
+    return text;
+  } catch (const FileError&) {
+    return {};
+  }
 }
 
-std::string read_small(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string text;
-  char buffer[512];
-  in.read(buffer, sizeof buffer);
-  text.assign(buffer, static_cast<std::size_t>(in.gcount()));
-  return text;
-}
+std::string lock_name_for(const std::string& name) { return "." + name + ".lock"; }
 
 // What a lock file says of the editor that made it.
 struct LockHolder {
@@ -224,7 +261,7 @@ std::string lock_content() {
 // Whether the editor that made the lock is gone. Its own process id settles it only on the
 // system and machine it ran on; elsewhere only its age does. A lock caught between being made and
 // being written has no content yet for a moment, and is judged by the age of the file.
-bool is_stale(const std::string& text, const fs::path& lock) {
+bool is_stale(const std::string& text, const Path& lock) {
   const LockHolder holder = LockHolder::parse(text);
   if (!holder.parsed) return age_of(lock) > std::chrono::seconds(5);
   if (holder.system == kSystem && holder.host == host_name() && holder.pid != current_pid() &&
@@ -237,50 +274,44 @@ bool is_stale(const std::string& text, const fs::path& lock) {
 
 // Clears a stale lock without clearing a fresh one that another editor made in its place
 // meanwhile: the lock is first moved aside, and only the one judged stale is removed.
-void clear_stale(const fs::path& lock, const std::string& judged) {
+void clear_stale(const Path& lock, const std::string& judged) {
   // Named as a temporary file of the lock, so that a kill right here leaves nothing that the
   // next start does not clear.
-  const fs::path aside = temp_path_for(lock, current_pid());
-  std::error_code ec;
-  fs::rename(lock, aside, ec);
-  if (ec) return;
-  if (read_small(aside) == judged || move_without_replacing(aside, lock) != 0) {
-    fs::remove(aside, ec);
-  }
+  const Path aside = temp_path_for(lock, current_pid());
+  if (!rename_file(lock, aside)) return;
+  if (read_small(aside) == judged || move_without_replacing(aside, lock) != 0) remove_file(aside);
 }
 
 }  // namespace
 
-fs::path SaveLock::path_for(const fs::path& target) {
-  fs::path name(".");
-  name += target.filename();
-  name += ".lock";
-  return folder_of(target) / name;
+std::string SaveLock::path_for(const std::string& target) {
+  const Path file = to_fs_path(target);
+  return join(from_fs_path(folder_of(file)), lock_name_for(from_fs_path(name_of(file))));
 }
 
-SaveLock::SaveLock(const fs::path& target, const std::string& path, bool replacing, Wait wait)
+SaveLock::SaveLock(const std::string& target, const std::string& path, bool replacing, Wait wait)
     : lock_(path_for(target)), content_(lock_content()) {
+  const Path lock = to_fs_path(lock_);
   const auto give_up = std::chrono::steady_clock::now() + kSaveWait;
   for (;;) {
     // Written whole beside it first and then given the name, so that no editor ever finds the
     // lock empty, killed between making it and writing it, and cannot tell whose it is.
-    fs::path staged;
+    Path staged;
     int made = kAlreadyThere;
     bool whole = true;
     for (int attempt = 0; attempt < 100 && made == kAlreadyThere; ++attempt) {
-      staged = temp_path_for(lock_, current_pid());
+      staged = temp_path_for(lock, current_pid());
       made = create_exclusive(staged, content_, whole);
     }
-    std::error_code ignored;
     if (made == 0 && whole) {
-      made = move_without_replacing(staged, lock_);
-      if (made != 0) fs::remove(staged, ignored);
+      made = move_without_replacing(staged, lock);
+      if (made != 0) remove_file(staged);
     } else if (made == 0) {
       // No room for even these few bytes (a full disk, a file size limit): an empty lock still
       // keeps others out while this save runs into the same wall, and is judged by its age.
-      fs::remove(staged, ignored);
+      remove_file(staged);
       content_.clear();
-      made = create_exclusive(lock_, content_, whole);
+      made = create_exclusive(lock, content_, whole);
     }
     if (made == 0) {
       held_ = true;
@@ -288,11 +319,11 @@ SaveLock::SaveLock(const fs::path& target, const std::string& path, bool replaci
     }
     if (made != kAlreadyThere) {
       if (wait == Wait::Not) return;
-      fail_temp(target, path, replacing, made);
+      fail_temp(to_fs_path(target), path, replacing, made);
     }
-    const std::string there = read_small(lock_);
-    if (is_stale(there, lock_)) {
-      clear_stale(lock_, there);
+    const std::string there = read_small(lock);
+    if (is_stale(there, lock)) {
+      clear_stale(lock, there);
       continue;
     }
     if (wait == Wait::Not) return;
@@ -302,7 +333,7 @@ SaveLock::SaveLock(const fs::path& target, const std::string& path, bool replaci
           LockHolder::describe(there) +
               " is saving it at this moment and has not finished. Wait a moment and save again. "
               "(If no other editor is open, one was stopped while it saved; its lock file \"" +
-              from_fs_path(lock_) + "\" clears by itself " + std::to_string(kStaleLockAge.count()) +
+              lock_ + "\" clears by itself " + std::to_string(kStaleLockAge.count()) +
               " seconds after it was made.)");
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -312,30 +343,26 @@ SaveLock::SaveLock(const fs::path& target, const std::string& path, bool replaci
 SaveLock::~SaveLock() {
   if (!held_) return;
   // Only our own: a lock that was judged stale and taken over meanwhile is the other editor's.
-  std::error_code ec;
-  if (read_small(lock_) == content_) fs::remove(lock_, ec);
+  const Path lock = to_fs_path(lock_);
+  if (read_small(lock) == content_) remove_file(lock);
 }
 
 void remove_stale_temporaries(const std::string& path, Links links) {
   std::error_code ec;
-  const fs::path target =
+  const Path target =
       links == Links::Follow ? resolve_links(to_fs_path(path), ec) : to_fs_path(path);
   if (ec) return;
-  const SaveLock lock(target, path, true, SaveLock::Wait::Not);
+  const SaveLock lock(from_fs_path(target), path, true, SaveLock::Wait::Not);
   if (!lock.held()) return;  // a save is under way: its temporary file is not stale
-  const std::string name = target.filename().string();
-  const std::string lock_name = SaveLock::path_for(target).filename().string();
-  for (fs::directory_iterator it(folder_of(target), ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string entry = it->path().filename().string();
+  const std::string name = from_fs_path(name_of(target));
+  const std::string lock_name = lock_name_for(name);
+  for (const Path& file : plain_files_in(folder_of(target))) {
+    const std::string entry = from_fs_path(name_of(file));
     TempOwner owner = temp_owner(entry, name);
     if (owner.pid == 0) owner = temp_owner(entry, lock_name);
     if (owner.pid == 0) continue;
-    if (owner.this_system ? process_alive(owner.pid) : age_of(it->path()) <= kStaleLockAge) {
-      continue;
-    }
-    std::error_code ignored;
-    if (it->is_symlink(ignored) || !it->is_regular_file(ignored)) continue;
-    fs::remove(it->path(), ignored);
+    if (owner.this_system ? process_alive(owner.pid) : age_of(file) <= kStaleLockAge) continue;
+    remove_file(file);
   }
 }
 
@@ -375,20 +402,7 @@ std::string join(std::string_view folder, std::string_view name) {
   return joined;
 }
 
-bool exists(const std::string& path) {
-#ifdef _WIN32
-  // MinGW's std::filesystem takes what Wine cannot describe (a Unix pipe, a link to a device)
-  // for nothing at all, and start-up would then try to create the file over it; the system is
-  // asked first, and std::filesystem only where a Windows link needs following.
-  if (!entry_exists(path)) return false;
-  std::error_code ec;
-  const fs::file_type type = fs::status(to_fs_path(path), ec).type();
-  return type != fs::file_type::not_found || !is_windows_link(path);
-#else
-  std::error_code ec;
-  return fs::status(to_fs_path(path), ec).type() != fs::file_type::not_found;
-#endif
-}
+std::string parent_folder(std::string_view path) { return parent_of(path); }
 
 std::optional<std::string> program_folder(std::string_view executable) {
   // By hand rather than with std::filesystem, which on Windows (MinGW) takes "\\server\share"

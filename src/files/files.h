@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,6 +17,11 @@ char separator();
 // Joins a folder and a file name with one separator; a folder that already ends in a separator
 // (a drive root such as "C:\") gets none added.
 std::string join(std::string_view folder, std::string_view name);
+
+// The folder that holds `path`, as written ("C:\a\b" -> "C:\a", "/a" -> "/"): nothing is
+// looked up and no link followed. "" for a root ("C:\", "/", "\\server\share") and for a
+// bare name.
+std::string parent_folder(std::string_view path);
 
 // True when anything (a file, a folder, ...) stands at the path, symbolic links followed. A path
 // that cannot be examined counts as existing, so that callers never take it for a missing file.
@@ -64,7 +68,7 @@ class SaveLock {
   // for another save to end, then throws FileError("Cannot write", path, ...) naming the editor
   // that holds it; a lock that cannot be made at all throws as a temporary file that cannot be
   // made would (see write_atomic). With Wait::Not it never throws: held() tells.
-  SaveLock(const std::filesystem::path& target, const std::string& path, bool replacing,
+  SaveLock(const std::string& target, const std::string& path, bool replacing,
            Wait wait = Wait::Briefly);
   SaveLock(const SaveLock&) = delete;
   SaveLock& operator=(const SaveLock&) = delete;
@@ -72,10 +76,10 @@ class SaveLock {
 
   bool held() const { return held_; }
   // The lock file's path, for tests and messages.
-  static std::filesystem::path path_for(const std::filesystem::path& target);
+  static std::string path_for(const std::string& target);
 
  private:
-  std::filesystem::path lock_;
+  std::string lock_;
   std::string content_;
   bool held_ = false;
 };

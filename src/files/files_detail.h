@@ -3,27 +3,40 @@
 // What the system-specific halves of files.cpp share: path conversion, error reporting, the
 // names of temporary files and the resolution of symbolic links. Not part of files.h.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <new>
 #include <string>
 #include <system_error>
+#include <vector>
+
+#ifndef _WIN32
+#include <filesystem>
+#endif
 
 #include "files/files.h"
 
 namespace quorvane::files::detail {
 
+#ifdef _WIN32
+// The UTF-16 that the system's W functions take. Not std::filesystem::path: with MinGW its
+// conversions bring the C++ locale library into the .exe, which was more than half of it.
+using Path = std::wstring;
+#else
 namespace fs = std::filesystem;
+using Path = fs::path;
+#endif
 
 inline constexpr const char* kCannotRead = file_action::kRead;
 inline constexpr const char* kCannotWrite = file_action::kWrite;
 inline constexpr const char* kCannotCreate = file_action::kCreate;
 
-// Paths travel through the program as UTF-8. On Windows the path has to be told so explicitly,
-// or it would be taken in the ANSI code page; elsewhere the bytes are the name.
-fs::path to_fs_path(const std::string& path);
-std::string from_fs_path(const fs::path& path);
+// Paths travel through the program as UTF-8: on Windows they become the UTF-16 of the W
+// functions, an absolute one too long for the plain form in the "\\?\" form, which the system
+// takes up to 32767 characters; elsewhere the bytes are the name.
+Path to_fs_path(const std::string& path);
+std::string from_fs_path(const Path& path);
 
 // The code comes in by value, read before any allocation for the message could change it.
 [[noreturn]] void fail(const char* action, const std::string& path, int code);
@@ -70,17 +83,23 @@ bool is_separator(char c);
 // replaces that file and the link stays a link. A chain that cannot be followed to its end sets
 // `ec`; on POSIX, what cannot be examined at all is left to the open that follows, which reports
 // it with the system's own reason. Each system has its own.
-fs::path resolve_links(const fs::path& path, std::error_code& ec);
+Path resolve_links(const Path& path, std::error_code& ec);
 
-fs::path folder_of(const fs::path& target);
+// The folder of a file's path, "." for a bare name; and the name itself.
+Path folder_of(const Path& target);
+Path name_of(const Path& target);
+
+// The regular files in `folder`, links and folders left out; nothing when it cannot be read.
+std::vector<Path> plain_files_in(const Path& folder);
+// Best effort.
+void remove_file(const Path& path);
 
 // A save's temporary file could not be made beside `target` (`path` as the caller named it).
 // When a file is being replaced, the file is not the trouble: the folder refused a new one.
-[[noreturn]] void fail_temp(const fs::path& target, const std::string& path, bool replacing,
-                            int code);
+[[noreturn]] void fail_temp(const Path& target, const std::string& path, bool replacing, int code);
 
 // ".VOZ.INI.tmp-<pid>-<n>" beside the target; from the Windows build ".VOZ.INI.tmp-w<pid>-<n>".
-fs::path temp_path_for(const fs::path& target, unsigned long pid);
+Path temp_path_for(const Path& target, unsigned long pid);
 
 // The process that made a temporary file named as temp_path_for names them for `name`, and
 // whether it ran on this system (whose processes process_alive can look up); pid 0 when the
@@ -105,9 +124,13 @@ std::string host_name();
 // the system's error code. A file that was made but could not take its bytes (a full disk) is
 // kept, empty, and `whole` says so.
 inline constexpr int kAlreadyThere = -1;
-int create_exclusive(const fs::path& path, std::string_view bytes, bool& whole);
+int create_exclusive(const Path& path, std::string_view bytes, bool& whole);
 // Gives `from` the name `to` unless something stands there: 0, kAlreadyThere, or an error code.
-int move_without_replacing(const fs::path& from, const fs::path& to);
+int move_without_replacing(const Path& from, const Path& to);
+// Gives `from` the name `to`, replacing what stands there; false when it cannot.
+bool rename_file(const Path& from, const Path& to);
+// How long ago the entry was last written; zero when that cannot be told.
+std::chrono::seconds age_of(const Path& path);
 
 #ifndef _WIN32
 // Gives the file `from` the name `to` only if nothing stands at `to`, a dangling link included:

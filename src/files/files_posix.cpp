@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "files/files.h"
 #include "files/files_detail.h"
@@ -37,6 +38,36 @@ fs::path resolve_links(const fs::path& path, std::error_code& ec) {
   return current;
 }
 
+std::vector<Path> plain_files_in(const Path& folder) {
+  std::vector<Path> files;
+  std::error_code ec;
+  // Stepped with an error code: a folder that vanishes mid-way ends the list.
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code ignored;
+    if (!it->is_symlink(ignored) && it->is_regular_file(ignored)) files.push_back(it->path());
+  }
+  return files;
+}
+
+void remove_file(const Path& path) {
+  std::error_code ignored;
+  fs::remove(path, ignored);
+}
+
+bool rename_file(const Path& from, const Path& to) {
+  std::error_code ec;
+  fs::rename(from, to, ec);
+  return !ec;
+}
+
+std::chrono::seconds age_of(const Path& path) {
+  std::error_code ec;
+  const auto written = fs::last_write_time(path, ec);
+  if (ec) return std::chrono::seconds(0);
+  return std::chrono::duration_cast<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                          written);
+}
+
 bool process_alive(unsigned long pid) {
   // EPERM: it exists, it just is not ours to signal.
   return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
@@ -51,6 +82,11 @@ std::string host_name() {
 }
 
 }  // namespace detail
+
+bool exists(const std::string& path) {
+  std::error_code ec;
+  return fs::status(to_fs_path(path), ec).type() != fs::file_type::not_found;
+}
 
 namespace {
 
@@ -344,7 +380,7 @@ void write_atomic(const std::string& path, std::string_view bytes,
   };
   bool replacing = examine();
 
-  const SaveLock lock(target, path, replacing);
+  const SaveLock lock(target.string(), path, replacing);
   if (check) check();
   replacing = examine();
   TempFile temp;
@@ -364,7 +400,7 @@ bool create_new(const std::string& path, std::string_view bytes, const std::stri
   struct stat model {};
   if (::stat(to_fs_path(like).c_str(), &model) != 0) fail(kCannotCreate, path, errno);
 
-  const SaveLock lock(target, path, false);
+  const SaveLock lock(target.string(), path, false);
   TempFile temp;
   write_temp(temp, target, &model, bytes, kCannotCreate, path, false);
   const int error = place_without_replacing(temp.path(), target);

@@ -1,6 +1,5 @@
 // Files on Windows: handles, FlushFileBuffers and MoveFileExW.
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <system_error>
@@ -28,9 +27,88 @@ namespace detail {
 
 namespace {
 
+std::wstring widen(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  std::wstring wide(
+      static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)),
+      L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+  return wide;
+}
+
+}  // namespace
+
+Path to_fs_path(const std::string& path) {
+  Path wide = widen(path);
+  // CreateDirectoryW stops short of MAX_PATH by the room for an 8.3 name.
+  if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  const bool drive = wide.size() > 2 && wide[1] == L':' && (wide[2] == L'\\' || wide[2] == L'/');
+  const bool network =
+      (wide[0] == L'\\' || wide[0] == L'/') && (wide[1] == L'\\' || wide[1] == L'/');
+  if (!drive && !network) return wide;
+  // The long form takes the path as it stands: backslashes only, no "." or "..".
+  std::wstring full(wide.size() + 1, L'\0');
+  const DWORD got =
+      GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (got == 0 || got >= full.size()) return wide;
+  full.resize(got);
+  return network ? L"\\\\?\\UNC" + full.substr(1) : L"\\\\?\\" + full;
+}
+
+std::string from_fs_path(const Path& path) {
+  if (path.empty()) return {};
+  const int size = static_cast<int>(path.size());
+  std::string text(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, path.data(), size,
+                                                                nullptr, 0, nullptr, nullptr)),
+                   '\0');
+  WideCharToMultiByte(CP_UTF8, 0, path.data(), size, text.data(), static_cast<int>(text.size()),
+                      nullptr, nullptr);
+  return text;
+}
+
+std::vector<Path> plain_files_in(const Path& folder) {
+  std::vector<Path> files;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileExW(to_fs_path(join(from_fs_path(folder), "*")).c_str(),
+                                   FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    const DWORD not_plain =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    if ((found.dwFileAttributes & not_plain) == 0) {
+      files.push_back(to_fs_path(join(from_fs_path(folder), from_fs_path(found.cFileName))));
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return files;
+}
+
+void remove_file(const Path& path) { DeleteFileW(path.c_str()); }
+
+bool rename_file(const Path& from, const Path& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::chrono::seconds age_of(const Path& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    return std::chrono::seconds(0);
+  }
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const auto ticks = [](const FILETIME& t) {
+    return static_cast<long long>(ULARGE_INTEGER{{t.dwLowDateTime, t.dwHighDateTime}}.QuadPart);
+  };
+  // FILETIME counts 100 ns.
+  return std::chrono::seconds((ticks(now) - ticks(data.ftLastWriteTime)) / 10000000);
+}
+
+namespace {
+
 // Opened for no access at all, a file (or, with backup semantics, a folder) can be asked where it
 // really is even while another program holds it without sharing.
-HANDLE open_to_locate(const fs::path& path) {
+HANDLE open_to_locate(const Path& path) {
   return CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
@@ -75,7 +153,7 @@ bool object_name(HANDLE handle, std::wstring& name) {
 }
 
 // Where an open file or folder really is, every link on the way followed.
-bool final_path(HANDLE handle, fs::path& result, std::error_code& ec) {
+bool final_path(HANDLE handle, Path& result, std::error_code& ec) {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length =
@@ -108,7 +186,7 @@ bool final_path(HANDLE handle, fs::path& result, std::error_code& ec) {
 // MinGW's std::filesystem does not see links on Windows (nor Unix links under Wine), so the
 // system is asked where an open of the path really lands. A file that does not exist yet is made
 // where its folder really is.
-fs::path resolve_links(const fs::path& path, std::error_code& ec) {
+Path resolve_links(const Path& path, std::error_code& ec) {
   HANDLE file = open_to_locate(path);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
@@ -119,13 +197,13 @@ fs::path resolve_links(const fs::path& path, std::error_code& ec) {
     }
     HANDLE folder = open_to_locate(folder_of(path));
     if (folder == INVALID_HANDLE_VALUE) return path;
-    fs::path where;
+    Path where;
     std::error_code folder_ec;
     const bool found = final_path(folder, where, folder_ec);
     CloseHandle(folder);
-    return found ? where / path.filename() : path;
+    return found ? to_fs_path(join(from_fs_path(where), from_fs_path(name_of(path)))) : path;
   }
-  fs::path where;
+  Path where;
   const bool found = final_path(file, where, ec);
   CloseHandle(file);
   return found ? where : path;
@@ -143,7 +221,7 @@ std::string host_name() {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
   if (!GetComputerNameW(name, &size)) return "";
-  return from_fs_path(fs::path(std::wstring(name, size)));
+  return from_fs_path(Path(std::wstring(name, size)));
 }
 
 bool is_windows_link(const std::string& path) {
@@ -151,7 +229,7 @@ bool is_windows_link(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-int create_exclusive(const fs::path& path, std::string_view bytes, bool& whole) {
+int create_exclusive(const Path& path, std::string_view bytes, bool& whole) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                             nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -170,7 +248,7 @@ int create_exclusive(const fs::path& path, std::string_view bytes, bool& whole) 
   return 0;
 }
 
-int move_without_replacing(const fs::path& from, const fs::path& to) {
+int move_without_replacing(const Path& from, const Path& to) {
   if (MoveFileExW(from.c_str(), to.c_str(), 0)) return 0;
   const DWORD error = GetLastError();
   return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? kAlreadyThere
@@ -222,7 +300,7 @@ class TempFile {
   }
 
   // 0, or the system's error code; ERROR_FILE_EXISTS means "try another name".
-  int create(fs::path path) {
+  int create(Path path) {
     handle_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) return last_error();
@@ -231,7 +309,7 @@ class TempFile {
   }
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
   HANDLE get() const { return handle_; }
-  const fs::path& path() const { return path_; }
+  const Path& path() const { return path_; }
   bool close() {
     if (!valid()) return true;
     const bool closed = CloseHandle(handle_) != 0;
@@ -248,7 +326,7 @@ class TempFile {
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-  fs::path path_;
+  Path path_;
   bool committed_ = false;
 };
 
@@ -259,7 +337,7 @@ class TempFile {
 // So the old file's rules, which Wine draws from its mode, are read back as the owner's and the
 // others' read and write, and given in that form. The group's own bits cannot be told from
 // Windows; it gets what the others get, never more than the owner.
-bool carry_over_mode_under_wine(const fs::path& from, const fs::path& to) {
+bool carry_over_mode_under_wine(const Path& from, const Path& to) {
   PSID owner = nullptr;
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -316,7 +394,7 @@ bool carry_over_mode_under_wine(const fs::path& from, const fs::path& to) {
 // effort, like the owner on POSIX: a file that saved is worth more than a rule that could not be
 // copied. Under Wine, where the rules are the file's mode, a file that would end up more open
 // than the old one is not made: false, and the caller refuses the save.
-bool carry_over_security(const fs::path& from, const fs::path& to, DWORD attributes) {
+bool carry_over_security(const Path& from, const Path& to, DWORD attributes) {
   const DWORD kept =
       attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
@@ -334,7 +412,7 @@ bool carry_over_security(const fs::path& from, const fs::path& to, DWORD attribu
       info |= (control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
                                             : UNPROTECTED_DACL_SECURITY_INFORMATION;
     }
-    std::wstring target = to.wstring();
+    std::wstring target = to;
     SetNamedSecurityInfoW(target.data(), SE_FILE_OBJECT, info, nullptr, nullptr, dacl, nullptr);
     LocalFree(descriptor);
   }
@@ -357,9 +435,35 @@ std::string executable_path() {
     if (got == 0) return "";
     if (got < path.size()) {
       path.resize(got);
-      return from_fs_path(fs::path(path));
+      return from_fs_path(path);
     }
     path.resize(path.size() * 2);  // cut short: try again with more room
+  }
+}
+
+bool exists(const std::string& path) {
+  // Only a Windows link is opened to see whether it leads anywhere: under Wine, what Windows
+  // cannot describe (a Unix pipe, a link to a device) is still something standing at the name,
+  // and start-up must not try to create the file over it.
+  if (!entry_exists(path)) return false;
+  if (!is_windows_link(path)) return true;
+  // Opened for no access, the link is followed to its end.
+  HANDLE file = CreateFileW(to_fs_path(path).c_str(), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return true;
+  }
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_NAME:
+      return false;
+    default:
+      return true;
   }
 }
 
@@ -406,7 +510,7 @@ namespace {
 // Makes the temporary file of a save beside `target` and fills it with `bytes`, flushed to disk.
 // `replacing`: whether a file stands at `target`, which decides whom a failure to make the
 // temporary file blames (see fail_temp).
-void write_temp(TempFile& temp, const fs::path& target, std::string_view bytes, const char* action,
+void write_temp(TempFile& temp, const Path& target, std::string_view bytes, const char* action,
                 const std::string& path, bool replacing) {
   for (int attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
     const int error = temp.create(temp_path_for(target, GetCurrentProcessId()));
@@ -440,7 +544,7 @@ bool in_use(DWORD error) {
 // so a file that is not the user's to change (another user's, under Wine one whose Unix mode
 // forbids writing) is asked here as writing it in place would ask. Another program that holds
 // it open without letting others write or delete it keeps the rename out too.
-DWORD may_replace(const fs::path& target) {
+DWORD may_replace(const Path& target) {
   constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   for (const DWORD access : {DWORD{GENERIC_WRITE}, DWORD{DELETE}}) {
     HANDLE file = CreateFileW(target.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
@@ -462,7 +566,7 @@ DWORD may_replace(const fs::path& target) {
 void write_atomic(const std::string& path, std::string_view bytes,
                   const std::function<void()>& check) {
   std::error_code ec;
-  const fs::path target = resolve_links(to_fs_path(path), ec);
+  const Path target = resolve_links(to_fs_path(path), ec);
   if (ec) fail(kCannotWrite, path, ec.value());
 
   DWORD attributes = INVALID_FILE_ATTRIBUTES;
@@ -481,7 +585,7 @@ void write_atomic(const std::string& path, std::string_view bytes,
   };
   bool replacing = examine();
 
-  const SaveLock lock(target, path, replacing);
+  const SaveLock lock(from_fs_path(target), path, replacing);
   if (check) check();
   replacing = examine();
   TempFile temp;
@@ -503,14 +607,14 @@ void write_atomic(const std::string& path, std::string_view bytes,
 
 bool create_new(const std::string& path, std::string_view bytes, const std::string& like) {
   // The name itself: a link or junction there is something standing there, never a way through.
-  const fs::path target = to_fs_path(path);
+  const Path target = to_fs_path(path);
   std::error_code ec;
-  const fs::path model = resolve_links(to_fs_path(like), ec);
+  const Path model = resolve_links(to_fs_path(like), ec);
   if (ec) throw FileError(kCannotCreate, path, ec.message());
   const DWORD attributes = GetFileAttributesW(model.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) fail(kCannotCreate, path, last_error());
 
-  const SaveLock lock(target, path, false);
+  const SaveLock lock(from_fs_path(target), path, false);
   TempFile temp;
   write_temp(temp, target, bytes, kCannotCreate, path, false);
   if (!carry_over_security(model, temp.path(), attributes)) {

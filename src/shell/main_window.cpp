@@ -1,10 +1,9 @@
 #include "shell/main_window.h"
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "files/drives.h"
+#include "files/files.h"
 #include "panels/bindings.h"
 #include "panels/help.h"
 #include "panels/registry.h"
@@ -14,7 +13,6 @@
 #include "shell/form_layout.h"
 
 namespace quorvane {
-namespace fs = std::filesystem;
 namespace {
 
 // fade_level percent of full opacity as an alpha of 0..255, rounding halves to the even
@@ -215,12 +213,8 @@ std::string utf8_list(const std::vector<DriveEntry>& drives) {
 // otherwise open at "/", where nothing the emulator can read is chosen.
 std::string existing_start(const std::string& path, const std::vector<DriveEntry>& drives,
                            const std::string& fallback) {
-  std::error_code ec;
-  for (fs::path p(path); !p.empty(); p = p.parent_path()) {
-    if (fs::exists(p, ec)) {
-      return drives.empty() || to_emulator_path(drives, p.string()) ? p.string() : fallback;
-    }
-    if (p == p.parent_path()) break;
+  for (std::string p = path; !p.empty(); p = files::parent_folder(p)) {
+    if (files::exists(p)) return drives.empty() || to_emulator_path(drives, p) ? p : fallback;
   }
   return fallback;
 }

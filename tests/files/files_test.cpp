@@ -274,6 +274,17 @@ TEST(Files, ReadingTakesNoMoreThanTheBoundWhateverTheFileClaims) {
   }
 }
 
+// Where a chooser opens is found by climbing from a path box's value; the climb ends at a root.
+TEST(Files, TheParentFolderIsCutFromThePathAsWritten) {
+  EXPECT_EQ(files::parent_folder("/emu/roms/a.pce"), "/emu/roms");
+  EXPECT_EQ(files::parent_folder("/emu//roms//"), "/emu");
+  EXPECT_EQ(files::parent_folder("/emu"), "/");
+  EXPECT_EQ(files::parent_folder("/"), "");
+  EXPECT_EQ(files::parent_folder("emu/a.pce"), "emu");
+  EXPECT_EQ(files::parent_folder("a.pce"), "");
+  EXPECT_EQ(files::parent_folder(""), "");
+}
+
 TEST(Files, TheProgramsFolderComesOnlyFromAnAbsolutePath) {
 #ifdef _WIN32
   EXPECT_EQ(files::program_folder("C:\\Quorvane\\quorvane-config.exe"), "C:\\Quorvane");
@@ -364,7 +375,7 @@ TEST(Files, NoTemporaryFileIsRemovedWhileAnotherSaveIsUnderWay) {
   write_bytes(ours, "half written, disk slow");
   write_bytes(theirs, "half written, disk slow");
   {
-    const files::SaveLock saving(folder / "VOZ.INI", folder.file("VOZ.INI"), true);
+    const files::SaveLock saving(folder.file("VOZ.INI"), folder.file("VOZ.INI"), true);
     files::remove_stale_temporaries(folder.file("VOZ.INI"));
     EXPECT_TRUE(fs::exists(ours));
     EXPECT_TRUE(fs::exists(theirs));
@@ -385,13 +396,13 @@ TEST(Files, NoTemporaryFileIsRemovedWhileAnotherSaveIsUnderWay) {
 TEST(Files, ASaveLockKeepsOthersOutUntilItsSaveEndsOrItsEditorIsGone) {
   TempFolder folder;
   const fs::path voz = folder / "VOZ.INI";
-  const fs::path lock = files::SaveLock::path_for(voz);
+  const fs::path lock = files::SaveLock::path_for(voz.string());
   EXPECT_EQ(lock, folder / ".VOZ.INI.lock");
   write_bytes(voz, "old");
   {
-    const files::SaveLock first(voz, voz.string(), true);
+    const files::SaveLock first(voz.string(), voz.string(), true);
     ASSERT_TRUE(first.held());
-    const files::SaveLock second(voz, voz.string(), true, files::SaveLock::Wait::Not);
+    const files::SaveLock second(voz.string(), voz.string(), true, files::SaveLock::Wait::Not);
     EXPECT_FALSE(second.held());
     EXPECT_TRUE(fs::exists(lock));
   }
@@ -420,7 +431,7 @@ TEST(Files, ASaveLockKeepsOthersOutUntilItsSaveEndsOrItsEditorIsGone) {
   const std::string other = system == "posix" ? "windows" : "posix";
   write_bytes(lock, lock_of(other, 4, 0));
   {
-    const files::SaveLock blocked(voz, voz.string(), true, files::SaveLock::Wait::Not);
+    const files::SaveLock blocked(voz.string(), voz.string(), true, files::SaveLock::Wait::Not);
     EXPECT_FALSE(blocked.held());
   }
   write_bytes(lock, lock_of(other, 4, files::kStaleLockAge.count() + 5));

@@ -345,7 +345,7 @@ TEST(TwoEditors, ASaveThatStartsWhileAnotherRunsWaitsForItAndThenAsks) {
   // Editor A is part way through its save: it holds the lock and has not renamed yet.
   const std::string as = with_line(default_file(), "vsync=n", "vsync=y");
   std::optional<files::SaveLock> a_saving;
-  a_saving.emplace(folder / "VOZ.INI", folder.file("VOZ.INI"), true);
+  a_saving.emplace(folder.file("VOZ.INI"), folder.file("VOZ.INI"), true);
   std::thread second([&] { b.imgsave_Click(); });
   std::this_thread::sleep_for(std::chrono::milliseconds(600));
   const std::string during = folder.read("VOZ.INI");

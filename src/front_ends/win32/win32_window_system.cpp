@@ -111,6 +111,9 @@ bool Win32WindowSystem::open_url(const std::string& url) {
                        : reinterpret_cast<ShellExecuteFn>(
                              reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteW")));
   if (shell_execute == nullptr) return false;
+  // The shell wants COM, which starts with the first link or chooser rather than with the
+  // program: before the first frame it only made the window wait.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   const std::wstring address = from_utf8(url);
   const auto result = reinterpret_cast<INT_PTR>(
       shell_execute(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
@@ -352,7 +355,7 @@ std::optional<std::string> Win32WindowSystem::choose_folder(const std::string& t
 std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::string& title,
                                                      const std::string& start,
                                                      const std::vector<FileFilter>& filters) {
-  // The program initialises COM itself; a test or another caller may not have.
+  // COM starts with the first chooser or link (see open_url); later calls only count up.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   const char* failed = "could not be opened";
   Held<IFileOpenDialog> dialog;
