@@ -186,7 +186,6 @@ void ViewCore::dispatch(std::string_view what, const std::function<void()>& acti
   } catch (...) {
     reason = "an unknown error";
   }
-  syncing_ = false;
   // The message box runs its own event loop; nothing may reach the logic meanwhile.
   failed_ = true;
   ws_.show_message(MessageKind::Error, kWindowTitle, handler_failure_text(what, reason));

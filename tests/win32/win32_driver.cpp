@@ -256,32 +256,15 @@ class Win32Driver : public ViewDriver {
   }
   // The window's tip for refusals: a tooltip control of its own with one tool.
   std::u16string refusal() override {
-    struct Search {
-      HWND owner;
-      HWND found;
-    } search{view_->window(), nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM l) -> BOOL {
-          auto& s = *reinterpret_cast<Search*>(l);
-          wchar_t name[64] = {};
-          GetClassNameW(hwnd, name, 64);
-          if (std::wstring(name) == TOOLTIPS_CLASSW && GetWindow(hwnd, GW_OWNER) == s.owner &&
-              SendMessageW(hwnd, TTM_GETTOOLCOUNT, 0, 0) == 1) {
-            s.found = hwnd;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (search.found == nullptr) return {};
+    HWND tip = tooltip_window(view_->window(), true);
+    if (tip == nullptr) return {};
     std::wstring text(1024, L'\0');
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = view_->window();
     tool.uId = 1;
     tool.lpszText = text.data();
-    SendMessageW(search.found, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
     text.resize(wcslen(text.c_str()));
     return u(text);
   }

@@ -125,6 +125,32 @@ inline HWND find_window(const wchar_t* cls, HWND parent, bool (*also)(HWND) = nu
 
 // The tooltip control that shows `control`'s tip (a tool of `owner`, by default its parent), and
 // the tip's text; empty when it has none.
+// The view's tooltip controls are owned by its window: the one for refusals has a single tool,
+// the help's one tool for each control. nullptr when there is none of that kind.
+inline HWND tooltip_window(HWND owner, bool single_tool) {
+  struct Search {
+    HWND owner;
+    bool single_tool;
+    HWND found;
+  } search{owner, single_tool, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM l) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(l);
+        wchar_t name[64] = {};
+        GetClassNameW(hwnd, name, 64);
+        const LRESULT tools = SendMessageW(hwnd, TTM_GETTOOLCOUNT, 0, 0);
+        if (std::wstring(name) == TOOLTIPS_CLASSW && GetWindow(hwnd, GW_OWNER) == s.owner &&
+            (s.single_tool ? tools == 1 : tools > 1)) {
+          s.found = hwnd;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 inline std::wstring tooltip_of(HWND control, HWND owner = nullptr) {
   // The tips of the controls are the tooltip control that holds several tools.
   HWND tips = find_window(TOOLTIPS_CLASSW, nullptr,

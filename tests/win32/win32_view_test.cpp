@@ -418,38 +418,20 @@ TEST_F(Win32ViewTest, TheRefusalNoteTakesThePlaceOfTheFieldsHelp) {
   click("imgpanel");
   const Control& list = at("txt_panel_list");
   HWND field = widget("txt_panel_list");
-  // The help's tooltip control is the one with a tool for each control; the note's has one.
-  struct Search {
-    HWND owner;
-    HWND help;
-  } search{native().window(), nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM l) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(l);
-        wchar_t name[64] = {};
-        GetClassNameW(hwnd, name, 64);
-        if (std::wstring(name) == TOOLTIPS_CLASSW && GetWindow(hwnd, GW_OWNER) == s.owner &&
-            SendMessageW(hwnd, TTM_GETTOOLCOUNT, 0, 0) > 1) {
-          s.help = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  ASSERT_NE(search.help, nullptr);
+  HWND help = tooltip_window(native().window(), false);
+  ASSERT_NE(help, nullptr);
   // The pointer rests on the field until its help comes up.
-  SendMessageW(search.help, TTM_SETDELAYTIME, TTDT_INITIAL, 10);
+  SendMessageW(help, TTM_SETDELAYTIME, TTDT_INITIAL, 10);
   RECT box{};
   GetWindowRect(field, &box);
   SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
   SendMessageW(field, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  ASSERT_TRUE(view->wait_until([&] { return IsWindowVisible(search.help) != FALSE; }, 2000))
+  ASSERT_TRUE(view->wait_until([&] { return IsWindowVisible(help) != FALSE; }, 2000))
       << "the help never came up";
   view->type(list, u"\u2192");
   view->wait(100);
   EXPECT_TRUE(contains(view->refusal(), u"\u201C\u2192\u201D"));
-  EXPECT_FALSE(IsWindowVisible(search.help)) << "the help covers the note";
+  EXPECT_FALSE(IsWindowVisible(help)) << "the help covers the note";
 }
 
 }  // namespace

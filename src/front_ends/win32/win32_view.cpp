@@ -752,16 +752,11 @@ void Win32View::Impl::paste(Binding& b) {
   start = std::min<DWORD>(start, static_cast<DWORD>(text.size()));
   end = std::clamp<DWORD>(end, start, static_cast<DWORD>(text.size()));
   text.replace(start, end - start, pasted);
-  const std::wstring before = window_text(b.edit);
-  quiet = true;
-  SetWindowTextW(b.edit, text.c_str());
-  quiet = false;
   const CleanText clean = core.text_edited(*b.control, utf16(text), start + pasted.size());
-  // The field shows the cleaned text whatever it showed before the paste.
-  show_cleaned(b, text, clean);
-  if (before != wide(clean.shown) && b.control->kind() == Kind::TextBox) {
-    SendMessageW(b.edit, EM_SETMODIFY, TRUE, 0);
-  }
+  // The model's sync may have put the text in already, and with it the caret at the start: the
+  // caret goes after what was pasted either way.
+  show_cleaned(b, window_text(b.edit), clean);
+  SendMessageW(b.edit, EM_SETSEL, clean.caret, clean.caret);
 }
 
 void Win32View::Impl::show_cleaned(Binding& b, const std::wstring& before, const CleanText& clean) {
