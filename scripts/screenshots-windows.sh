@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the native Windows build under Wine: the intro page and every panel and
-# sub-page at 100 %, for the README beside those of the Linux build, and the intro and the video
-# page at 150 % and 200 %, to look the scaled artwork and fonts over. Two more show what the
+# sub-page at 100 %, 150 % and 200 %, for the README beside those of the Linux build, and to look
+# the scaled artwork and fonts over. Two more show what the
 # pages add to the file's own layout: the sound page with a delay outside the range its comment
 # gives (the warning sign beside it), and the keyboard's focus rectangle on a navigation image.
 #
@@ -89,7 +89,7 @@ run_at() {
   wine_stop
 }
 
-run_at 96 win intro emulation emulation-paths video video-tv-mode sound gamepad keyboard cdrom \
-  sound-out-of-range keyboard-focus
-run_at 144 win-150 intro video
-run_at 192 win-200 intro video
+pages=(intro emulation emulation-paths video video-tv-mode sound gamepad keyboard cdrom)
+run_at 96 win "${pages[@]}" sound-out-of-range keyboard-focus
+run_at 144 win-150 "${pages[@]}"
+run_at 192 win-200 "${pages[@]}"
