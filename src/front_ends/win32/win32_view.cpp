@@ -1426,8 +1426,20 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
       if (c.kind() == Kind::Label) activate(b);
       return 0;
     case WM_LBUTTONDOWN:
-      // A label worked like a button takes the focus from the click, as the button would.
-      if (c.activatable && c.kind() == Kind::Label) SetFocus(hwnd);
+      if (c.kind() == Kind::Label) {
+        // A label worked like a button takes the focus from the click, as the button would.
+        if (c.activatable) SetFocus(hwnd);
+        // The label keeps the pointer until the button goes up, as the images do: a press on
+        // the title text that slides onto the bare title bar must not drag the window.
+        SetCapture(hwnd);
+      }
+      break;
+    case WM_LBUTTONUP:
+      if (c.kind() == Kind::Label && GetCapture() == hwnd) {
+        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        ReleaseCapture();
+        return done;
+      }
       break;
     case WM_PASTE:
       if (hwnd == b.edit) {
