@@ -71,29 +71,16 @@ TEST_F(Win32ViewTest, FittedCaptionsKeepTheirFamilyAtEveryScale) {
 // The mean length of the runs of dark pixels along the rows of what `draw` puts on a white
 // canvas: the width of the strokes, about one pixel for a regular face at 96 dpi.
 double stroke_width(SIZE size, const std::function<void(HDC, const RECT&)>& draw) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = -size.cy;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  Canvas canvas(size.cx, size.cy);
   const RECT area{0, 0, size.cx, size.cy};
-  FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  draw(dc, area);
-  GdiFlush();
-  const auto* pixels = static_cast<const unsigned*>(bits);
+  FillRect(canvas.dc(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  draw(canvas.dc(), area);
   long runs = 0;
   long dark = 0;
   for (int y = 0; y < size.cy; ++y) {
     int run = 0;
     for (int x = 0; x <= size.cx; ++x) {
-      const unsigned p = x < size.cx ? pixels[y * size.cx + x] : 0xFFFFFF;
-      const int luminance = (((p >> 16) & 0xFF) * 3 + ((p >> 8) & 0xFF) * 6 + (p & 0xFF)) / 10;
-      if (luminance < 100) {
+      if (x < size.cx && canvas.dark(x, y)) {
         ++run;
         ++dark;
       } else if (run > 0) {
@@ -102,9 +89,6 @@ double stroke_width(SIZE size, const std::function<void(HDC, const RECT&)>& draw
       }
     }
   }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
   return runs == 0 ? 0.0 : static_cast<double>(dark) / static_cast<double>(runs);
 }
 
@@ -159,38 +143,21 @@ TEST_F(Win32ViewTest, BoldCaptionsAreDrawnBoldAtEveryScale) {
 std::pair<int, int> ink_rows(HWND hwnd) {
   RECT r{};
   GetWindowRect(hwnd, &r);
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
+  Canvas canvas(r.right - r.left, r.bottom - r.top);
   HDC window = GetWindowDC(hwnd);
-  HDC dc = CreateCompatibleDC(window);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  BitBlt(dc, 0, 0, width, height, window, 0, 0, SRCCOPY);
-  GdiFlush();
-  const auto* pixels = static_cast<const unsigned*>(bits);
+  BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), window, 0, 0, SRCCOPY);
+  ReleaseDC(hwnd, window);
   std::pair<int, int> rows{-1, -1};
   constexpr int kEdge = 3;
-  for (int y = kEdge; y < height - kEdge; ++y) {
-    for (int x = kEdge + 1; x < width / 2; ++x) {
-      const unsigned p = pixels[y * width + x];
-      if ((((p >> 16) & 0xFF) * 3 + ((p >> 8) & 0xFF) * 6 + (p & 0xFF)) / 10 < 100) {
+  for (int y = kEdge; y < canvas.height() - kEdge; ++y) {
+    for (int x = kEdge + 1; x < canvas.width() / 2; ++x) {
+      if (canvas.dark(x, y)) {
         if (rows.first < 0) rows.first = y;
         rows.second = y;
         break;
       }
     }
   }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(hwnd, window);
   return rows;
 }
 
