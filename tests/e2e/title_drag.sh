@@ -47,8 +47,9 @@ for round in 1 2 3; do
   drag 300 10 10 10                            # the bare bar, clear of text and close image
   read -r x0 y0 <<<"$before"
   read -r x1 y1 < <(where)
-  [ $((x1 - x0)) -ge 40 ] && [ $((y1 - y0)) -ge 40 ] ||
+  if [ $((x1 - x0)) -lt 40 ] || [ $((y1 - y0)) -lt 40 ]; then
     fail "round $round: a drag on the bare title bar moved the window from $before to $x1 $y1"
+  fi
 
   before=$(where)
   drag 30 8 10 10                              # on the title text, then off it over the bar
