@@ -9,6 +9,7 @@
 #include "front_ends/win32/art.h"
 #include "front_ends/win32/fonts.h"
 #include "front_ends/win32/text.h"
+#include "win32_input.h"
 
 namespace quorvane::win32 {
 namespace {
@@ -55,27 +56,14 @@ TEST(Art, EachScaleIsCompiledInAtItsOwnSize) {
 
 // Draws `name` into a box of `size` over white at `dpi` and returns the pixels.
 std::vector<unsigned int> drawn(const char* name, int width, int height, int dpi) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  auto* px = static_cast<unsigned int*>(bits);
+  quorvane::testing::Canvas canvas(width, height);
+  unsigned int* px = canvas.pixels();
   std::fill(px, px + width * height, 0x00FFFFFFu);
   ArtCache art;
   const RECT area{0, 0, width, height};
-  EXPECT_TRUE(art.draw(dc, name, area, dpi));
-  GdiFlush();
-  std::vector<unsigned int> result(px, px + width * height);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
-  return result;
+  EXPECT_TRUE(art.draw(canvas.dc(), name, area, dpi));
+  px = canvas.pixels();
+  return std::vector<unsigned int>(px, px + width * height);
 }
 
 // The picture composed over white by hand, as AlphaBlend does with premultiplied pixels.

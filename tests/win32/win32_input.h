@@ -47,6 +47,51 @@ inline void run_like_a_modal_loop(int ms) {
     Sleep(5);
   }
 }
+// A memory DC drawing into 32-bit pixels, top row first, for tests that look at what is drawn.
+class Canvas {
+ public:
+  Canvas(int width, int height) : width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    dc_ = CreateCompatibleDC(nullptr);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~Canvas() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  HDC dc() const { return dc_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // What has been drawn so far.
+  unsigned int* pixels() {
+    GdiFlush();
+    return static_cast<unsigned int*>(bits_);
+  }
+  // Whether the pixel at x, y is dark enough to be text in the window's text colour.
+  bool dark(int x, int y) {
+    const unsigned int p = pixels()[y * width_ + x];
+    return (((p >> 16) & 0xFF) * 3 + ((p >> 8) & 0xFF) * 6 + (p & 0xFF)) / 10 < 100;
+  }
+
+ private:
+  int width_;
+  int height_;
+  void* bits_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
 inline std::wstring text_of(HWND hwnd) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
   text.resize(

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,6 +64,125 @@ TEST_F(Win32ViewTest, FittedCaptionsKeepTheirFamilyAtEveryScale) {
       ReleaseDC(w, dc);
       EXPECT_EQ(std::wstring(face), win32::Fonts::resolve_family(control->font.family))
           << control->display_name() << " at " << dpi << " dpi";
+    }
+  }
+}
+
+// The mean length of the runs of dark pixels along the rows of what `draw` puts on a white
+// canvas: the width of the strokes, about one pixel for a regular face at 96 dpi.
+double stroke_width(SIZE size, const std::function<void(HDC, const RECT&)>& draw) {
+  Canvas canvas(size.cx, size.cy);
+  const RECT area{0, 0, size.cx, size.cy};
+  FillRect(canvas.dc(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  draw(canvas.dc(), area);
+  long runs = 0;
+  long dark = 0;
+  for (int y = 0; y < size.cy; ++y) {
+    int run = 0;
+    for (int x = 0; x <= size.cx; ++x) {
+      if (x < size.cx && canvas.dark(x, y)) {
+        ++run;
+        ++dark;
+      } else if (run > 0) {
+        ++runs;
+        run = 0;
+      }
+    }
+  }
+  return runs == 0 ? 0.0 : static_cast<double>(dark) / static_cast<double>(runs);
+}
+
+// A caption the layout makes bold has strokes clearly wider than the same caption in the regular
+// face at the same height, whether it was narrowed to fit or not, at 100, 150 and 200 %.
+TEST_F(Win32ViewTest, BoldCaptionsAreDrawnBoldAtEveryScale) {
+  int measured = 0;
+  for (int dpi : {96, 144, 192}) {
+    native().set_dpi(dpi);
+    for (int panel : {-1, 0}) {  // the intro page, then the emulation panel's headings
+      if (panel >= 0) main.show_panel(panel);
+      native().sync();
+      for (const auto& control : main.form().controls()) {
+        const Control& c = *control;
+        if (c.kind() != Kind::Label || !c.font.bold || c.caption().empty() ||
+            !main.form().on_screen(c)) {
+          continue;
+        }
+        HWND label = native().widget(c);
+        RECT box{};
+        GetClientRect(label, &box);
+        const double drawn = stroke_width({box.right, box.bottom}, [&](HDC dc, const RECT&) {
+          SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+                       PRF_CLIENT | PRF_ERASEBKGND);
+        });
+        LOGFONTW regular{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof regular,
+                   &regular);
+        regular.lfWeight = FW_NORMAL;
+        regular.lfWidth = 0;
+        HFONT font = CreateFontIndirectW(&regular);
+        const std::wstring text = from_model(c.caption());
+        const double thin = stroke_width({box.right, box.bottom}, [&](HDC dc, const RECT& area) {
+          HGDIOBJ old = SelectObject(dc, font);
+          SetBkMode(dc, TRANSPARENT);
+          RECT r = area;
+          DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_NOPREFIX);
+          SelectObject(dc, old);
+        });
+        DeleteObject(font);
+        EXPECT_GE(drawn, thin * 1.25)
+            << c.display_name() << " \"" << c.caption() << "\" at " << dpi << " dpi";
+        ++measured;
+      }
+    }
+  }
+  EXPECT_GE(measured, 15) << "the title, the headings, the labels of a page, at three scales";
+}
+
+// The rows of `hwnd`'s window, as on screen, that hold dark pixels in its left half, the edges
+// (borders) left out: first and last, counted from the window's top. {-1, -1} for none.
+std::pair<int, int> ink_rows(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  Canvas canvas(r.right - r.left, r.bottom - r.top);
+  HDC window = GetWindowDC(hwnd);
+  BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), window, 0, 0, SRCCOPY);
+  ReleaseDC(hwnd, window);
+  std::pair<int, int> rows{-1, -1};
+  constexpr int kEdge = 3;
+  for (int y = kEdge; y < canvas.height() - kEdge; ++y) {
+    for (int x = kEdge + 1; x < canvas.width() / 2; ++x) {
+      if (canvas.dark(x, y)) {
+        if (rows.first < 0) rows.first = y;
+        rows.second = y;
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+// The digits of a text box and of an editable combo sit in the middle of the field, as far from
+// its top as from its bottom within a pixel or two (the line's leading), at 100, 150 and 200 %.
+TEST_F(Win32ViewTest, FieldTextIsCentredInItsBoxAtEveryScale) {
+  for (int dpi : {96, 144, 192}) {
+    native().set_dpi(dpi);
+    // The whole window on the screen, where its pixels can be read back.
+    SetWindowPos(native().window(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    main.show_panel(2);
+    native().sync();
+    retype(widget("txt_sound_delay"), L"8080");
+    for (const char* name : {"txt_sound_delay", "com_sound_fre"}) {
+      HWND field = widget(name);
+      RedrawWindow(native().window(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      RECT r{};
+      GetWindowRect(field, &r);
+      const auto [top, bottom] = ink_rows(field);
+      ASSERT_GE(top, 0) << name << " at " << dpi << " dpi shows no text";
+      const int above = top;
+      const int below = (r.bottom - r.top) - 1 - bottom;
+      EXPECT_LE(std::abs(above - below), 2) << name << " at " << dpi << " dpi: " << above
+                                            << " rows above the text, " << below << " below";
     }
   }
 }

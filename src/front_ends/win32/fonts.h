@@ -38,6 +38,13 @@ class Fonts {
   std::map<std::tuple<std::string, double, bool, int, int>, HFONT> fonts_;
 };
 
+// Below this height in pixels a bold font is drawn without smoothing.
+inline constexpr int kSmoothBoldPixels = 16;
+
+// Whether a caption in `font` is drawn a second time a pixel to the right: a bold font made
+// narrower keeps one-pixel stems and would read as regular. The caption is then a pixel wider.
+bool overstruck(HFONT font);
+
 // The width and height of `text` drawn in `font`, in pixels.
 SIZE text_extent(HFONT font, const std::wstring& text);
 // The height of a line of `font`, leading included.

@@ -129,6 +129,9 @@ struct Binding {
   bool pressed = false;           // images: a left press that may become a click
   bool edit_tool_added = false;   // the tooltip over an editable combo's field
   bool contents_pending = false;  // a container whose children are made when it first shows
+  // The rows above and below the edit field's client area that centre its line of text.
+  int field_pad_top = 0;
+  int field_pad_bottom = 0;
 };
 
 }  // namespace
@@ -181,6 +184,9 @@ struct Win32View::Impl {
   // The same, beneath one child: the child's DC, the child's top left at its origin.
   void paint_beneath(const Binding& child, HDC dc);
   void paint_frame(const Binding& b);
+  void paint_field_pads(const Binding& b);
+  // A label's caption over what its container shows beneath it.
+  void draw_label(const Binding& b, HDC dc, const RECT& area);
 
   void command(Binding& b, UINT code);
   // A click of an image or label, by the mouse or from the keyboard; the focus then goes where
@@ -391,12 +397,10 @@ void Win32View::Impl::create(std::size_t index) {
       break;
     case Kind::Label:
       // SS_NOTIFY makes a label take the mouse over its own area: a press on the title text
-      // must not reach the title bar beneath and drag the window.
+      // must not reach the title bar beneath and drag the window. Its container draws it
+      // (draw_label), so that a bold caption stays bold whatever the font makes of it.
       hwnd = create_child(WC_STATICW, L"",
-                          SS_NOTIFY | SS_NOPREFIX |
-                              (c.align == Align::Center ? SS_CENTER : SS_LEFTNOWORDWRAP) |
-                              (c.activatable ? WS_TABSTOP : 0),
-                          0, index);
+                          SS_OWNERDRAW | SS_NOTIFY | (c.activatable ? WS_TABSTOP : 0), 0, index);
       break;
     case Kind::Button:
       hwnd = create_child(WC_BUTTONW, button_caption(c.caption()), BS_PUSHBUTTON | WS_TABSTOP, 0,
@@ -625,9 +629,9 @@ void Win32View::Impl::fit_caption(Binding& b) {
   set_font(b, font);
   RECT client{};
   GetClientRect(bindings[b.parent].hwnd, &client);
-  const PixelSize size =
-      label_box(c, PixelSize{width, b.box.bottom - b.box.top}, text_extent(font, text).cx,
-                line_height(font), client.right - b.box.left);
+  const int caption_width = text_extent(font, text).cx + (overstruck(font) ? 1 : 0);
+  const PixelSize size = label_box(c, PixelSize{width, b.box.bottom - b.box.top}, caption_width,
+                                   line_height(font), client.right - b.box.left);
   SetWindowPos(b.hwnd, nullptr, b.box.left, b.box.top, size.width, size.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -655,6 +659,51 @@ void Win32View::Impl::paint_surface(std::size_t container, HDC dc) {
   GetClientRect(b.hwnd, &client);
   FillRect(dc, &client, b.brush);
   art.draw(dc, b.control->picture, client, dpi);
+}
+
+void Win32View::Impl::draw_label(const Binding& b, HDC dc, const RECT& area) {
+  // The colours and what lies beneath are the container's, as for any static text of it.
+  const auto brush = reinterpret_cast<HBRUSH>(
+      SendMessageW(bindings[b.parent].hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(b.hwnd)));
+  if (brush != nullptr && brush != GetStockObject(NULL_BRUSH)) FillRect(dc, &area, brush);
+  SetBkMode(dc, TRANSPARENT);
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(b.hwnd, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+  const std::wstring text = from_model(b.control->caption());
+  const UINT format = DT_NOPREFIX | DT_EXPANDTABS |
+                      (b.control->align == Align::Center ? DT_CENTER | DT_WORDBREAK : DT_LEFT);
+  RECT r = area;
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
+  if (overstruck(font)) {
+    r = area;
+    OffsetRect(&r, 1, 0);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
+  }
+  SelectObject(dc, old);
+}
+
+void Win32View::Impl::paint_field_pads(const Binding& b) {
+  HDC dc = GetWindowDC(b.edit);
+  if (dc == nullptr) return;
+  RECT window{};
+  GetWindowRect(b.edit, &window);
+  RECT client{};
+  GetClientRect(b.edit, &client);
+  MapWindowPoints(b.edit, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  OffsetRect(&client, -window.left, -window.top);
+  // The field's own background, as the field asks its parent for it.
+  const bool writable =
+      IsWindowEnabled(b.edit) != FALSE && (GetWindowLongPtrW(b.edit, GWL_STYLE) & ES_READONLY) == 0;
+  auto brush = reinterpret_cast<HBRUSH>(
+      SendMessageW(GetParent(b.edit), writable ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC,
+                   reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(b.edit)));
+  if (brush == nullptr) brush = GetSysColorBrush(writable ? COLOR_WINDOW : COLOR_3DFACE);
+  const RECT above{client.left, client.top - b.field_pad_top, client.right, client.top};
+  const RECT below{client.left, client.bottom, client.right, client.bottom + b.field_pad_bottom};
+  FillRect(dc, &above, brush);
+  FillRect(dc, &below, brush);
+  ReleaseDC(b.edit, dc);
 }
 
 void Win32View::Impl::paint_frame(const Binding& b) {
@@ -850,6 +899,7 @@ void Win32View::Impl::sync_one(Binding& b) {
         b.caption = c.caption();
         b.caption_set = true;
         fit_caption(b);
+        InvalidateRect(b.hwnd, nullptr, FALSE);
       }
       break;
     case Kind::Button:
@@ -995,6 +1045,13 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
       }
       SetBkColor(dc, to_colour(c.background));
       return reinterpret_cast<LRESULT>(b.brush);
+    }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+      Binding* child = find(item->hwndItem);
+      if (child == nullptr || child->control->kind() != Kind::Label) break;
+      draw_label(*child, item->hDC, item->rcItem);
+      return TRUE;
     }
     case WM_COMMAND:
       if (l != 0) {
@@ -1426,8 +1483,57 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
       if (c.kind() == Kind::Label) activate(b);
       return 0;
     case WM_LBUTTONDOWN:
-      // A label worked like a button takes the focus from the click, as the button would.
-      if (c.activatable && c.kind() == Kind::Label) SetFocus(hwnd);
+      if (c.kind() == Kind::Label) {
+        // A label worked like a button takes the focus from the click, as the button would.
+        if (c.activatable) SetFocus(hwnd);
+        // The label keeps the pointer until the button goes up, as the images do: a press on
+        // the title text that slides onto the bare title bar must not drag the window.
+        SetCapture(hwnd);
+      }
+      break;
+    case WM_LBUTTONUP:
+      if (c.kind() == Kind::Label && GetCapture() == hwnd) {
+        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        ReleaseCapture();
+        return done;
+      }
+      break;
+    // An edit field draws its line at the top of its client area: the client area is made the
+    // height of the line, in the middle of the field, and the rows above and below it are painted
+    // as the field's background and taken as part of it by the mouse.
+    case WM_NCCALCSIZE:
+      if (hwnd == b.edit) {
+        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        RECT* r = reinterpret_cast<RECT*>(l);  // the first of NCCALCSIZE_PARAMS' rectangles too
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+        const int spare = (r->bottom - r->top) - (font != nullptr ? line_height(font) : 0);
+        b.field_pad_top = std::max(0, spare / 2);
+        b.field_pad_bottom = std::max(0, spare - b.field_pad_top);
+        r->top += b.field_pad_top;
+        r->bottom -= b.field_pad_bottom;
+        return done;
+      }
+      break;
+    case WM_NCPAINT:
+      if (hwnd == b.edit && (b.field_pad_top > 0 || b.field_pad_bottom > 0)) {
+        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        paint_field_pads(b);
+        return done;
+      }
+      break;
+    case WM_NCHITTEST:
+      if (hwnd == b.edit) {
+        const LRESULT hit = DefSubclassProc(hwnd, message, w, l);
+        return hit == HTNOWHERE || hit == HTBORDER ? HTCLIENT : hit;
+      }
+      break;
+    case WM_SETFONT:
+      if (hwnd == b.edit) {
+        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        return done;
+      }
       break;
     case WM_PASTE:
       if (hwnd == b.edit) {
