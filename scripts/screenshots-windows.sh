@@ -41,6 +41,21 @@ shot() {
   echo "$file"
 }
 
+# tip_shot <name> <dpi>: the window with the tooltip the pointer brought up, once it stands still.
+tip_shot() {
+  local file=$out/$1.png previous=$work/previous.png dpi=$2
+  local width=$((WIDTH + 200 * dpi / 96)) height=$((HEIGHT + 40 * dpi / 96))
+  sleep 1.5
+  rm -f "$previous"
+  for _ in $(seq 20); do
+    import -window root -crop "${width}x${height}+${X}+${Y}" +repage "$file"
+    [ -f "$previous" ] && [ "$(compare -metric AE "$file" "$previous" null: 2>&1)" = 0 ] && break
+    cp "$file" "$previous"
+    sleep 0.3
+  done
+  echo "$file"
+}
+
 # run_at <dpi> <prefix of the file names> <pages...>
 run_at() {
   local dpi=$1 name=$2
@@ -80,6 +95,21 @@ run_at() {
         click_nav "$win" 120
         xdotool key Tab Tab
         ;;
+      changes-marks)
+        # Sound and stereo switched off: their marks show beside them.
+        click_nav "$win" 1320
+        click_twips "$win" 240 600 975 255
+        click_twips "$win" 240 2520 975 255
+        ;;
+      save-tooltip)
+        # The pointer over Save & Quit (5040 in the row of images): its tooltip lists the changes,
+        # reaching past the window's right edge and below it.
+        xdotool mousemove --window "$win" $(((BODY_LEFT + 5280) * dpi / 1440)) \
+          $(((BODY_TOP + 280) * dpi / 1440))
+        if [ "$dpi" -eq 96 ]; then tip_shot "$name-$(printf %02d "$n")-$page" "$dpi"
+        else tip_shot "$name-$page" "$dpi"; fi
+        continue
+        ;;
     esac
     if [ "$dpi" -eq 96 ]; then shot "$name-$(printf %02d "$n")-$page"; else shot "$name-$page"; fi
   done
@@ -90,6 +120,6 @@ run_at() {
 }
 
 run_at 96 win intro emulation emulation-paths video video-tv-mode sound gamepad keyboard cdrom \
-  sound-out-of-range keyboard-focus
+  sound-out-of-range keyboard-focus changes-marks save-tooltip
 run_at 144 win-150 intro video
-run_at 192 win-200 intro video
+run_at 192 win-200 intro video changes-marks save-tooltip

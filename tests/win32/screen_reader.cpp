@@ -1,10 +1,10 @@
 // What a screen reader in another process finds in the editor's window: every object it offers
 // (those that are not invisible), one a line as "<role>\t<name>[\tchecked][\tfocused]". With
 // "press <name>", carries out that object's default action instead, as a reader's "activate" does;
-// with "describe <name>", prints that object's description, as a reader reads it on request (not
-// a label's, which shares its name with the control it names).
+// with "describe <role> <name>", prints the description of the object of that role and name, as a
+// reader reads it on request (a label shares its name with the control it names).
 //
-//   win32_screen_reader.exe [press <name> | describe <name>]
+//   win32_screen_reader.exe [press <name> | describe <role> <name>]
 
 #include <cstdio>
 #include <string>
@@ -45,6 +45,7 @@ const wchar_t* role_word(long role) {
 struct Walk {
   std::wstring press;
   std::wstring describe;
+  std::wstring describe_role;
   bool pressed = false;
   bool described = false;
 };
@@ -72,7 +73,7 @@ BOOL CALLBACK visit(HWND hwnd, LPARAM l) {
   if (!walk.press.empty() && text == walk.press && !walk.pressed) {
     walk.pressed = SUCCEEDED(object->accDoDefaultAction(self));
   } else if (!walk.describe.empty() && text == walk.describe && !walk.described &&
-             role.lVal != ROLE_SYSTEM_STATICTEXT) {
+             role_word(role.lVal) == walk.describe_role) {
     BSTR description = nullptr;
     walk.described = SUCCEEDED(object->get_accDescription(self, &description));
     std::printf("%s\n",
@@ -100,7 +101,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   Walk walk;
   if (argc == 3 && std::wstring(argv[1]) == L"press") walk.press = argv[2];
-  if (argc == 3 && std::wstring(argv[1]) == L"describe") walk.describe = argv[2];
+  if (argc == 4 && std::wstring(argv[1]) == L"describe") {
+    walk.describe_role = argv[2];
+    walk.describe = argv[3];
+  }
   EnumChildWindows(window, visit, reinterpret_cast<LPARAM>(&walk));
   if (!walk.press.empty() && !walk.pressed) {
     std::fprintf(stderr, "nothing named \"%s\" to press\n",

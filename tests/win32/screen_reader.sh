@@ -47,10 +47,10 @@ fi
 grep -qF "Enable" <<<"$seen" && fail "a check box is named by its own caption, not its label"
 
 describe() {
-  read_window describe "$1" || fail "the reader could not describe $1"
+  read_window describe "$1" "$2" || fail "the reader could not describe the $1 $2"
 }
-[ "$(describe "Save & Quit")" = "Saving leaves VOZ.INI as it is." ] ||
-  fail "before any change, Save & Quit is described as: $(describe "Save & Quit")"
+[ "$(describe "push button" "Save & Quit")" = "Saving leaves VOZ.INI as it is." ] ||
+  fail "before any change, Save & Quit is described as: $(describe "push button" "Save & Quit")"
 click_twips "$win" 240 600 975 255   # ch_global(14), Sound: off
 sleep 0.3
 click_twips "$win" 240 2520 975 255  # ch_global(16), Stereo: off
@@ -59,10 +59,10 @@ seen=$(read_window)
 expect_line "graphic${tab}Changed: VOZ.INI held y (Enable)." "$seen"
 [ "$(grep -cxF "graphic${tab}Changed: VOZ.INI held y (Enable)." <<<"$seen")" -eq 2 ] ||
   { echo "$seen" >&2; fail "not two marks beside the two changed settings"; }
-description=$(describe "Sound")
+description=$(describe "check box" "Sound")
 [[ "$description" == "Changed: VOZ.INI held y (Enable)."* ]] ||
   fail "the Sound box is described as: $description"
-listed=$(describe "Save & Quit")
+listed=$(describe "push button" "Save & Quit")
 expected="Saving changes VOZ.INI:
 [sound] sound: y → n
 [sound] stereo: y → n"
