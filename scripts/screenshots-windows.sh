@@ -24,16 +24,14 @@ begin_run
 mkdir -p "$out"
 prefix=$root/build/wine-screenshots
 
-shot() {
-  # Away from the window, so that no tooltip or hover highlight gets into the picture.
-  xdotool mousemove 1010 760
-  sleep 0.5
-  # Under Wine a page at 200 % may still be painting: it is taken again until two pictures in a
-  # row agree, so that the release check can compare them pixel for pixel.
+# capture <name> <width> <height>: that much of the screen from the window's top left corner.
+# Under Wine a page at 200 % may still be painting: it is taken again until two pictures in a row
+# agree, so that the release check can compare them pixel for pixel.
+capture() {
   local file=$out/$1.png previous=$work/previous.png
   rm -f "$previous"
   for _ in $(seq 20); do
-    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$file"
+    import -window root -crop "${2}x${3}+${X}+${Y}" +repage "$file"
     [ -f "$previous" ] && [ "$(compare -metric AE "$file" "$previous" null: 2>&1)" = 0 ] && break
     cp "$file" "$previous"
     sleep 0.3
@@ -41,19 +39,18 @@ shot() {
   echo "$file"
 }
 
-# tip_shot <name> <dpi>: the window with the tooltip the pointer brought up, once it stands still.
+shot() {
+  # Away from the window, so that no tooltip or hover highlight gets into the picture.
+  xdotool mousemove 1010 760
+  sleep 0.5
+  capture "$1" "$WIDTH" "$HEIGHT"
+}
+
+# tip_shot <name> <dpi>: the window with the tooltip the pointer brought up, which reaches past
+# the window's right edge and below it.
 tip_shot() {
-  local file=$out/$1.png previous=$work/previous.png dpi=$2
-  local width=$((WIDTH + 200 * dpi / 96)) height=$((HEIGHT + 40 * dpi / 96))
   sleep 1.5
-  rm -f "$previous"
-  for _ in $(seq 20); do
-    import -window root -crop "${width}x${height}+${X}+${Y}" +repage "$file"
-    [ -f "$previous" ] && [ "$(compare -metric AE "$file" "$previous" null: 2>&1)" = 0 ] && break
-    cp "$file" "$previous"
-    sleep 0.3
-  done
-  echo "$file"
+  capture "$1" $((WIDTH + 200 * $2 / 96)) $((HEIGHT + 40 * $2 / 96))
 }
 
 # run_at <dpi> <prefix of the file names> <pages...>
