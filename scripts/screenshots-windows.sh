@@ -24,21 +24,33 @@ begin_run
 mkdir -p "$out"
 prefix=$root/build/wine-screenshots
 
-shot() {
-  # Away from the window, so that no tooltip or hover highlight gets into the picture.
-  xdotool mousemove 1010 760
-  sleep 0.5
-  # Under Wine a page at 200 % may still be painting: it is taken again until two pictures in a
-  # row agree, so that the release check can compare them pixel for pixel.
+# capture <name> <width> <height>: that much of the screen from the window's top left corner.
+# Under Wine a page at 200 % may still be painting: it is taken again until two pictures in a row
+# agree, so that the release check can compare them pixel for pixel.
+capture() {
   local file=$out/$1.png previous=$work/previous.png
   rm -f "$previous"
   for _ in $(seq 20); do
-    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$file"
+    import -window root -crop "${2}x${3}+${X}+${Y}" +repage "$file"
     [ -f "$previous" ] && [ "$(compare -metric AE "$file" "$previous" null: 2>&1)" = 0 ] && break
     cp "$file" "$previous"
     sleep 0.3
   done
   echo "$file"
+}
+
+shot() {
+  # Away from the window, so that no tooltip or hover highlight gets into the picture.
+  xdotool mousemove 1010 760
+  sleep 0.5
+  capture "$1" "$WIDTH" "$HEIGHT"
+}
+
+# tip_shot <name> <dpi>: the window with the tooltip the pointer brought up, which reaches past
+# the window's right edge and below it.
+tip_shot() {
+  sleep 1.5
+  capture "$1" $((WIDTH + 200 * $2 / 96)) $((HEIGHT + 40 * $2 / 96))
 }
 
 # run_at <dpi> <prefix of the file names> <pages...>
@@ -80,6 +92,21 @@ run_at() {
         click_nav "$win" 120
         xdotool key Tab Tab
         ;;
+      changes-marks)
+        # Sound and stereo switched off: their marks show beside them.
+        click_nav "$win" 1320
+        click_twips "$win" 240 600 975 255
+        click_twips "$win" 240 2520 975 255
+        ;;
+      save-tooltip)
+        # The pointer over Save & Quit (5040 in the row of images): its tooltip lists the changes,
+        # reaching past the window's right edge and below it.
+        xdotool mousemove --window "$win" $(((BODY_LEFT + 5280) * dpi / 1440)) \
+          $(((BODY_TOP + 280) * dpi / 1440))
+        if [ "$dpi" -eq 96 ]; then tip_shot "$name-$(printf %02d "$n")-$page" "$dpi"
+        else tip_shot "$name-$page" "$dpi"; fi
+        continue
+        ;;
     esac
     if [ "$dpi" -eq 96 ]; then shot "$name-$(printf %02d "$n")-$page"; else shot "$name-$page"; fi
   done
@@ -90,6 +117,6 @@ run_at() {
 }
 
 pages=(intro emulation emulation-paths video video-tv-mode sound gamepad keyboard cdrom)
-run_at 96 win "${pages[@]}" sound-out-of-range keyboard-focus
+run_at 96 win "${pages[@]}" sound-out-of-range keyboard-focus changes-marks save-tooltip
 run_at 144 win-150 "${pages[@]}"
-run_at 192 win-200 "${pages[@]}"
+run_at 192 win-200 "${pages[@]}" changes-marks save-tooltip

@@ -60,15 +60,45 @@ shot 08-keyboard
 click_nav "$win" 3120
 shot 09-cdrom
 
+# What a save would change: the sound and stereo switches turned off show their marks, and Save &
+# Quit's tooltip (the pointer over it, 5040 in the row of images) lists them.
+changes() {
+  local suffix=$1
+  click_nav "$win" 1320
+  click_twips "$win" 240 600 975 255
+  click_twips "$win" 240 2520 975 255
+  shot "changes-marks$suffix"
+  local dpi=${WINDOW_DPI:-96}
+  xdotool mousemove --window "$win" $(((BODY_LEFT + 5280) * dpi / 1440)) \
+    $(((BODY_TOP + 280) * dpi / 1440))
+  sleep 1.5
+  # The tooltip reaches past the window's right edge and below it.
+  local width=$((WIDTH + 200 * dpi / 96)) height=$((HEIGHT + 40 * dpi / 96))
+  import -window root -crop "${width}x${height}+${X}+${Y}" +repage "$out/save-tooltip$suffix.png"
+  echo "$out/save-tooltip$suffix.png"
+}
+changes ""
+
 # The close image (5910, 10 in the title bar) ends the run without saving.
-click_twips "$win" 5910 10 240 240 15 15
-for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-  echo "the program did not end after the close image" >&2
-  exit 1
-fi
-wait "$pid" || true
-pid=
+close_editor() {
+  click_twips "$win" 5910 10 240 240 15 15
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "the program did not end after the close image" >&2
+    exit 1
+  fi
+  wait "$pid" || true
+  pid=
+}
+close_editor
+
+# The marks and the tooltip again at 200 %.
+QT_SCALE_FACTOR=2 HOME=$work "$app/quorvane-config" &
+pid=$!
+win=$(find_window 15)
+eval "$(xdotool getwindowgeometry --shell "$win")"
+WINDOW_DPI=192 changes -200
+WINDOW_DPI=192 close_editor

@@ -23,6 +23,7 @@ enum class Kind {
   Timer,
   Button,       // a small push button with a caption (the "..." beside a path box)
   WarningSign,  // a small sign beside a control, shown while its value needs a second look
+  ChangeMark,   // a small mark beside a setting, shown while a save would change its value
 };
 
 // What a screen reader is told a control is, where the kind alone would tell it wrong: an image
@@ -81,6 +82,7 @@ using MouseHandler = std::function<void(Control&, int buttons)>;
 //   timer          enabled(), interval_ms
 //   button         caption, click
 //   warning sign   tooltip (what is wrong); visible() while there is something to warn of
+//   change mark    tooltip (the value read); visible() while a save would store another
 class Control {
  public:
   Control(Kind kind, std::string name, int index, Control* parent, Twips rect);
@@ -175,6 +177,7 @@ class Control {
   // description, both Windows-1252 like every text here; and what the control is to them.
   std::string accessible_name;
   std::string description;
+  bool description_utf8 = false;  // as tooltip_utf8: a text with characters Windows-1252 lacks
   Role role = Role::Native;
   // The labels that name the control, which a screen reader may also be pointed to.
   std::vector<const Control*> labelled_by;

@@ -14,6 +14,7 @@
 //       Line          a horizontal rule          Timer         a timer on the UI thread
 //       Button        a small push button        WarningSign   a small picture (Control::picture)
 //                     with its caption, clicks                 with a tooltip, no clicks
+//       ChangeMark    as WarningSign
 //     Placed by place() below; fonts from Control::font at the core's stand-in families and
 //     fitting steps; a container's contents made when ViewCore::contents_due() says so.
 //  1a. For screen readers and the keyboard, all from the model and the core: the spoken role

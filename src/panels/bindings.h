@@ -45,6 +45,9 @@ struct Binding {
   PathKind path_kind = PathKind::File;
   // Beside a control whose row states a range: shown while the value lies outside it.
   Control* warning_sign = nullptr;
+  // Beside every setting control: shown while a save would store another value than VOZ.INI
+  // held at start.
+  Control* change_mark = nullptr;
 };
 
 // A page-flip label: clicking it shows or hides its panel's sub-page.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <variant>
+#include <vector>
 
 #include "files/files.h"
 #include "settings/config_template.h"
@@ -64,19 +65,21 @@ std::optional<Row> find_key(Row header, std::string_view name) {
   return std::nullopt;
 }
 
-// Calls `line` for every line of `text`. CR LF, LF and a lone CR each end a line, so a file
-// saved by any editor reads the same; a last line without an end is still a line.
+// Calls `line` for every line of `text` with its line end. CR LF, LF and a lone CR each end a
+// line, so a file saved by any editor reads the same; a last line without an end is still a line.
 template <typename LineFn>
 void for_each_line(std::string_view text, LineFn line) {
   std::size_t start = 0;
   while (start < text.size()) {
     const std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) {
-      line(text.substr(start));
+      line(text.substr(start), std::string_view());
       return;
     }
-    line(text.substr(start, end - start));
-    start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    const std::size_t width =
+        (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+    line(text.substr(start, end - start), text.substr(end, width));
+    start = end + width;
   }
 }
 
@@ -98,29 +101,53 @@ std::string render(const ConfigLines& lines) {
 
 }  // namespace
 
-void parse_config_text(std::string_view text, SettingsTable& table) {
+std::vector<ReadLine> read_lines(std::string_view text) {
   if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
 
+  std::vector<ReadLine> lines;
   // The header row of the section being read; none before any section or in an unknown one.
   std::optional<Row> section;
-  std::array<bool, kRowCount> filled{};
-  for_each_line(text, [&](std::string_view line) {
-    if (line.empty() || line.front() == ';' || line.front() == '#' || line.front() == ' ') return;
+  std::array<bool, kRowCount> seen{};
+  for_each_line(text, [&](std::string_view line, std::string_view end) {
+    ReadLine& read = lines.emplace_back(ReadLine{line, end, LineKind::Unknown, std::nullopt, {}});
+    if (line.empty()) {
+      read.kind = LineKind::Blank;
+      return;
+    }
+    if (line.front() == ';' || line.front() == '#' || line.front() == ' ') {
+      read.kind = LineKind::Comment;
+      return;
+    }
     if (line.front() == '[') {
       // A header that lost its "]" still names its section; dropping the settings below it
       // would throw them away at the next save.
       const std::size_t close = line.find(']');
       const std::size_t name_end = close == std::string_view::npos ? line.size() : close;
       section = find_section(trim_blanks(line.substr(1, name_end - 1)));
+      if (!section) return;
+      read.kind = seen[slot(*section)] ? LineKind::Duplicate : LineKind::Row;
+      read.row = section;
+      seen[slot(*section)] = true;
       return;
     }
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos || !section) return;
     const std::optional<Row> row = find_key(*section, trim_blanks(line.substr(0, equals)));
-    if (!row || filled[slot(*row)]) return;
-    filled[slot(*row)] = true;
-    table.set_value(*row, std::string(line.substr(equals + 1)));
+    if (!row) return;
+    read.kind = seen[slot(*row)] ? LineKind::Duplicate : LineKind::Row;
+    read.row = row;
+    read.value = line.substr(equals + 1);
+    seen[slot(*row)] = true;
   });
+  return lines;
+}
+
+void parse_config_text(std::string_view text, SettingsTable& table) {
+  for (const ReadLine& line : read_lines(text)) {
+    if (line.kind == LineKind::Row && !SettingsTable::is_section_row(*line.row)) {
+      table.set_value(*line.row, std::string(line.value));
+    }
+  }
 }
 
 ConfigLines build_config_lines(const SettingsTable& table) {
@@ -173,13 +200,16 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
   }
   const std::string bytes = files::read_all(cfg_path_);
   looked_ = true;
+  outcome.text_read = bytes;
   known_ = Fingerprint::of(bytes);
   if (starts_with_utf16_mark(bytes)) {
     // What Notepad saves as "Unicode". Its settings are read as the text they are, and the save
     // writes them as the emulator's Windows-1252; a character that would not survive that stops
     // the start before anything is written.
     try {
-      parse_config_text(utf16_to_cp1252(bytes), table);
+      outcome.text_read = utf16_to_cp1252(bytes);
+      outcome.utf16 = true;
+      parse_config_text(outcome.text_read, table);
     } catch (const EncodingError& error) {
       throw FileError(file_action::kRead, cfg_path_,
                       std::string("it is UTF-16 text, and ") + error.what());
@@ -188,14 +218,16 @@ ReadOutcome ConfigFile::read_config(SettingsTable& table) {
     // Read as bytes, its zeros would hide every setting, and the save would write the defaults
     // over the user's values.
     try {
-      parse_config_text(unmarked_utf16_to_cp1252(bytes, order), table);
+      outcome.text_read = unmarked_utf16_to_cp1252(bytes, order);
+      outcome.utf16 = true;
+      parse_config_text(outcome.text_read, table);
     } catch (const EncodingError& error) {
       throw FileError(
           file_action::kRead, cfg_path_,
           std::string("it is UTF-16 text without a byte-order mark, and ") + error.what());
     }
   } else {
-    parse_config_text(bytes, table);
+    parse_config_text(outcome.text_read, table);
   }
 
   // Never refreshed: the backup keeps the file as it stood the first time the editor ran.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "files/file_error.h"
 #include "settings/settings_table.h"
@@ -15,6 +16,10 @@ namespace quorvane {
 struct ReadOutcome {
   bool created_default = false;           // VOZ.INI was missing and was written from the defaults
   std::optional<FileError> backup_error;  // the one-time backup copy failed; reading succeeded
+  // The text the settings were read from: the file's bytes, or a UTF-16 file's text as
+  // Windows-1252 (`utf16`). What a save would change is told against it.
+  std::string text_read;
+  bool utf16 = false;
 };
 
 // The save found VOZ.INI holding other bytes than those the editor last read, wrote or was told
@@ -92,6 +97,25 @@ ConfigLines build_config_lines(const SettingsTable& table);
 // The settings file text for a table, from the template: the whole output of write_config, as
 // bytes.
 std::string build_config_text(const SettingsTable& table);
+
+// How the reader takes a line of a settings file.
+enum class LineKind {
+  Blank,
+  Comment,    // begins with ';', '#' or a space
+  Row,        // the first header of a known section, or the first line of a known key in it
+  Duplicate,  // a known header or key seen before: the reader keeps the first
+  Unknown,    // a key or section the table does not have, or a line that is neither
+};
+struct ReadLine {
+  std::string_view text;  // without its line end
+  std::string_view end;   // "\r\n", "\n", "\r", or empty for a last line without one
+  LineKind kind = LineKind::Unknown;
+  std::optional<Row> row;  // for Row and Duplicate
+  std::string_view value;  // a setting's value, after the "="
+};
+// The lines of settings file bytes as the reader takes them (a UTF-8 mark at the start skipped).
+// The views point into `text`.
+std::vector<ReadLine> read_lines(std::string_view text);
 
 // Parses settings file bytes into the table (matching rows by section and key). Rows the text
 // does not reach keep their values.

@@ -74,6 +74,13 @@ char32_t cp1252_char(unsigned char byte) {
   return c != 0 ? c : byte;
 }
 
+std::string cp1252_to_utf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char b : bytes) append_utf8(out, cp1252_char(static_cast<unsigned char>(b)));
+  return out;
+}
+
 std::u16string cp1252_to_utf16(std::string_view bytes) {
   std::u16string text;
   text.reserve(bytes.size());

@@ -53,6 +53,9 @@ Utf16Order unmarked_utf16_order(std::string_view bytes);
 // That text as Windows-1252; throws EncodingError as utf16_to_cp1252 does.
 std::string unmarked_utf16_to_cp1252(std::string_view bytes, Utf16Order order);
 
+// The model's bytes as UTF-8, for a text that mixes them with characters Windows-1252 lacks.
+std::string cp1252_to_utf8(std::string_view bytes);
+
 // UTF-8 text as Windows-1252 for showing it: what Windows-1252 cannot hold, and bytes that are
 // not UTF-8, become "?", which keeps the rest readable.
 std::string utf8_to_cp1252_for_display(std::string_view text);

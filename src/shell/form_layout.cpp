@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "panels/change_marks.h"
 #include "panels/help.h"
 #include "panels/registry.h"
 
@@ -80,6 +81,7 @@ void build_form1(Form& form, Declarations& declared) {
     panel.build(PanelSite{form, declared, panel.number});
   }
   annotate_settings(form, declared);
+  add_change_marks(form, declared);
   // A sub-page covers its panel's first page, so it must sit above everything added to the page,
   // the warning signs included.
   for (const PanelEntry& panel : panel_registry()) {
@@ -103,6 +105,7 @@ bool takes_focus(const Control& control) {
     case Kind::Line:
     case Kind::Timer:
     case Kind::WarningSign:
+    case Kind::ChangeMark:
       return false;
   }
   return false;

@@ -9,6 +9,7 @@
 #include "panels/registry.h"
 #include "settings/setting_notes.h"
 #include "settings/text_encoding.h"
+#include "shell/changes.h"
 #include "shell/drive_lists.h"
 #include "shell/form_layout.h"
 
@@ -68,6 +69,9 @@ MainWindow::MainWindow(std::string program_folder, WindowSystem& window_system)
     c.tooltip = config_.cfg_path();
     c.tooltip_utf8 = true;
   }
+  // Its tooltip lists what a save would change; its name stays what it does.
+  Control& save = form_.at("imgsave");
+  save.accessible_name = save.tooltip;
 }
 
 void MainWindow::wire_handlers() {
@@ -123,6 +127,8 @@ void MainWindow::open_link(const std::string& url) {
 void MainWindow::Form_Load() {
   const ReadOutcome outcome = config_.read_config(table_);
   read_table_ = table_;
+  text_read_ = outcome.text_read;
+  read_utf16_ = outcome.utf16;
   if (outcome.backup_error) {
     ws_.show_message(MessageKind::Warning, kWindowTitle,
                      std::string("The backup copy of the settings could not be made.\n\n") +
@@ -130,6 +136,17 @@ void MainWindow::Form_Load() {
   }
   fill_controls(declared_, table_);
   cur_panel_ = kNoPanel;
+  show_changes();
+}
+
+void MainWindow::show_changes() {
+  const SettingsTable to_save = table_to_save(declared_, cur_panel_, table_);
+  mark_changes(declared_, to_save, read_table_);
+  Control& save = form_.at("imgsave");
+  save.description = save_changes_text(to_save, text_read_, read_utf16_);
+  save.description_utf8 = true;
+  save.tooltip = save.accessible_name + "\n\n" + save.description;
+  save.tooltip_utf8 = true;
 }
 
 void MainWindow::Form_Unload() { ws_.end_program(); }
@@ -229,7 +246,19 @@ std::vector<MenuEntry> MainWindow::setting_menu(const Binding& binding) {
        [this, &binding, fallback] { restore_setting(binding, fallback); }},
       {"Restore the value read from VOZ.INI (" + menu_value(shown_as(binding, read)) + ")",
        [this, &binding, read] { restore_setting(binding, read); }},
+      {"Restore this page's defaults",
+       [this, &binding] { restore_page(binding, Restore::Defaults); }},
+      {"Restore this page's values read from VOZ.INI",
+       [this, &binding] { restore_page(binding, Restore::ValuesRead); }},
   };
+}
+
+void MainWindow::restore_page(const Binding& binding, Restore what) {
+  for (const Binding* on_page : page_bindings(declared_, binding)) {
+    restore_setting(*on_page, what == Restore::Defaults
+                                  ? std::string(SettingsTable::default_value(on_page->row))
+                                  : read_table_.value(on_page->row));
+  }
 }
 
 void MainWindow::restore_setting(const Binding& binding, const std::string& value) {

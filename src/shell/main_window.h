@@ -52,8 +52,11 @@ class MainWindow {
   void Form_Unload();
   // What a view of this window reports to it.
   ViewEvents view_events() {
-    return ViewEvents{[this] { Form_Unload(); }};
+    return ViewEvents{[this] { Form_Unload(); }, [this] { show_changes(); }};
   }
+  // Brings the change marks and the list on "Save & Quit" in line with what a save would write
+  // now. Run after every event.
+  void show_changes();
 
   void show_panel(int n);
   void collect_panel(int n);
@@ -67,6 +70,10 @@ class MainWindow {
   // Sets the binding's control as the start-up fill would from `value`. The row takes the value
   // too, so that a code the control cannot show (a frame delay of 16667) is restored as well.
   void restore_setting(const Binding& binding, const std::string& value);
+  // Restores every setting on the page `binding`'s control stands on: to its default, or to the
+  // value VOZ.INI held at start.
+  enum class Restore { Defaults, ValuesRead };
+  void restore_page(const Binding& binding, Restore what);
   // Shows the binding's warning sign while what its control would store lies outside the range
   // its comment states.
   void check_range(const Binding& binding);
@@ -93,6 +100,9 @@ class MainWindow {
   SettingsTable table_;
   // The values as VOZ.INI held them at start, for "Restore the value read from VOZ.INI".
   SettingsTable read_table_;
+  // The text the settings were read from, which a save's changes are told against.
+  std::string text_read_;
+  bool read_utf16_ = false;
   std::string program_folder_;
   ConfigFile config_;
   int cur_panel_ = 0;

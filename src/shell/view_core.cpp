@@ -179,6 +179,7 @@ void ViewCore::dispatch(std::string_view what, const std::function<void()>& acti
   std::string reason;
   try {
     action();
+    if (!ws_.ended() && events_.changed) events_.changed();
     if (!ws_.ended()) sync();
     return;
   } catch (const std::exception& e) {
@@ -297,18 +298,28 @@ void ViewCore::menu_chosen(Control& control, std::size_t entry) {
 Role ViewCore::spoken_role(const Control& control) {
   if (control.role != Role::Native) return control.role;
   if (control.kind() == Kind::Image) return control.activatable ? Role::PushButton : Role::Graphic;
-  if (control.kind() == Kind::WarningSign) return Role::Graphic;
+  if (control.kind() == Kind::WarningSign || control.kind() == Kind::ChangeMark) {
+    return Role::Graphic;
+  }
   return Role::Native;
 }
 
 std::string ViewCore::spoken_name(const Control& control) {
   if (!control.accessible_name.empty()) return control.accessible_name;
-  if (control.kind() == Kind::Image || control.kind() == Kind::WarningSign) return control.tooltip;
+  if (control.kind() == Kind::Image || control.kind() == Kind::WarningSign ||
+      control.kind() == Kind::ChangeMark) {
+    return control.tooltip;
+  }
   return {};
 }
 
 std::u16string ViewCore::tooltip_text(const Control& control) {
   return control.tooltip_utf8 ? utf8_to_utf16(control.tooltip) : to_widget_text(control.tooltip);
+}
+
+std::u16string ViewCore::description_text(const Control& control) {
+  return control.description_utf8 ? utf8_to_utf16(control.description)
+                                  : to_widget_text(control.description);
 }
 
 std::u16string ViewCore::title() const {

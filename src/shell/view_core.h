@@ -20,6 +20,9 @@ namespace quorvane {
 // What a view reports that is not a control's own event.
 struct ViewEvents {
   std::function<void()> unload;  // the window has closed, for whatever reason
+  // An event reached the model: what the window derives from it (the change marks, the list on
+  // Save & Quit) is brought in line before the widgets are.
+  std::function<void()> changed = nullptr;
 };
 
 // ---- Text at the edge ----------------------------------------------------------------------
@@ -157,8 +160,9 @@ class ViewCore {
   // tooltip; empty for the toolkit's own (the caption).
   static std::string spoken_name(const Control& control);
 
-  // A control's tooltip as the widgets show it.
+  // A control's tooltip and accessible description as the widgets show them.
   static std::u16string tooltip_text(const Control& control);
+  static std::u16string description_text(const Control& control);
   // The window's title: the root's caption, or the program's name.
   std::u16string title() const;
   // A widget is drawn while its control is visible and no sub-page covers it: one under a

@@ -13,11 +13,7 @@ namespace quorvane {
 namespace {
 
 using testing::make_panel_form;
-
-bool overlaps(const Twips& a, const Twips& b) {
-  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-         b.top < a.top + a.height;
-}
+using testing::overlaps;
 
 TEST(Help, QuotesTheCommentThenThePlaceInTheFileAndTheDefault) {
   const auto form = make_panel_form();

@@ -28,4 +28,10 @@ inline bool lies_in(const Control& c, const Control& page) {
   return false;
 }
 
+// Whether two boxes share any area.
+inline bool overlaps(const Twips& a, const Twips& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
 }  // namespace quorvane::testing

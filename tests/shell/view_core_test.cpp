@@ -252,7 +252,7 @@ TEST_F(ViewFocusTest, WhatIsDrawnAndMadeFollowsTheModelAndTheTitleFallsBackToThe
   sub_page.set_visible(true);
   const Control* covered = nullptr;
   for (const Control* c : at("pic_video").children()) {
-    if (c != &sub_page && main.form().covered(*c)) covered = c;
+    if (c != &sub_page && c->visible() && main.form().covered(*c)) covered = c;
   }
   ASSERT_NE(covered, nullptr);
   EXPECT_TRUE(covered->visible());

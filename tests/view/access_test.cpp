@@ -260,7 +260,9 @@ TEST_F(ViewTest, TheMenuOfASettingRestoresAndAnEditFieldKeepsItsOwnEntries) {
             u"Restore default (" + (fallback.empty() ? u"empty" : shown(fallback)) + u")");
   EXPECT_EQ(menu.entries[1], u"Restore the value read from VOZ.INI (empty)");
   EXPECT_TRUE(menu.entries[1].starts_with(u"Restore the value read from VOZ.INI ("));
-  EXPECT_EQ(menu.entries[2], u"--");
+  EXPECT_EQ(menu.entries[2], u"Restore this page's defaults");
+  EXPECT_EQ(menu.entries[3], u"Restore this page's values read from VOZ.INI");
+  EXPECT_EQ(menu.entries[4], u"--");
   EXPECT_NE(std::find_if(menu.entries.begin(), menu.entries.end(),
                          [](const std::u16string& e) { return contains(e, u"Paste"); }),
             menu.entries.end())
@@ -279,9 +281,11 @@ TEST_F(ViewTest, TheMenuOfASettingRestoresAndAnEditFieldKeepsItsOwnEntries) {
   click("ch_global", 14);
   ASSERT_EQ(sound.value(), 0);
   for (MenuOpener opener : {MenuOpener::ShiftF10, MenuOpener::MenuKey}) {
-    EXPECT_EQ(view->menu(sound, opener, 2).entries,
-              (std::vector<std::u16string>{u"Restore default (Enable)",
-                                           u"Restore the value read from VOZ.INI (Enable)"}));
+    EXPECT_EQ(
+        view->menu(sound, opener, 2).entries,
+        (std::vector<std::u16string>{
+            u"Restore default (Enable)", u"Restore the value read from VOZ.INI (Enable)",
+            u"Restore this page's defaults", u"Restore this page's values read from VOZ.INI"}));
     EXPECT_EQ(sound.value(), 1);
     EXPECT_TRUE(view->checked(sound));
     click("ch_global", 14);

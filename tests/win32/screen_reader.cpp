@@ -1,8 +1,10 @@
 // What a screen reader in another process finds in the editor's window: every object it offers
 // (those that are not invisible), one a line as "<role>\t<name>[\tchecked][\tfocused]". With
-// "press <name>", carries out that object's default action first, as a reader's "activate" does.
+// "press <name>", carries out that object's default action instead, as a reader's "activate" does;
+// with "describe <role> <name>", prints the description of the object of that role and name, as a
+// reader reads it on request (a label shares its name with the control it names).
 //
-//   win32_screen_reader.exe [press <name>]
+//   win32_screen_reader.exe [press <name> | describe <role> <name>]
 
 #include <cstdio>
 #include <string>
@@ -42,7 +44,10 @@ const wchar_t* role_word(long role) {
 
 struct Walk {
   std::wstring press;
+  std::wstring describe;
+  std::wstring describe_role;
   bool pressed = false;
+  bool described = false;
 };
 
 BOOL CALLBACK visit(HWND hwnd, LPARAM l) {
@@ -67,7 +72,15 @@ BOOL CALLBACK visit(HWND hwnd, LPARAM l) {
   SysFreeString(name);
   if (!walk.press.empty() && text == walk.press && !walk.pressed) {
     walk.pressed = SUCCEEDED(object->accDoDefaultAction(self));
-  } else if (walk.press.empty() && (state.lVal & STATE_SYSTEM_INVISIBLE) == 0) {
+  } else if (!walk.describe.empty() && text == walk.describe && !walk.described &&
+             role_word(role.lVal) == walk.describe_role) {
+    BSTR description = nullptr;
+    walk.described = SUCCEEDED(object->get_accDescription(self, &description));
+    std::printf("%s\n",
+                quorvane::win32::to_utf8(description != nullptr ? description : L"").c_str());
+    SysFreeString(description);
+  } else if (walk.press.empty() && walk.describe.empty() &&
+             (state.lVal & STATE_SYSTEM_INVISIBLE) == 0) {
     std::wstring line = std::wstring(role_word(role.lVal)) + L"\t" + text;
     if (state.lVal & STATE_SYSTEM_CHECKED) line += L"\tchecked";
     if (state.lVal & STATE_SYSTEM_FOCUSED) line += L"\tfocused";
@@ -88,10 +101,19 @@ int wmain(int argc, wchar_t** argv) {
   }
   Walk walk;
   if (argc == 3 && std::wstring(argv[1]) == L"press") walk.press = argv[2];
+  if (argc == 4 && std::wstring(argv[1]) == L"describe") {
+    walk.describe_role = argv[2];
+    walk.describe = argv[3];
+  }
   EnumChildWindows(window, visit, reinterpret_cast<LPARAM>(&walk));
   if (!walk.press.empty() && !walk.pressed) {
     std::fprintf(stderr, "nothing named \"%s\" to press\n",
                  quorvane::win32::to_utf8(walk.press).c_str());
+    return 1;
+  }
+  if (!walk.describe.empty() && !walk.described) {
+    std::fprintf(stderr, "nothing named \"%s\" to describe\n",
+                 quorvane::win32::to_utf8(walk.describe).c_str());
     return 1;
   }
   return 0;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A screen reader in another process, under Wine: it finds the navigation images as push buttons
 # named by their tooltips, presses one, and then reads the sound page's controls by the labels
-# over them, the check boxes with their state, and nothing of the intro page it hid.
+# over them, the check boxes with their state, and nothing of the intro page it hid. Two settings
+# are then changed: their marks are read, and Save & Quit's description, which after the save must
+# be what VOZ.INI holds.
 #
 #   screen_reader.sh <quorvane-config.exe> <VOZ.default.INI> <xvfb-common.sh> <win32_screen_reader.exe>
 #
@@ -44,6 +46,35 @@ if grep -qF "https://quorvane.example/" <<<"$seen"; then
 fi
 grep -qF "Enable" <<<"$seen" && fail "a check box is named by its own caption, not its label"
 
-click_twips "$win" 5910 10 240 240 15 15 # imgcerrar, in the title bar
+describe() {
+  read_window describe "$1" "$2" || fail "the reader could not describe the $1 $2"
+}
+[ "$(describe "push button" "Save & Quit")" = "Saving leaves VOZ.INI as it is." ] ||
+  fail "before any change, Save & Quit is described as: $(describe "push button" "Save & Quit")"
+click_twips "$win" 240 600 975 255   # ch_global(14), Sound: off
+sleep 0.3
+click_twips "$win" 240 2520 975 255  # ch_global(16), Stereo: off
+sleep 0.3
+seen=$(read_window)
+expect_line "graphic${tab}Changed: VOZ.INI held y (Enable)." "$seen"
+[ "$(grep -cxF "graphic${tab}Changed: VOZ.INI held y (Enable)." <<<"$seen")" -eq 2 ] ||
+  { echo "$seen" >&2; fail "not two marks beside the two changed settings"; }
+description=$(describe "check box" "Sound")
+[[ "$description" == "Changed: VOZ.INI held y (Enable)."* ]] ||
+  fail "the Sound box is described as: $description"
+listed=$(describe "push button" "Save & Quit")
+expected="Saving changes VOZ.INI:
+[sound] sound: y → n
+[sound] stereo: y → n"
+[ "$listed" = "$expected" ] || fail "Save & Quit is described as: $listed"
+
+read_window press "Save & Quit" >/dev/null || fail "the reader could not press Save & Quit"
 expect_clean_exit 10
+# Every line of the list is what the file now holds.
+while IFS= read -r line; do
+  [[ "$line" =~ ^\[([^]]+)\]\ ([^:]+):\ .*\ →\ (.*)$ ]] || continue
+  key=${BASH_REMATCH[2]} new=${BASH_REMATCH[3]}
+  [ "$new" = "(empty)" ] && new=
+  grep -qxF "$key=$new"$'\r' "$work/VOZ.INI" || fail "the list says \"$line\"; VOZ.INI does not"
+done <<<"$listed"
 echo "PASS"

@@ -163,6 +163,7 @@ struct QtView::Impl {
   // One per control kind: each brings its widget in line with the model.
   void sync_one(Drawn& b);
   void sync_timer(Drawn& b);
+  void sync_description(Drawn& b);
   void sync_check_box(Drawn& b);
   void sync_option_button(Drawn& b);
   void sync_label(Drawn& b);
@@ -263,7 +264,8 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       b.widget = button;
       break;
     }
-    case Kind::WarningSign: {
+    case Kind::WarningSign:
+    case Kind::ChangeMark: {
       // A picture label: a graphic to a screen reader, read by its name.
       auto* sign = new QLabel(parent);
       sign->setGeometry(rect);
@@ -362,7 +364,8 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       if (w == nullptr) continue;
       const std::string name = ViewCore::spoken_name(c);
       if (!name.empty()) w->setAccessibleName(cp1252::decode(name));
-      if (!c.description.empty()) w->setAccessibleDescription(cp1252::decode(c.description));
+      if (!c.description.empty())
+        w->setAccessibleDescription(qt_text(ViewCore::description_text(c)));
     }
     // Screen readers on Linux name a combo box by its label, not by an accessible name. A label
     // has one buddy: a combo box keeps it, since a text box beside it is named by its own
@@ -560,6 +563,7 @@ void QtView::Impl::sync_one(Drawn& b) {
   if (b.widget != window.get() && b.widget->isHidden() == visible) b.widget->setVisible(visible);
   const QString tip = qt_text(ViewCore::tooltip_text(c));
   if (b.widget->toolTip() != tip) b.widget->setToolTip(tip);
+  sync_description(b);
   switch (c.kind()) {
     case Kind::CheckBox:
       return sync_check_box(b);
@@ -579,7 +583,19 @@ void QtView::Impl::sync_one(Drawn& b) {
     case Kind::Timer:
     case Kind::Button:
     case Kind::WarningSign:
+    case Kind::ChangeMark:
       return;  // nothing but visibility changes on these
+  }
+}
+
+void QtView::Impl::sync_description(Drawn& b) {
+  // A changed setting's description begins with what VOZ.INI held; Save & Quit's lists what a
+  // save would write. An editable combo's field is asked too.
+  const QString description = qt_text(ViewCore::description_text(*b.control));
+  for (QWidget* w : {b.widget, static_cast<QWidget*>(b.combo != nullptr ? b.edit : nullptr)}) {
+    if (w != nullptr && w->accessibleDescription() != description) {
+      w->setAccessibleDescription(description);
+    }
   }
 }
 

@@ -391,6 +391,7 @@ void Win32View::Impl::create(std::size_t index) {
       break;
     case Kind::Image:
     case Kind::WarningSign:
+    case Kind::ChangeMark:
       // Named as a screen reader reads it: the window text is what the system's object says.
       hwnd = create_child(kImageClass, from_model(ViewCore::spoken_name(c)),
                           c.activatable ? WS_TABSTOP : 0, 0, index);
@@ -453,7 +454,8 @@ void Win32View::Impl::create(std::size_t index) {
     SendMessageW(hwnd, CB_SETMINVISIBLE, kComboListItems, 0);
   }
   // The standard controls answer a screen reader, show a menu and a focus the model's way.
-  if (c.kind() != Kind::PictureBox && c.kind() != Kind::Image && c.kind() != Kind::WarningSign) {
+  if (c.kind() != Kind::PictureBox && c.kind() != Kind::Image && c.kind() != Kind::WarningSign &&
+      c.kind() != Kind::ChangeMark) {
     SetWindowSubclass(hwnd, control_subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   }
   if (made.edit != nullptr && made.edit != hwnd) {
@@ -1397,7 +1399,7 @@ AccessibleFacts Win32View::Impl::facts_for(const Binding& b) const {
   const Control& c = *b.control;
   AccessibleFacts facts;
   facts.name = from_model(ViewCore::spoken_name(c));
-  facts.description = from_model(c.description);
+  facts.description = wide(ViewCore::description_text(c));
   switch (ViewCore::spoken_role(c)) {
     case Role::Native:
       break;
