@@ -129,6 +129,16 @@ void annotate_settings(Form& form, Declarations& declared) {
       for (const Control& label : binding->labels) list->labelled_by.push_back(&label);
     }
     if (Control* button = binding->browse_button) {
+      // A path box's sign says where its value leads when nothing is there; the shell fills in
+      // its text. It stands right of the browse button, a pixel clear of it: the right column's
+      // labels begin just beyond.
+      const Twips& at = button->rect();
+      Control& sign = form.add(Kind::WarningSign, warning_sign_name(*binding), *control.parent(),
+                               Twips{at.left + at.width + kSignGap / 2,
+                                     at.top + (at.height - kSignSize) / 2, kSignSize, kSignSize});
+      sign.picture = "warning";
+      sign.set_visible(false);
+      binding->warning_sign = &sign;
       button->accessible_name = "Browse for " + caption;
       button->tooltip = std::string(binding->path_kind == PathKind::File ? "Choose the file"
                                                                          : "Choose the folder") +

@@ -11,6 +11,7 @@
 #include "settings/text_encoding.h"
 #include "shell/drive_lists.h"
 #include "shell/form_layout.h"
+#include "shell/path_check.h"
 
 namespace quorvane {
 namespace {
@@ -101,13 +102,21 @@ void MainWindow::wire_settings() {
       binding->control->on_click([binding](Control&) { switch_Click(*binding); });
     }
     if (binding->warning_sign != nullptr) {
-      binding->control->on_change([this, binding](Control&) { check_range(*binding); });
+      binding->control->on_change([this, binding](Control&) {
+        check_range(*binding);
+        check_path(*binding);
+      });
     }
     if (binding->drive_list != nullptr) {
       binding->drive_list->on_change([binding](Control&) { drive_list_Change(*binding); });
     }
     if (binding->browse_button != nullptr) {
       binding->browse_button->on_click([this, binding](Control&) { browse(*binding); });
+      for (Control* target : {binding->control, binding->browse_button}) {
+        target->on_drop([this, binding](Control&, const std::vector<std::string>& paths) {
+          path_dropped(*binding, paths);
+        });
+      }
     }
   }
 }
@@ -244,6 +253,17 @@ void MainWindow::check_range(const Binding& binding) {
   binding.warning_sign->set_visible(!range->contains(value_to_store(binding, table_)));
 }
 
+void MainWindow::check_path(const Binding& binding) {
+  Control* sign = binding.warning_sign;
+  if (binding.browse_button == nullptr || sign == nullptr) return;
+  const std::optional<std::string> missing =
+      path_not_found(ws_.from_model_text(binding.control->text()), binding.path_kind,
+                     visible_drives(program_folder_), program_folder_);
+  sign->tooltip = missing.value_or("");
+  sign->tooltip_utf8 = true;
+  sign->set_visible(missing.has_value());
+}
+
 void MainWindow::browse(const Binding& binding) {
   Control& box = *binding.control;
   const std::string title = ws_.from_model_text(caption_of(binding));
@@ -261,7 +281,37 @@ void MainWindow::browse(const Binding& binding) {
                                                 : ws_.choose_folder(title, start);
   if (!chosen) return;
 
-  const std::optional<std::string> path = to_emulator_path(drives, *chosen);
+  put_path(binding, *chosen, drives);
+}
+
+void MainWindow::path_dropped(const Binding& binding, const std::vector<std::string>& paths) {
+  const std::string title = ws_.from_model_text(caption_of(binding));
+  const bool wants_file = binding.path_kind == PathKind::File;
+  if (paths.size() != 1) {
+    ws_.show_message(MessageKind::Warning, kWindowTitle,
+                     "Nothing is written into " + title + ".\n\n" + std::to_string(paths.size()) +
+                         " files or folders were dropped on it, and it takes one " +
+                         (wants_file ? "file" : "folder") + ".");
+    return;
+  }
+  // The chooser offers only what the box takes; a drop can bring the other kind.
+  const files::EntryKind kind = files::entry_kind(paths.front());
+  if ((wants_file && kind == files::EntryKind::Folder) ||
+      (!wants_file && kind == files::EntryKind::File)) {
+    ws_.show_message(MessageKind::Warning, kWindowTitle,
+                     "\"" + paths.front() + "\" is not written into " + title + ".\n\nIt is a " +
+                         (wants_file ? "folder" : "file") + ", and " + title + " takes a " +
+                         (wants_file ? "file" : "folder") + ".");
+    return;
+  }
+  put_path(binding, paths.front(), visible_drives(program_folder_));
+}
+
+void MainWindow::put_path(const Binding& binding, const std::string& chosen,
+                          const std::vector<DriveEntry>& drives) {
+  Control& box = *binding.control;
+  const std::string title = ws_.from_model_text(caption_of(binding));
+  const std::optional<std::string> path = to_emulator_path(drives, chosen);
   if (!path) {
     const std::string why =
         drives.empty()
@@ -270,7 +320,7 @@ void MainWindow::browse(const Binding& binding) {
                   "), so the emulator could not open it. Choose one on those drives, "
                   "or give the prefix a drive that leads there (winecfg, Drives).";
     ws_.show_message(MessageKind::Warning, kWindowTitle,
-                     "\"" + *chosen + "\" is not written into " + title + ".\n\n" + why);
+                     "\"" + chosen + "\" is not written into " + title + ".\n\n" + why);
     return;
   }
   const std::optional<std::string> bytes = ws_.to_model_text(*path);

@@ -57,7 +57,7 @@ std::string break_long_runs(std::string_view text, std::size_t longest = 72);
 // ---- What the user did ------------------------------------------------------------------------
 
 // The verbs that name an event in the message of a failure: "Clicking ch_global(3) failed ...".
-enum class Verb { Click, Choose, Type, PickDrive, Drag, Tick, OpenMenu, Restore };
+enum class Verb { Click, Choose, Type, PickDrive, Drag, Tick, OpenMenu, Restore, Drop };
 std::string describe(const Control& control, Verb verb);
 
 // The reason to show for an exception: its own text, except for running out of memory, whose own
@@ -136,6 +136,12 @@ class ViewCore {
   void drive_picked(Control& list, int index);
   // The mouse pressed or moved over a control that listens to it (the title bar).
   void mouse_moved(Control& control, int buttons);
+  // Whether the control takes files or folders dropped on it (a path box and its browse
+  // button): a view shows it while something is dragged over, and offers the drop to it alone.
+  static bool takes_drops(const Control& control);
+  // Files or folders dropped on the control, as the system's UTF-8 paths: what they do is the
+  // model's affair; a control that takes no drops ignores them.
+  void files_dropped(Control& target, const std::vector<std::string>& paths);
   // A tick of a timer: only a running one ticks (a tick may come from the toolkit's queue after
   // the model stopped it).
   void timer_ticked(Control& timer);
