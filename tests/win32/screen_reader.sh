@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A screen reader in another process, under Wine: it finds the navigation images as push buttons
 # named by their tooltips, presses one, and then reads the sound page's controls by the labels
-# over them, the check boxes with their state, and nothing of the intro page it hid.
+# over them, the check boxes with their state, and nothing of the intro page it hid; on the
+# paths page, the sign of a system card that is not there.
 #
 #   screen_reader.sh <quorvane-config.exe> <VOZ.default.INI> <xvfb-common.sh> <win32_screen_reader.exe>
 #
@@ -14,7 +15,8 @@ reader=$4
 begin_e2e "$1" "$2"
 
 cp "$program" "$work/"
-cp "$default_file" "$work/VOZ.INI"
+# A system card that is not there: its sign is read on the paths page.
+sed -e 's/^system_card_1=\r$/system_card_1=nowhere.pce\r/' "$default_file" >"$work/VOZ.INI"
 start_display "$program"
 start_editor "$work/$(basename "$program")"
 sleep 0.3
@@ -43,6 +45,19 @@ if grep -qF "https://quorvane.example/" <<<"$seen"; then
   fail "the hidden intro page is still offered"
 fi
 grep -qF "Enable" <<<"$seen" && fail "a check box is named by its own caption, not its label"
+
+grep -qF "Not found" <<<"$seen" && fail "a sign of a hidden page is offered"
+
+# The paths page: the sign beside System card 1 is read as a graphic named by where the card was
+# looked for (its first line; the reason follows on the next).
+read_window press "Control Panel" >/dev/null || fail "the reader could not press Control Panel"
+sleep 0.5
+read_window press "Next >>>" >/dev/null || fail "the reader could not press Next >>>"
+sleep 0.5
+seen=$(read_window)
+grep -qE "^graphic${tab}"'Not found: [A-Za-z]:\\.*\\nowhere\.pce$' <<<"$seen" ||
+  { echo "$seen" >&2; fail "no graphic named \"Not found: ...\\nowhere.pce\""; }
+[ "$(grep -c "Not found: " <<<"$seen")" -eq 1 ] || fail "more than the one path is signed"
 
 click_twips "$win" 5910 10 240 240 15 15 # imgcerrar, in the title bar
 expect_clean_exit 10
