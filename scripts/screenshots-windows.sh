@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Screenshots of the native Windows build under Wine: the intro page and every panel and
 # sub-page at 100 %, for the README beside those of the Linux build, and the intro and the video
-# page at 150 % and 200 %, to look the scaled artwork and fonts over. Two more show what the
+# page at 150 % and 200 %, to look the scaled artwork and fonts over. Three more show what the
 # pages add to the file's own layout: the sound page with a delay outside the range its comment
-# gives (the warning sign beside it), and the keyboard's focus rectangle on a navigation image.
+# gives (the warning sign beside it), the keyboard's focus rectangle on a navigation image, and
+# (also at 200 %) the sign beside a system card that is not there.
 #
 #   scripts/screenshots-windows.sh [path/to/quorvane-config.exe] [output folder]
 #
@@ -75,6 +76,16 @@ run_at() {
         xdotool key End shift+Home
         xdotool type 99
         ;;
+      not-found)
+        # System card 1 (480, 960 on the paths page) set to a card that is not there: the
+        # warning sign beside its browse button.
+        click_nav "$win" 120
+        click_twips "$win" 5280 3600 780 195
+        click_twips "$win" 480 960 2055 285
+        xdotool type 'C:\Games\bios.pce'
+        # On to the box's button: a blinking caret would make no two pictures alike.
+        xdotool key Tab
+        ;;
       keyboard-focus)
         # From the intro page, Tab twice: the focus rectangle on the third navigation image.
         click_nav "$win" 120
@@ -90,6 +101,6 @@ run_at() {
 }
 
 run_at 96 win intro emulation emulation-paths video video-tv-mode sound gamepad keyboard cdrom \
-  sound-out-of-range keyboard-focus
+  sound-out-of-range keyboard-focus not-found
 run_at 144 win-150 intro video
-run_at 192 win-200 intro video
+run_at 192 win-200 intro video not-found
