@@ -285,53 +285,46 @@ void MainWindow::browse(const Binding& binding) {
 }
 
 void MainWindow::path_dropped(const Binding& binding, const std::vector<std::string>& paths) {
-  const std::string title = ws_.from_model_text(caption_of(binding));
-  const bool wants_file = binding.path_kind == PathKind::File;
-  if (paths.size() != 1) {
-    ws_.show_message(MessageKind::Warning, kWindowTitle,
-                     "Nothing is written into " + title + ".\n\n" + std::to_string(paths.size()) +
-                         " files or folders were dropped on it, and it takes one " +
-                         (wants_file ? "file" : "folder") + ".");
-    return;
-  }
-  // The chooser offers only what the box takes; a drop can bring the other kind.
-  const files::EntryKind kind = files::entry_kind(paths.front());
-  if ((wants_file && kind == files::EntryKind::Folder) ||
-      (!wants_file && kind == files::EntryKind::File)) {
-    ws_.show_message(MessageKind::Warning, kWindowTitle,
-                     "\"" + paths.front() + "\" is not written into " + title + ".\n\nIt is a " +
-                         (wants_file ? "folder" : "file") + ", and " + title + " takes a " +
-                         (wants_file ? "file" : "folder") + ".");
+  // The chooser offers one thing of the kind the box takes; a drop can bring more, or the other
+  // kind.
+  const char* why = paths.size() != 1
+                        ? "Several were dropped; drop one at a time."
+                        : wrong_kind(binding.path_kind, files::entry_kind(paths.front()));
+  if (why != nullptr) {
+    refuse_path(binding, paths.front(), why);
     return;
   }
   put_path(binding, paths.front(), visible_drives(program_folder_));
 }
 
+void MainWindow::refuse_path(const Binding& binding, const std::string& path,
+                             const std::string& why) {
+  ws_.show_message(MessageKind::Warning, kWindowTitle,
+                   "\"" + path + "\" is not written into " +
+                       ws_.from_model_text(caption_of(binding)) + ".\n\n" + why);
+}
+
 void MainWindow::put_path(const Binding& binding, const std::string& chosen,
                           const std::vector<DriveEntry>& drives) {
-  Control& box = *binding.control;
-  const std::string title = ws_.from_model_text(caption_of(binding));
   const std::optional<std::string> path = to_emulator_path(drives, chosen);
   if (!path) {
-    const std::string why =
-        drives.empty()
-            ? no_drives_reason() + "."
-            : "It lies on no drive of the Wine prefix the emulator runs in (" + utf8_list(drives) +
-                  "), so the emulator could not open it. Choose one on those drives, "
-                  "or give the prefix a drive that leads there (winecfg, Drives).";
-    ws_.show_message(MessageKind::Warning, kWindowTitle,
-                     "\"" + chosen + "\" is not written into " + title + ".\n\n" + why);
+    refuse_path(binding, chosen,
+                drives.empty()
+                    ? no_drives_reason() + "."
+                    : "It lies on no drive of the Wine prefix the emulator runs in (" +
+                          utf8_list(drives) +
+                          "), so the emulator could not open it. Choose one on those drives, "
+                          "or give the prefix a drive that leads there (winecfg, Drives).");
     return;
   }
   const std::optional<std::string> bytes = ws_.to_model_text(*path);
   if (!bytes) {
-    ws_.show_message(MessageKind::Warning, kWindowTitle,
-                     "\"" + *path + "\" is not written into " + title +
-                         ".\n\nIts name has characters that VOZ.INI (Windows-1252) cannot hold, "
-                         "and the emulator could not find it by a name changed to fit.");
+    refuse_path(binding, *path,
+                "Its name has characters that VOZ.INI (Windows-1252) cannot hold, and the "
+                "emulator could not find it by a name changed to fit.");
     return;
   }
-  box.set_text(*bytes);
+  binding.control->set_text(*bytes);
 }
 
 void MainWindow::close_with_fade() {

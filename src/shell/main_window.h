@@ -97,6 +97,7 @@ class MainWindow {
   // with the reason.
   void put_path(const Binding& binding, const std::string& chosen,
                 const std::vector<DriveEntry>& drives);
+  void refuse_path(const Binding& binding, const std::string& path, const std::string& why);
 
   WindowSystem& ws_;
   Form form_;

@@ -1,8 +1,19 @@
 #include "shell/path_check.h"
 
 #include "files/files.h"
+#include "panels/help.h"
 
 namespace quorvane {
+
+const char* wrong_kind(PathKind kind, files::EntryKind found) {
+  if (kind == PathKind::File && found == files::EntryKind::Folder) {
+    return "It is a folder, not a file.";
+  }
+  if (kind == PathKind::Folder && found == files::EntryKind::File) {
+    return "It is a file, not a folder.";
+  }
+  return nullptr;
+}
 
 std::optional<std::string> path_not_found(std::string_view value, PathKind kind,
                                           const std::vector<DriveEntry>& drives,
@@ -11,22 +22,12 @@ std::optional<std::string> path_not_found(std::string_view value, PathKind kind,
   const std::optional<std::string> native =
       from_emulator_path(drives, std::string(value), program_folder);
   if (!native) return std::nullopt;
-  const char* wrong = nullptr;
-  switch (files::entry_kind(*native)) {
-    case files::EntryKind::Missing:
-      wrong = kind == PathKind::File ? "No file is there." : "No folder is there.";
-      break;
-    case files::EntryKind::Folder:
-      if (kind == PathKind::File) wrong = "That is a folder; the emulator opens a file here.";
-      break;
-    case files::EntryKind::File:
-      if (kind == PathKind::Folder) wrong = "That is a file; the emulator needs a folder here.";
-      break;
-    case files::EntryKind::Unknown:
-      break;  // it may well be there: this program cannot tell
-  }
+  // A path that cannot be examined may well lead somewhere: this program cannot tell.
+  const files::EntryKind found = files::entry_kind(*native);
+  const char* wrong =
+      found == files::EntryKind::Missing ? "Nothing is there." : wrong_kind(kind, found);
   if (wrong == nullptr) return std::nullopt;
-  return "Not found: " + *native + "\n" + wrong + " The value is saved as it stands.";
+  return "Not found: " + *native + "\n" + wrong + "\n" + kSavedAsItStands;
 }
 
 }  // namespace quorvane

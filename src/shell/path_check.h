@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "files/drives.h"
+#include "files/files.h"
 #include "panels/bindings.h"
 
 namespace quorvane {
@@ -16,6 +17,10 @@ namespace quorvane {
 // through `drives` (under Wine, those of the prefix around the program). nullopt when all is well,
 // and also for an empty value and for a drive path that no drive explains, which this program
 // cannot look into. `value` and the result are UTF-8.
+// What is wrong when `found` stands where a path box of `kind` points: the other kind of thing
+// ("It is a folder, not a file."); nullptr when it is the right kind, or nothing.
+const char* wrong_kind(PathKind kind, files::EntryKind found);
+
 std::optional<std::string> path_not_found(std::string_view value, PathKind kind,
                                           const std::vector<DriveEntry>& drives,
                                           const std::string& program_folder);

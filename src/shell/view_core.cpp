@@ -256,8 +256,6 @@ void ViewCore::drive_picked(Control& list, int index) {
   dispatch(list, Verb::PickDrive, [&list, drive] { list.pick_drive(drive); });
 }
 
-bool ViewCore::takes_drops(const Control& control) { return control.takes_drops(); }
-
 void ViewCore::files_dropped(Control& target, const std::vector<std::string>& paths) {
   if (!target.takes_drops() || paths.empty()) return;
   dispatch(target, Verb::Drop, [&target, &paths] { target.drop(paths); });

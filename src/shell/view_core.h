@@ -136,11 +136,10 @@ class ViewCore {
   void drive_picked(Control& list, int index);
   // The mouse pressed or moved over a control that listens to it (the title bar).
   void mouse_moved(Control& control, int buttons);
-  // Whether the control takes files or folders dropped on it (a path box and its browse
-  // button): a view shows it while something is dragged over, and offers the drop to it alone.
-  static bool takes_drops(const Control& control);
   // Files or folders dropped on the control, as the system's UTF-8 paths: what they do is the
-  // model's affair; a control that takes no drops ignores them.
+  // model's affair; a control that takes no drops (Control::takes_drops) ignores them. A view
+  // shows which controls take them while something is dragged over, and offers drops to those
+  // alone.
   void files_dropped(Control& target, const std::vector<std::string>& paths);
   // A tick of a timer: only a running one ticks (a tick may come from the toolkit's queue after
   // the model stopped it).

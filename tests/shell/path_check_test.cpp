@@ -42,11 +42,13 @@ TEST(PathCheck, ARelativePathIsLookedForFromTheProgramsFolder) {
   // The wrong kind of thing at the path leads the emulator nowhere either.
   const auto folder_for_file = path_not_found("bios", PathKind::File, none, program.str());
   EXPECT_EQ(first_line(folder_for_file), "Not found: " + files::join(program.str(), "bios"));
-  EXPECT_NE(folder_for_file->find("is a folder"), std::string::npos) << *folder_for_file;
+  EXPECT_NE(folder_for_file->find("It is a folder, not a file."), std::string::npos)
+      << *folder_for_file;
   const auto file_for_folder =
       path_not_found("bios" + sep + "card.pce", PathKind::Folder, none, program.str());
   ASSERT_TRUE(file_for_folder);
-  EXPECT_NE(file_for_folder->find("is a file"), std::string::npos) << *file_for_folder;
+  EXPECT_NE(file_for_folder->find("It is a file, not a folder."), std::string::npos)
+      << *file_for_folder;
 
   // A missing folder on the way is as missing as a missing file.
   EXPECT_TRUE(path_not_found("gone" + sep + "card.pce", PathKind::File, none, program.str()));

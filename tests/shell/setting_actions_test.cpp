@@ -341,14 +341,15 @@ TEST_F(BrowseTest, ADroppedFileOrFolderGoesInAsTheChoosersWouldOrIsRefusedWithTh
     EXPECT_EQ(at(box).text(), "") << box;
   }
   ASSERT_EQ(ws.messages.size(), 4u);
-  EXPECT_NE(ws.messages[0].find("It is a folder, and System card 3 takes a file."),
+  EXPECT_NE(ws.messages[0].find("It is a folder, not a file."), std::string::npos)
+      << ws.messages[0];
+  EXPECT_NE(ws.messages[0].find("\"" + (cdrom / "Shots").string() +
+                                "\" is not written into System card 3."),
             std::string::npos)
       << ws.messages[0];
-  EXPECT_NE(ws.messages[0].find((cdrom / "Shots").string()), std::string::npos);
-  EXPECT_NE(ws.messages[1].find("It is a file, and Saved game path takes a folder."),
-            std::string::npos)
+  EXPECT_NE(ws.messages[1].find("It is a file, not a folder."), std::string::npos)
       << ws.messages[1];
-  EXPECT_NE(ws.messages[2].find("2 files or folders were dropped"), std::string::npos)
+  EXPECT_NE(ws.messages[2].find("Several were dropped; drop one at a time."), std::string::npos)
       << ws.messages[2];
   EXPECT_NE(ws.messages[3].find("no drive of the Wine prefix"), std::string::npos)
       << "the chooser's own reason";

@@ -122,13 +122,13 @@ TEST_F(ViewCoreTest, EachEventReachesTheModelOnceAndTheWidgetsAreSyncedAfterIt) 
 TEST_F(ViewCoreTest, DroppedPathsReachOnlyAControlThatTakesThemAndAFailureNamesTheDrop) {
   std::vector<std::vector<std::string>> drops;
   Control& path_box = form.add(Kind::TextBox, "txt_panel_b_card1", form.root(), Twips{});
-  EXPECT_FALSE(ViewCore::takes_drops(path_box));
+  EXPECT_FALSE(path_box.takes_drops());
   core->files_dropped(path_box, {"/a.pce"});
   EXPECT_EQ(syncs, 0) << "nothing took it, so nothing changed";
 
   path_box.on_drop(
       [&drops](Control&, const std::vector<std::string>& paths) { drops.push_back(paths); });
-  EXPECT_TRUE(ViewCore::takes_drops(path_box));
+  EXPECT_TRUE(path_box.takes_drops());
   core->files_dropped(path_box, {"/a.pce", "/b \xC3\xA9.pce"});
   core->files_dropped(path_box, {});
   ASSERT_EQ(drops.size(), 1u) << "an empty drop brings nothing";

@@ -78,7 +78,8 @@ TEST_F(PathBoxViewTest, AFileOrFolderDroppedOnAPathBoxOrItsButtonGoesInAsChosen)
   view->drop(at("txt_panel_b_card3"), {(drive_c / "Cards").string()});
   EXPECT_EQ(view->text(at("txt_panel_b_card3")), u"");
   ASSERT_EQ(ws.messages.size(), 1u);
-  EXPECT_NE(ws.messages[0].find("It is a folder"), std::string::npos) << ws.messages[0];
+  EXPECT_NE(ws.messages[0].find("It is a folder, not a file."), std::string::npos)
+      << ws.messages[0];
 }
 
 TEST_F(PathBoxViewTest, APathThatLeadsNowhereShowsASignThatNamesItAndIsRead) {

@@ -374,7 +374,7 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       if (qobject_cast<QComboBox*>(caption->buddy()) != nullptr && b.combo == nullptr) continue;
       caption->setBuddy(b.widget);
     }
-    if (ViewCore::takes_drops(c)) {
+    if (c.takes_drops()) {
       new widgets::DropTarget(b.widget, [this, &c](const std::vector<std::string>& paths) {
         core.files_dropped(c, paths);
       });

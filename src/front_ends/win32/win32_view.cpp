@@ -458,7 +458,7 @@ void Win32View::Impl::create(std::size_t index) {
   // A path box and its button take files dragged from Explorer. The style is what
   // DragAcceptFiles sets, set here so that the shell stays unloaded until something is dropped;
   // while files are over it the system's pointer shows that it takes them.
-  if (ViewCore::takes_drops(c)) {
+  if (c.takes_drops()) {
     SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
   }
   if (made.edit != nullptr && made.edit != hwnd) {
@@ -1476,8 +1476,9 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
 void Win32View::Impl::files_dropped(Binding& b, HDROP drop) {
   using QueryFn = UINT(WINAPI*)(HDROP, UINT, LPWSTR, UINT);
   using FinishFn = void(WINAPI*)(HDROP);
-  static const auto query = look_up<QueryFn>(L"shell32.dll", "DragQueryFileW");
-  static const auto finish = look_up<FinishFn>(L"shell32.dll", "DragFinish");
+  // Looked up at each drop, which is rare: the shell stays unloaded until the first.
+  const auto query = look_up<QueryFn>(L"shell32.dll", "DragQueryFileW");
+  const auto finish = look_up<FinishFn>(L"shell32.dll", "DragFinish");
   std::vector<std::string> paths;
   if (query != nullptr) {
     const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
