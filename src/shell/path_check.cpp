@@ -18,7 +18,12 @@ const char* wrong_kind(PathKind kind, files::EntryKind found) {
 std::optional<std::string> path_not_found(std::string_view value, PathKind kind,
                                           const std::vector<DriveEntry>& drives,
                                           const std::string& program_folder) {
-  if (value.empty()) return std::nullopt;
+  // A network path is left alone: the check runs at each key typed, and a server that is slow to
+  // answer, or not there, would hold the window up for seconds each time.
+  const auto slash = [](char c) { return c == '\\' || c == '/'; };
+  if (value.empty() || (value.size() >= 2 && slash(value[0]) && slash(value[1]))) {
+    return std::nullopt;
+  }
   const std::optional<std::string> native =
       from_emulator_path(drives, std::string(value), program_folder);
   if (!native) return std::nullopt;

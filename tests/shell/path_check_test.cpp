@@ -50,6 +50,10 @@ TEST(PathCheck, ARelativePathIsLookedForFromTheProgramsFolder) {
   EXPECT_NE(file_for_folder->find("It is a file, not a folder."), std::string::npos)
       << *file_for_folder;
 
+  EXPECT_EQ(path_not_found("\\\\nowhere\\share\\card.pce", PathKind::File, none, program.str()),
+            std::nullopt)
+      << "no server is asked at each key typed";
+
   // A missing folder on the way is as missing as a missing file.
   EXPECT_TRUE(path_not_found("gone" + sep + "card.pce", PathKind::File, none, program.str()));
 }
