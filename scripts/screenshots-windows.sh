@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Screenshots of the native Windows build under Wine: the intro page and every panel and
 # sub-page at 100 %, 150 % and 200 %, for the README beside those of the Linux build, and to look
-# the scaled artwork and fonts over. Two more show what the
-# pages add to the file's own layout: the sound page with a delay outside the range its comment
-# gives (the warning sign beside it), and the keyboard's focus rectangle on a navigation image.
+# the scaled artwork and fonts over. More show what the pages add to the file's own layout: the
+# sound page with a delay outside the range its comment gives (the warning sign beside it), the
+# keyboard's focus rectangle on a navigation image, and (also at 200 %) the marks beside changed
+# settings, Save & Quit's list of what a save would change, and the sign beside a system card
+# that is not there.
 #
 #   scripts/screenshots-windows.sh [path/to/quorvane-config.exe] [output folder]
 #
@@ -87,6 +89,16 @@ run_at() {
         xdotool key End shift+Home
         xdotool type 99
         ;;
+      not-found)
+        # System card 1 (480, 960 on the paths page) set to a card that is not there: the
+        # warning sign beside its browse button.
+        click_nav "$win" 120
+        click_twips "$win" 5280 3600 780 195
+        click_twips "$win" 480 960 2055 285
+        xdotool type 'C:\Games\bios.pce'
+        # On to the box's button: a blinking caret would make no two pictures alike.
+        xdotool key Tab
+        ;;
       keyboard-focus)
         # From the intro page, Tab twice: the focus rectangle on the third navigation image.
         click_nav "$win" 120
@@ -117,6 +129,6 @@ run_at() {
 }
 
 pages=(intro emulation emulation-paths video video-tv-mode sound gamepad keyboard cdrom)
-run_at 96 win "${pages[@]}" sound-out-of-range keyboard-focus changes-marks save-tooltip
+run_at 96 win "${pages[@]}" sound-out-of-range keyboard-focus changes-marks save-tooltip not-found
 run_at 144 win-150 "${pages[@]}"
-run_at 192 win-200 "${pages[@]}" changes-marks save-tooltip
+run_at 192 win-200 "${pages[@]}" changes-marks save-tooltip not-found

@@ -28,10 +28,6 @@ ln -s / "$prefix/dosdevices/z:"
 cp "$program" "$app/quorvane-config"
 mkdir -p "$out"
 start_xvfb
-HOME=$work "$app/quorvane-config" &
-pid=$!
-win=$(find_window 15)
-eval "$(xdotool getwindowgeometry --shell "$win")"
 
 shot() {
   # Away from the window, so that no tooltip or hover highlight gets into the picture.
@@ -41,24 +37,46 @@ shot() {
   echo "$out/$1.png"
 }
 
-# Page-flip labels stand at 5280, 3600 on their pages.
-shot 01-intro
-click_nav "$win" 120
-shot 02-emulation
-click_twips "$win" 5280 3600 780 195
-shot 03-emulation-paths
-click_nav "$win" 720
-shot 04-video
-click_twips "$win" 5280 3600 810 195
-shot 05-video-tv-mode
-click_nav "$win" 1320
-shot 06-sound
-click_nav "$win" 1920
-shot 07-gamepad
-click_nav "$win" 2520
-shot 08-keyboard
-click_nav "$win" 3120
-shot 09-cdrom
+start() {
+  HOME=$work "$app/quorvane-config" &
+  pid=$!
+  win=$(find_window 15)
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+}
+
+# The close image (5910, 10 in the title bar) ends the run without saving.
+close() {
+  click_twips "$win" 5910 10 240 240 15 15
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "the program did not end after the close image" >&2
+    exit 1
+  fi
+  wait "$pid" || true
+  pid=
+}
+
+# System card 1 (480, 960 on the paths page) set to a card that is not there, and the pointer
+# over the warning sign beside its browse button (2880, 982, 240 x 240), so that its tooltip
+# says where the card was looked for. The picture takes in room beside the window for it.
+not_found_shot() {
+  local dpi=${WINDOW_DPI:-96}
+  click_nav "$win" 120
+  click_twips "$win" 5280 3600 780 195
+  click_twips "$win" 480 960 2055 285
+  xdotool type 'C:\Games\bios.pce'
+  xdotool mousemove --window "$win" $(((PAGE_LEFT + 3000) * dpi / 1440)) \
+    $(((PAGE_TOP + 1102) * dpi / 1440))
+  sleep 1.5
+  # The tooltip stands right of the pointer, or left of it where the screen ends.
+  local left=$((X > 200 * dpi / 96 ? X - 200 * dpi / 96 : 0))
+  local right=$((X + WIDTH + 300 * dpi / 96))
+  import -window root -crop "$((right - left))x${HEIGHT}+${left}+${Y}" +repage "$out/$1.png"
+  echo "$out/$1.png"
+}
 
 # What a save would change: the sound and stereo switches turned off show their marks, and Save &
 # Quit's tooltip (the pointer over it, 5040 in the row of images) lists them.
@@ -77,28 +95,33 @@ changes() {
   import -window root -crop "${width}x${height}+${X}+${Y}" +repage "$out/save-tooltip$suffix.png"
   echo "$out/save-tooltip$suffix.png"
 }
+
+start
+# Page-flip labels stand at 5280, 3600 on their pages.
+shot 01-intro
+click_nav "$win" 120
+shot 02-emulation
+click_twips "$win" 5280 3600 780 195
+shot 03-emulation-paths
+click_nav "$win" 720
+shot 04-video
+click_twips "$win" 5280 3600 810 195
+shot 05-video-tv-mode
+click_nav "$win" 1320
+shot 06-sound
+click_nav "$win" 1920
+shot 07-gamepad
+click_nav "$win" 2520
+shot 08-keyboard
+click_nav "$win" 3120
+shot 09-cdrom
 changes ""
+not_found_shot 10-not-found
+close
 
-# The close image (5910, 10 in the title bar) ends the run without saving.
-close_editor() {
-  click_twips "$win" 5910 10 240 240 15 15
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    echo "the program did not end after the close image" >&2
-    exit 1
-  fi
-  wait "$pid" || true
-  pid=
-}
-close_editor
-
-# The marks and the tooltip again at 200 %.
-QT_SCALE_FACTOR=2 HOME=$work "$app/quorvane-config" &
-pid=$!
-win=$(find_window 15)
-eval "$(xdotool getwindowgeometry --shell "$win")"
-WINDOW_DPI=192 changes -200
-WINDOW_DPI=192 close_editor
+# The marks, the tooltip and the sign again at 200 %.
+export QT_SCALE_FACTOR=2 WINDOW_DPI=192
+start
+changes -200
+not_found_shot 200-not-found
+close

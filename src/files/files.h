@@ -45,6 +45,15 @@ std::optional<std::string> program_folder(std::string_view executable);
 // taken.
 bool entry_exists(const std::string& path);
 
+// What stands at a path, links followed: what the emulator finds when it opens it.
+enum class EntryKind {
+  Missing,  // nothing, or a link that leads nowhere
+  File,     // a file, or anything else that is not a folder
+  Folder,
+  Unknown,  // the path cannot be examined (no permission, a broken medium): count it as there
+};
+EntryKind entry_kind(const std::string& path);
+
 // The whole content of a regular file. Throws FileError("Cannot read", ...), also for a file
 // larger than kMaxReadBytes (its size in the reason) or one that grows past it while it is read:
 // no more than kMaxReadBytes + 1 bytes are ever taken, whatever size the file claims.

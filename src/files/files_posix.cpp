@@ -205,6 +205,14 @@ bool entry_exists(const std::string& path) {
   return ::lstat(path.c_str(), &status) == 0 || errno != ENOENT;
 }
 
+EntryKind entry_kind(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) {
+    return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Unknown;
+  }
+  return S_ISDIR(status.st_mode) ? EntryKind::Folder : EntryKind::File;
+}
+
 std::string read_all(const std::string& path) {
   Fd file(open_for_reading(path));
   if (!file.valid()) fail(kCannotRead, path, errno);

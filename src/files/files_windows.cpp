@@ -475,6 +475,14 @@ bool entry_exists(const std::string& path) {
   return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
+EntryKind entry_kind(const std::string& path) {
+  // exists() follows a Windows link to its end; the attributes are then those of the name.
+  if (!exists(path)) return EntryKind::Missing;
+  const DWORD attributes = GetFileAttributesW(to_fs_path(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::Unknown;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::Folder : EntryKind::File;
+}
+
 std::string read_all(const std::string& path) {
   Handle file(open_for_reading(path));
   if (!file.valid()) {

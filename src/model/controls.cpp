@@ -62,6 +62,10 @@ void Control::click() {
   if (on_click_) on_click_(*this);
 }
 
+void Control::drop(const std::vector<std::string>& paths) {
+  if (on_drop_) on_drop_(*this, paths);
+}
+
 void Control::mouse_move(int buttons) {
   if (on_mouse_move_) on_mouse_move_(*this, buttons);
 }

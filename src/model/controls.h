@@ -68,6 +68,8 @@ struct MenuEntry {
 using MenuProvider = std::function<std::vector<MenuEntry>()>;
 // buttons: 1 left, 2 right, 4 middle, added together.
 using MouseHandler = std::function<void(Control&, int buttons)>;
+// Files or folders dropped on a control, as the system's UTF-8 paths.
+using DropHandler = std::function<void(Control&, const std::vector<std::string>& paths)>;
 
 // One control of the window. A single type carries every kind's properties so that the view and
 // the logic can treat the tree uniformly; each kind uses its own subset:
@@ -157,6 +159,12 @@ class Control {
   // Whether anything listens to mouse moves: a front end forwards them only then.
   bool has_mouse_move() const { return static_cast<bool>(on_mouse_move_); }
 
+  // Files or folders were dropped on the control: raises drop. Only a control with a drop
+  // handler takes drops; a front end offers them to it alone.
+  void drop(const std::vector<std::string>& paths);
+  void on_drop(DropHandler handler) { on_drop_ = std::move(handler); }
+  bool takes_drops() const { return static_cast<bool>(on_drop_); }
+
   // The entries a context menu of the control begins with, asked for each time the menu opens.
   void on_context_menu(MenuProvider provider) { on_context_menu_ = std::move(provider); }
   bool has_context_menu() const { return static_cast<bool>(on_context_menu_); }
@@ -206,6 +214,7 @@ class Control {
   Handler on_click_;
   Handler on_change_;
   MouseHandler on_mouse_move_;
+  DropHandler on_drop_;
   MenuProvider on_context_menu_;
 };
 

@@ -43,7 +43,8 @@ struct Binding {
   // The "..." button beside a path box, and what it lets the user choose.
   Control* browse_button = nullptr;
   PathKind path_kind = PathKind::File;
-  // Beside a control whose row states a range: shown while the value lies outside it.
+  // Beside a control whose row states a range: shown while the value lies outside it. Beside a
+  // path box: shown while its path leads nowhere.
   Control* warning_sign = nullptr;
   // Beside every setting control: shown while a save would store another value than VOZ.INI
   // held at start.

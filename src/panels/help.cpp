@@ -82,8 +82,24 @@ std::string warning_sign_name(const Binding& binding) { return "warn_" + binding
 
 std::string range_warning(const StatedRange& range) {
   return "Outside " + range.text() + ", the range that VOZ.INI's comment gives.\n" +
-         "The value is saved as it stands.";
+         kSavedAsItStands;
 }
+
+namespace {
+
+// The binding's warning sign, hidden, `gap` right of `beside` and centred on it.
+Control& add_sign(Form& form, Binding& binding, const Twips& beside, int gap) {
+  Control& sign =
+      form.add(Kind::WarningSign, warning_sign_name(binding), *binding.control->parent(),
+               Twips{beside.left + beside.width + gap, beside.top + (beside.height - kSignSize) / 2,
+                     kSignSize, kSignSize});
+  sign.picture = "warning";
+  sign.set_visible(false);
+  binding.warning_sign = &sign;
+  return sign;
+}
+
+}  // namespace
 
 void annotate_settings(Form& form, Declarations& declared) {
   std::map<Control*, std::vector<const Binding*>> by_label;
@@ -109,15 +125,9 @@ void annotate_settings(Form& form, Declarations& declared) {
     }
 
     if (const std::optional<StatedRange>& range = setting_note(binding->row).range) {
-      const Twips& at = control.rect();
-      Control& sign = form.add(Kind::WarningSign, warning_sign_name(*binding), *control.parent(),
-                               Twips{at.left + at.width + kSignGap,
-                                     at.top + (at.height - kSignSize) / 2, kSignSize, kSignSize});
-      sign.picture = "warning";
+      Control& sign = add_sign(form, *binding, control.rect(), kSignGap);
       sign.tooltip = range_warning(*range);
       sign.accessible_name = sign.tooltip;
-      sign.set_visible(false);
-      binding->warning_sign = &sign;
     }
 
     // A drive list serves the row of its text box. Its tooltip stays free for the reason an
@@ -129,6 +139,10 @@ void annotate_settings(Form& form, Declarations& declared) {
       for (const Control& label : binding->labels) list->labelled_by.push_back(&label);
     }
     if (Control* button = binding->browse_button) {
+      // A path box's sign says where its value leads when nothing is there; the shell fills in
+      // its text. It stands right of the browse button, a pixel clear of it: the right column's
+      // labels begin just beyond.
+      add_sign(form, *binding, button->rect(), kSignGap / 2);
       button->accessible_name = "Browse for " + caption;
       button->tooltip = std::string(binding->path_kind == PathKind::File ? "Choose the file"
                                                                          : "Choose the folder") +

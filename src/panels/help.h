@@ -22,6 +22,9 @@ std::string help_text(const Binding& binding);
 // The warning sign beside a control whose row states a range: "warn_txt_sound_delay".
 std::string warning_sign_name(const Binding& binding);
 
+// What every sign adds: a marked value is kept.
+inline constexpr const char* kSavedAsItStands = "The value is saved as it stands.";
+
 // The sign's tooltip.
 std::string range_warning(const StatedRange& range);
 

@@ -12,6 +12,7 @@
 #include "shell/changes.h"
 #include "shell/drive_lists.h"
 #include "shell/form_layout.h"
+#include "shell/path_check.h"
 
 namespace quorvane {
 namespace {
@@ -105,13 +106,21 @@ void MainWindow::wire_settings() {
       binding->control->on_click([binding](Control&) { switch_Click(*binding); });
     }
     if (binding->warning_sign != nullptr) {
-      binding->control->on_change([this, binding](Control&) { check_range(*binding); });
+      binding->control->on_change([this, binding](Control&) {
+        check_range(*binding);
+        check_path(*binding);
+      });
     }
     if (binding->drive_list != nullptr) {
       binding->drive_list->on_change([binding](Control&) { drive_list_Change(*binding); });
     }
     if (binding->browse_button != nullptr) {
       binding->browse_button->on_click([this, binding](Control&) { browse(*binding); });
+      for (Control* target : {binding->control, binding->browse_button}) {
+        target->on_drop([this, binding](Control&, const std::vector<std::string>& paths) {
+          path_dropped(*binding, paths);
+        });
+      }
     }
   }
 }
@@ -273,6 +282,17 @@ void MainWindow::check_range(const Binding& binding) {
   binding.warning_sign->set_visible(!range->contains(value_to_store(binding, table_)));
 }
 
+void MainWindow::check_path(const Binding& binding) {
+  Control* sign = binding.warning_sign;
+  if (binding.browse_button == nullptr || sign == nullptr) return;
+  const std::optional<std::string> missing =
+      path_not_found(ws_.from_model_text(binding.control->text()), binding.path_kind,
+                     visible_drives(program_folder_), program_folder_);
+  sign->tooltip = missing.value_or("");
+  sign->tooltip_utf8 = true;
+  sign->set_visible(missing.has_value());
+}
+
 void MainWindow::browse(const Binding& binding) {
   Control& box = *binding.control;
   const std::string title = ws_.from_model_text(caption_of(binding));
@@ -290,27 +310,50 @@ void MainWindow::browse(const Binding& binding) {
                                                 : ws_.choose_folder(title, start);
   if (!chosen) return;
 
-  const std::optional<std::string> path = to_emulator_path(drives, *chosen);
+  put_path(binding, *chosen, drives);
+}
+
+void MainWindow::path_dropped(const Binding& binding, const std::vector<std::string>& paths) {
+  // The chooser offers one thing of the kind the box takes; a drop can bring more, or the other
+  // kind.
+  const char* why = paths.size() != 1
+                        ? "Several were dropped; drop one at a time."
+                        : wrong_kind(binding.path_kind, files::entry_kind(paths.front()));
+  if (why != nullptr) {
+    refuse_path(binding, paths.front(), why);
+    return;
+  }
+  put_path(binding, paths.front(), visible_drives(program_folder_));
+}
+
+void MainWindow::refuse_path(const Binding& binding, const std::string& path,
+                             const std::string& why) {
+  ws_.show_message(MessageKind::Warning, kWindowTitle,
+                   "\"" + path + "\" is not written into " +
+                       ws_.from_model_text(caption_of(binding)) + ".\n\n" + why);
+}
+
+void MainWindow::put_path(const Binding& binding, const std::string& chosen,
+                          const std::vector<DriveEntry>& drives) {
+  const std::optional<std::string> path = to_emulator_path(drives, chosen);
   if (!path) {
-    const std::string why =
-        drives.empty()
-            ? no_drives_reason() + "."
-            : "It lies on no drive of the Wine prefix the emulator runs in (" + utf8_list(drives) +
-                  "), so the emulator could not open it. Choose one on those drives, "
-                  "or give the prefix a drive that leads there (winecfg, Drives).";
-    ws_.show_message(MessageKind::Warning, kWindowTitle,
-                     "\"" + *chosen + "\" is not written into " + title + ".\n\n" + why);
+    refuse_path(binding, chosen,
+                drives.empty()
+                    ? no_drives_reason() + "."
+                    : "It lies on no drive of the Wine prefix the emulator runs in (" +
+                          utf8_list(drives) +
+                          "), so the emulator could not open it. Choose one on those drives, "
+                          "or give the prefix a drive that leads there (winecfg, Drives).");
     return;
   }
   const std::optional<std::string> bytes = ws_.to_model_text(*path);
   if (!bytes) {
-    ws_.show_message(MessageKind::Warning, kWindowTitle,
-                     "\"" + *path + "\" is not written into " + title +
-                         ".\n\nIts name has characters that VOZ.INI (Windows-1252) cannot hold, "
-                         "and the emulator could not find it by a name changed to fit.");
+    refuse_path(binding, *path,
+                "Its name has characters that VOZ.INI (Windows-1252) cannot hold, and the "
+                "emulator could not find it by a name changed to fit.");
     return;
   }
-  box.set_text(*bytes);
+  binding.control->set_text(*bytes);
 }
 
 void MainWindow::close_with_fade() {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "files/drives.h"
 #include "model/controls.h"
 #include "model/window_system.h"
 #include "panels/bindings.h"
@@ -80,6 +81,12 @@ class MainWindow {
   // The browse button of a path box: the system's chooser, opened where the box points; the
   // chosen path goes into the box as the emulator reads it.
   void browse(const Binding& binding);
+  // Shows the path box's sign while its value leads nowhere the emulator could use, with the
+  // path as resolved; the value itself is left as it is.
+  void check_path(const Binding& binding);
+  // Files or folders dropped on a path box or its browse button: one of the kind the box takes
+  // goes in as the chooser's choice would, refused as the chooser's would be.
+  void path_dropped(const Binding& binding, const std::vector<std::string>& paths);
 
   void close_with_fade();
   void Tm1_Timer();
@@ -93,6 +100,11 @@ class MainWindow {
   void wire_settings();
   // Back to the normal, opaque window with the timer off.
   void stop_fade();
+  // A path chosen or dropped for the box, written into it as the emulator reads it, or refused
+  // with the reason.
+  void put_path(const Binding& binding, const std::string& chosen,
+                const std::vector<DriveEntry>& drives);
+  void refuse_path(const Binding& binding, const std::string& path, const std::string& why);
 
   WindowSystem& ws_;
   Form form_;

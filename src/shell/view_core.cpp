@@ -39,6 +39,8 @@ const char* verb_text(Verb verb) {
       return "Opening the menu of";
     case Verb::Restore:
       return "Restoring";
+    case Verb::Drop:
+      return "Dropping onto";
   }
   return "Using";
 }
@@ -255,6 +257,11 @@ void ViewCore::drive_picked(Control& list, int index) {
   dispatch(list, Verb::PickDrive, [&list, drive] { list.pick_drive(drive); });
 }
 
+void ViewCore::files_dropped(Control& target, const std::vector<std::string>& paths) {
+  if (!target.takes_drops() || paths.empty()) return;
+  dispatch(target, Verb::Drop, [&target, &paths] { target.drop(paths); });
+}
+
 void ViewCore::mouse_moved(Control& control, int buttons) {
   if (!control.has_mouse_move()) return;
   dispatch(control, Verb::Drag, [&control, buttons] { control.mouse_move(buttons); });
@@ -308,7 +315,9 @@ std::string ViewCore::spoken_name(const Control& control) {
   if (!control.accessible_name.empty()) return control.accessible_name;
   if (control.kind() == Kind::Image || control.kind() == Kind::WarningSign ||
       control.kind() == Kind::ChangeMark) {
-    return control.tooltip;
+    // A sign that names a path carries it in the system's text; the name is read through the
+    // model's, like every name.
+    return control.tooltip_utf8 ? to_model_bytes(utf8_to_utf16(control.tooltip)) : control.tooltip;
   }
   return {};
 }

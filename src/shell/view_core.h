@@ -60,7 +60,7 @@ std::string break_long_runs(std::string_view text, std::size_t longest = 72);
 // ---- What the user did ------------------------------------------------------------------------
 
 // The verbs that name an event in the message of a failure: "Clicking ch_global(3) failed ...".
-enum class Verb { Click, Choose, Type, PickDrive, Drag, Tick, OpenMenu, Restore };
+enum class Verb { Click, Choose, Type, PickDrive, Drag, Tick, OpenMenu, Restore, Drop };
 std::string describe(const Control& control, Verb verb);
 
 // The reason to show for an exception: its own text, except for running out of memory, whose own
@@ -139,6 +139,11 @@ class ViewCore {
   void drive_picked(Control& list, int index);
   // The mouse pressed or moved over a control that listens to it (the title bar).
   void mouse_moved(Control& control, int buttons);
+  // Files or folders dropped on the control, as the system's UTF-8 paths: what they do is the
+  // model's affair; a control that takes no drops (Control::takes_drops) ignores them. A view
+  // shows which controls take them while something is dragged over, and offers drops to those
+  // alone.
+  void files_dropped(Control& target, const std::vector<std::string>& paths);
   // A tick of a timer: only a running one ticks (a tick may come from the toolkit's queue after
   // the model stopped it).
   void timer_ticked(Control& timer);

@@ -3,6 +3,7 @@
 Each check prints what it found when it fails; the script exits 1 after the first failure.
 """
 
+import os
 import re
 import subprocess
 import sys
@@ -235,6 +236,16 @@ def check_page(app, page):
         check_setting(node)
 
 
+def check_not_found(app):
+    """The first system card is not there: one sign, named by where it was looked for."""
+    signs = [n for n in walk(app) if showing(n) and n.name.startswith("Not found: ")]
+    if len(signs) != 1:
+        fail("the paths page shows %d \"Not found\" signs, not one" % len(signs))
+    where = signs[0].name.split("\n")[0]
+    if where != "Not found: " + os.path.join(os.environ["QUORVANE_WORK"], "nowhere.pce"):
+        fail("the sign of System card 1 reads %r" % signs[0].name)
+
+
 def check_every_page(app):
     """Every page of every panel: each setting named by its labels and described by its help."""
     flips = {"Control Panel": "Next >>>", "Video Settings": "More >>>"}
@@ -251,6 +262,7 @@ def check_every_page(app):
                 for box in ["System card 1", "Config path", "Saved game path"]:
                     if not showing(find(app, "Browse for " + box, "push button")):
                         fail("no browse button for %s is offered" % box)
+                check_not_found(app)
 
     # Tab reaches an option group at its chosen option, as a screen reader then reads it.
     press(find(app, "Video Settings", "push button"))

@@ -2,7 +2,8 @@
 # What a screen reader finds, through AT-SPI: the real program under a private Xvfb server and a
 # private D-Bus session (with its own accessibility bus), read and driven by accessibility.py with
 # pyatspi, and by the keyboard through xdotool. VOZ.INI has the sound off, and a delay of 50,
-# outside the range its comment gives, so the sound panel shows a warning sign. The run ends with the close image,
+# outside the range its comment gives, so the sound panel shows a warning sign, and a first
+# system card that is not there, so the paths page signs it. The run ends with the close image,
 # which must leave VOZ.INI as it was. Given another script (save_list.py), that one reads and
 # drives the program instead, and checks what it saves.
 #
@@ -45,7 +46,8 @@ fi
 begin_run
 
 cp "$program" "$work/quorvane-config"
-sed -e 's/^delay=\r$/delay=50\r/' -e 's/^sound=y\r$/sound=n\r/' "$default_file" > "$work/VOZ.INI"
+sed -e 's/^delay=\r$/delay=50\r/' -e 's/^sound=y\r$/sound=n\r/' \
+  -e 's/^system_card_1=\r$/system_card_1=nowhere.pce\r/' "$default_file" > "$work/VOZ.INI"
 cp "$work/VOZ.INI" "$work/VOZ.expected"
 start_xvfb
 # Asking for the desktop once starts the accessibility bus and its registry before the program,

@@ -94,7 +94,12 @@ TEST(Help, RangedSettingsHaveAHiddenSignBesideTheirControlAndNoneElse) {
   for (const Binding* b : form->declared.bindings()) {
     const std::optional<StatedRange>& range = setting_note(b->row).range;
     if (!range) {
-      EXPECT_EQ(b->warning_sign, nullptr);
+      // A path box's sign is for paths that lead nowhere (below).
+      if (b->browse_button != nullptr) {
+        expected.insert(warning_sign_name(*b));
+      } else {
+        EXPECT_EQ(b->warning_sign, nullptr);
+      }
       continue;
     }
     expected.insert(warning_sign_name(*b));
@@ -166,6 +171,28 @@ TEST(Bindings, ShowAValueAsTheControlWouldAndTellWhatACollectWouldStore) {
             &declared.binding_for(row::fullscreen_mode));
   EXPECT_EQ(declared.binding_of(form->at("lblvideo_1", 1)), nullptr);
   EXPECT_THROW(declared.binding_for(row::emulation_section), std::logic_error) << "a section row";
+}
+
+TEST(Help, EachPathBoxHasAHiddenSignRightOfItsBrowseButtonClearOfEverythingElse) {
+  const auto form = make_panel_form();
+  int boxes = 0;
+  for (const Binding* b : form->declared.bindings()) {
+    if (b->browse_button == nullptr) continue;
+    ++boxes;
+    const Control& sign = form->at(warning_sign_name(*b));
+    EXPECT_EQ(b->warning_sign, &sign);
+    EXPECT_EQ(sign.kind(), Kind::WarningSign);
+    EXPECT_FALSE(sign.visible());
+    const Twips& button = b->browse_button->rect();
+    EXPECT_GT(sign.rect().left, button.left + button.width - 1) << sign.name();
+    EXPECT_LE(sign.rect().left + sign.rect().width, sign.parent()->rect().width) << sign.name();
+    for (const Control* other : sign.parent()->children()) {
+      if (other == &sign || other->kind() == Kind::PictureBox) continue;
+      EXPECT_FALSE(overlaps(sign.rect(), other->rect()))
+          << sign.name() << " covers " << other->display_name();
+    }
+  }
+  EXPECT_EQ(boxes, 7);
 }
 
 }  // namespace

@@ -11,14 +11,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <QUrl>
 #include <memory>
 
 #include "front_ends/qt/qt_view.h"
@@ -398,6 +402,33 @@ class QtDriver : public ViewDriver {
     EXPECT_TRUE(QTest::qWaitFor([&poll] { return !poll.isActive(); }, 1000));
     return seen;
   }
+  DragOver drag_over(const Control& c, const std::vector<std::string>& paths) override {
+    QWidget* w = widget(c);
+    if (w == nullptr) return {};
+    const auto data = file_urls(paths);
+    const QColor before = face(w);
+    const QPoint middle(w->width() / 2, w->height() / 2);
+    QDragEnterEvent enter(middle, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QApplication::sendEvent(w, &enter);
+    DragOver over;
+    over.taken = enter.isAccepted();
+    over.cue_shown = face(w) != before;
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(w, &leave);
+    over.cue_gone = face(w) == before;
+    return over;
+  }
+  void drop(const Control& c, const std::vector<std::string>& paths) override {
+    QWidget* w = widget(c);
+    if (w == nullptr) return;
+    const auto data = file_urls(paths);
+    const QPoint middle(w->width() / 2, w->height() / 2);
+    QDragEnterEvent enter(middle, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &enter);
+    QDropEvent dropped(QPointF(middle), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &dropped);
+  }
   ScreenReading read(const Control& c) override { return reading(widget(c)); }
   ScreenReading read_field(const Control& c) override {
     QWidget* w = widget(c);
@@ -417,6 +448,23 @@ class QtDriver : public ViewDriver {
   void set_scale(int) override {}
 
  private:
+  // What a file manager hands over: the paths as file URLs.
+  static std::unique_ptr<QMimeData> file_urls(const std::vector<std::string>& paths) {
+    QList<QUrl> urls;
+    for (const std::string& path : paths) {
+      urls.push_back(
+          QUrl::fromLocalFile(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()))));
+    }
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls(urls);
+    return data;
+  }
+  // A widget's own colours, where a drop target's tint shows.
+  static QColor face(const QWidget* w) {
+    return qobject_cast<const QLineEdit*>(w) != nullptr ? w->palette().color(QPalette::Base)
+                                                        : w->palette().color(QPalette::Button);
+  }
+
   QWidget* widget(const Control& c) {
     QWidget* w = view_.widget(c);
     EXPECT_NE(w, nullptr) << c.display_name() << " has no widget (yet)";

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "files/files.h"
 #include "panels/help.h"
 #include "recording_window_system.h"
 #include "shell/form_layout.h"
@@ -193,6 +194,34 @@ TEST_F(SettingActionsTest, ASignMarksAValueOutsideItsRangeAndTheValueIsKept) {
   EXPECT_NE(saved.find("\r\nframe_delay=20000\r\n"), std::string::npos);
 }
 
+TEST_F(SettingActionsTest, APathThatLeadsNowhereIsSignedFromTheStartAndKeptAsItStands) {
+  start(with_line(default_file(), "config=", "config=nowhere"));
+  const Control& sign = at("warn_txt_panel_b_config");
+  EXPECT_TRUE(sign.visible()) << "the value VOZ.INI held is looked at before the window shows";
+  EXPECT_EQ(sign.tooltip.substr(0, sign.tooltip.find('\n')),
+            "Not found: " + files::join(folder.str(), "nowhere"));
+  EXPECT_FALSE(at("warn_txt_panel_b_card1").visible()) << "an empty box leads nowhere either";
+
+  fs::create_directory(folder.path() / "there");
+  Control& config = at("txt_panel_b_config");
+  for (const auto& [text, marked] : std::vector<std::pair<std::string, bool>>{
+           {"there", false}, {"", false}, {"VOZ.INI", true}, {"there", false}, {"gone", true}}) {
+    config.set_text(text);
+    EXPECT_EQ(sign.visible(), marked) << text;
+  }
+  EXPECT_NE(sign.tooltip.find(files::join(folder.str(), "gone")), std::string::npos)
+      << "follows the text";
+  // A file is what a card needs.
+  at("txt_panel_b_card1").set_text("VOZ.INI");
+  EXPECT_FALSE(at("warn_txt_panel_b_card1").visible());
+  at("txt_panel_b_card1").set_text("there");
+  EXPECT_TRUE(at("warn_txt_panel_b_card1").visible());
+
+  at("imgpanel").click();
+  window->imgsave_Click();
+  EXPECT_NE(folder.read("VOZ.INI").find("\r\nconfig=gone\r\n"), std::string::npos);
+}
+
 // The program in the emulator's folder inside a Wine prefix with drives c: and d:.
 class BrowseTest : public SettingActionsTest {
  protected:
@@ -269,6 +298,62 @@ TEST_F(BrowseTest, APathNoDriveReachesIsRefusedWithTheReason) {
   EXPECT_EQ(at("txt_panel_b_card3").text(), "");
   ASSERT_EQ(ws.messages.size(), 2u);
   EXPECT_NE(ws.messages[1].find("Windows-1252"), std::string::npos) << ws.messages[1];
+}
+
+TEST_F(BrowseTest, ADrivePathIsSignedWhereThePrefixsDriveLeadsAndAnUnknownDriveIsNot) {
+  const Control& sign = at("warn_txt_panel_b_card1");
+  Control& card = at("txt_panel_b_card1");
+  card.set_text("C:\\Cards\\card.pce");
+  EXPECT_FALSE(sign.visible());
+  card.set_text("C:\\Cards\\gone.pce");
+  ASSERT_TRUE(sign.visible());
+  EXPECT_EQ(sign.tooltip.substr(0, sign.tooltip.find('\n')),
+            "Not found: " + (prefix / "drive_c" / "Cards" / "gone.pce").string());
+  card.set_text("Q:\\Cards\\card.pce");
+  EXPECT_FALSE(sign.visible()) << "no drive of the prefix explains Q:";
+  card.set_text("C:\\Cards");
+  EXPECT_TRUE(sign.visible()) << "a folder where a file is wanted";
+  at("txt_panel_b_screen").set_text("D:\\Shots");
+  EXPECT_FALSE(at("warn_txt_panel_b_screen").visible());
+  at("txt_panel_b_screen").set_text("d:/Shots/More");
+  EXPECT_TRUE(at("warn_txt_panel_b_screen").visible());
+  EXPECT_EQ(card.text(), "C:\\Cards") << "only marked";
+}
+
+TEST_F(BrowseTest, ADroppedFileOrFolderGoesInAsTheChoosersWouldOrIsRefusedWithTheReason) {
+  const std::string card = (prefix / "drive_c" / "Cards" / "card.pce").string();
+  at("txt_panel_b_card1").drop({card});
+  EXPECT_EQ(at("txt_panel_b_card1").text(), "C:\\Cards\\card.pce");
+  at("cmd_panel_b_card2").drop({card});
+  EXPECT_EQ(at("txt_panel_b_card2").text(), "C:\\Cards\\card.pce") << "on the button too";
+  at("txt_panel_b_screen").drop({(cdrom / "Shots").string()});
+  EXPECT_EQ(at("txt_panel_b_screen").text(), "D:\\Shots");
+  EXPECT_TRUE(ws.messages.empty());
+  EXPECT_TRUE(ws.choices.empty()) << "no chooser opens";
+
+  // Refused: the other kind, several at once, a place no drive reaches.
+  at("txt_panel_b_card3").drop({(cdrom / "Shots").string()});
+  at("cmd_panel_b_saved").drop({card});
+  at("txt_panel_b_card4").drop({card, card});
+  fs::create_directories(root / "elsewhere");
+  at("txt_panel_b_config").drop({(root / "elsewhere").string()});
+  for (const char* box :
+       {"txt_panel_b_card3", "txt_panel_b_saved", "txt_panel_b_card4", "txt_panel_b_config"}) {
+    EXPECT_EQ(at(box).text(), "") << box;
+  }
+  ASSERT_EQ(ws.messages.size(), 4u);
+  EXPECT_NE(ws.messages[0].find("It is a folder, not a file."), std::string::npos)
+      << ws.messages[0];
+  EXPECT_NE(ws.messages[0].find("\"" + (cdrom / "Shots").string() +
+                                "\" is not written into System card 3."),
+            std::string::npos)
+      << ws.messages[0];
+  EXPECT_NE(ws.messages[1].find("It is a file, not a folder."), std::string::npos)
+      << ws.messages[1];
+  EXPECT_NE(ws.messages[2].find("Several were dropped; drop one at a time."), std::string::npos)
+      << ws.messages[2];
+  EXPECT_NE(ws.messages[3].find("no drive of the Wine prefix"), std::string::npos)
+      << "the chooser's own reason";
 }
 
 }  // namespace

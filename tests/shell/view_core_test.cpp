@@ -119,6 +119,43 @@ TEST_F(ViewCoreTest, EachEventReachesTheModelOnceAndTheWidgetsAreSyncedAfterIt) 
   EXPECT_EQ(unloads, 1);
 }
 
+TEST_F(ViewCoreTest, DroppedPathsReachOnlyAControlThatTakesThemAndAFailureNamesTheDrop) {
+  std::vector<std::vector<std::string>> drops;
+  Control& path_box = form.add(Kind::TextBox, "txt_panel_b_card1", form.root(), Twips{});
+  EXPECT_FALSE(path_box.takes_drops());
+  core->files_dropped(path_box, {"/a.pce"});
+  EXPECT_EQ(syncs, 0) << "nothing took it, so nothing changed";
+
+  path_box.on_drop(
+      [&drops](Control&, const std::vector<std::string>& paths) { drops.push_back(paths); });
+  EXPECT_TRUE(path_box.takes_drops());
+  core->files_dropped(path_box, {"/a.pce", "/b \xC3\xA9.pce"});
+  core->files_dropped(path_box, {});
+  ASSERT_EQ(drops.size(), 1u) << "an empty drop brings nothing";
+  EXPECT_EQ(drops[0], (std::vector<std::string>{"/a.pce", "/b \xC3\xA9.pce"}));
+  EXPECT_EQ(syncs, 1);
+
+  path_box.on_drop([](Control&, const std::vector<std::string>&) -> void {
+    throw std::runtime_error("no room");
+  });
+  core->files_dropped(path_box, {"/a.pce"});
+  ASSERT_EQ(ws.messages.size(), 1u);
+  EXPECT_EQ(ws.messages[0],
+            "Dropping onto txt_panel_b_card1 failed, and the program has to end.\n\nno room");
+}
+
+TEST_F(ViewCoreTest, ASignNamingAPathIsReadInTheModelsTextAndShownWhole) {
+  Control& sign = form.add(Kind::WarningSign, "warn_txt_panel_b_card1", form.root(), Twips{});
+  sign.tooltip = "Not found: /home/\xC3\xA9\xE2\x82\xAC\xC4\x81/card.pce";  // é€ā
+  sign.tooltip_utf8 = true;
+  EXPECT_EQ(ViewCore::tooltip_text(sign), u"Not found: /home/\u00E9\u20AC\u0101/card.pce");
+  // Windows-1252 has é and € but no ā: the name loses that one character only.
+  const std::string name = ViewCore::spoken_name(sign);
+  EXPECT_EQ(name.substr(0, 19), "Not found: /home/\xE9\x80");
+  EXPECT_EQ(name.substr(name.size() - 9), "/card.pce");
+  EXPECT_EQ(name.size(), 29u);
+}
+
 TEST_F(ViewCoreTest, ListKeysMoveFromTheValueShownAndAnUnknownValueStartsAtTheTop) {
   combo.set_text("44100");
   core->closed_list_key(combo, ListKey::Down);

@@ -97,6 +97,14 @@ struct CaptionFit {
   int box_height = 0;
 };
 
+// What a control did with files dragged over it: whether it takes them, whether it showed so
+// while they were over it, and whether that cue went when they left.
+struct DragOver {
+  bool taken = false;
+  bool cue_shown = false;
+  bool cue_gone = false;
+};
+
 class ViewDriver {
  public:
   virtual ~ViewDriver() = default;
@@ -174,6 +182,11 @@ class ViewDriver {
   virtual ScreenReading read(const Control& c) = 0;
   virtual ScreenReading read_field(const Control& c) = 0;
   virtual void press_as_screen_reader(const Control& c) = 0;
+  // Files or folders (UTF-8 paths) from a file manager, through the toolkit's own drag-and-drop
+  // events: dragged over the control and away again, or dropped on it.
+  virtual DragOver drag_over(const Control& c, const std::vector<std::string>& paths) = 0;
+  virtual void drop(const Control& c, const std::vector<std::string>& paths) = 0;
+
   // The display scales (in DPI) the front end lays the window out at, and a change to one.
   virtual std::vector<int> scales() = 0;
   virtual void set_scale(int dpi) = 0;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A screen reader in another process, under Wine: it finds the navigation images as push buttons
 # named by their tooltips, presses one, and then reads the sound page's controls by the labels
-# over them, the check boxes with their state, and nothing of the intro page it hid. Two settings
-# are then changed: their marks are read, and Save & Quit's description, which after the save must
+# over them, the check boxes with their state, and nothing of the intro page it hid; on the
+# paths page, the sign of a system card that is not there. Two settings of the sound page are
+# then changed: their marks are read, and Save & Quit's description, which after the save must
 # be what VOZ.INI holds.
 #
 #   screen_reader.sh <quorvane-config.exe> <VOZ.default.INI> <xvfb-common.sh> <win32_screen_reader.exe>
@@ -16,7 +17,8 @@ reader=$4
 begin_e2e "$1" "$2"
 
 cp "$program" "$work/"
-cp "$default_file" "$work/VOZ.INI"
+# A system card that is not there: its sign is read on the paths page.
+sed -e 's/^system_card_1=\r$/system_card_1=nowhere.pce\r/' "$default_file" >"$work/VOZ.INI"
 start_display "$program"
 start_editor "$work/$(basename "$program")"
 sleep 0.3
@@ -46,6 +48,21 @@ if grep -qF "https://quorvane.example/" <<<"$seen"; then
 fi
 grep -qF "Enable" <<<"$seen" && fail "a check box is named by its own caption, not its label"
 
+grep -qF "Not found" <<<"$seen" && fail "a sign of a hidden page is offered"
+
+# The paths page: the sign beside System card 1 is read as a graphic named by where the card was
+# looked for (its first line; the reason follows on the next).
+read_window press "Control Panel" >/dev/null || fail "the reader could not press Control Panel"
+sleep 0.5
+read_window press "Next >>>" >/dev/null || fail "the reader could not press Next >>>"
+sleep 0.5
+seen=$(read_window)
+grep -qE "^graphic${tab}"'Not found: [A-Za-z]:\\.*\\nowhere\.pce$' <<<"$seen" ||
+  { echo "$seen" >&2; fail "no graphic named \"Not found: ...\\nowhere.pce\""; }
+[ "$(grep -c "Not found: " <<<"$seen")" -eq 1 ] || fail "more than the one path is signed"
+
+read_window press "Sound Settings" >/dev/null || fail "the reader could not press Sound Settings"
+sleep 0.5
 describe() {
   read_window describe "$1" "$2" || fail "the reader could not describe the $1 $2"
 }

@@ -17,6 +17,9 @@
 #include "view_suite.h"
 #include "win32_input.h"
 
+// After windows.h.
+#include <shlobj.h>
+
 namespace quorvane::testing {
 namespace {
 
@@ -388,6 +391,35 @@ class Win32Driver : public ViewDriver {
         break;
     }
     return tracked_;
+  }
+  // With DragAcceptFiles' style the system itself shows, by its pointer, that a window takes the
+  // files over it; nothing of the window changes, so there is no cue of its own to go.
+  DragOver drag_over(const Control& c, const std::vector<std::string>&) override {
+    HWND hwnd = widget(c);
+    DragOver over;
+    over.taken = hwnd != nullptr && (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+    over.cue_shown = over.taken;
+    over.cue_gone = true;
+    return over;
+  }
+  // A drop as Explorer makes it: a DROPFILES block of wide paths, handed over with WM_DROPFILES,
+  // which the receiver frees.
+  void drop(const Control& c, const std::vector<std::string>& paths) override {
+    HWND hwnd = widget(c);
+    if (hwnd == nullptr) return;
+    std::wstring names;
+    for (const std::string& path : paths) names += win32::from_utf8(path) + L'\0';
+    names += L'\0';
+    const std::size_t bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GHND, bytes);
+    ASSERT_NE(block, nullptr);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(block));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), names.data(),
+                names.size() * sizeof(wchar_t));
+    GlobalUnlock(block);
+    SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
   }
   ScreenReading read(const Control& c) override { return reading(widget(c)); }
   ScreenReading read_field(const Control& c) override {

@@ -377,6 +377,11 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       if (qobject_cast<QComboBox*>(caption->buddy()) != nullptr && b.combo == nullptr) continue;
       caption->setBuddy(b.widget);
     }
+    if (c.takes_drops()) {
+      new widgets::DropTarget(b.widget, [this, &c](const std::vector<std::string>& paths) {
+        core.files_dropped(c, paths);
+      });
+    }
     if (c.has_context_menu()) {
       offer_menu(c, b.widget, b.edit);
       if (b.edit != nullptr && b.edit != b.widget) offer_menu(c, b.edit, b.edit);
@@ -577,13 +582,18 @@ void QtView::Impl::sync_one(Drawn& b) {
       return sync_drive_list(b);
     case Kind::TextBox:
       return sync_text(b, b.edit);
+    case Kind::WarningSign:
+    case Kind::ChangeMark: {
+      // A path's sign says where the path leads, which changes with the box's text.
+      const QString name = cp1252::decode(ViewCore::spoken_name(c));
+      if (b.widget->accessibleName() != name) b.widget->setAccessibleName(name);
+      return;
+    }
     case Kind::PictureBox:
     case Kind::Image:
     case Kind::Line:
     case Kind::Timer:
     case Kind::Button:
-    case Kind::WarningSign:
-    case Kind::ChangeMark:
       return;  // nothing but visibility changes on these
   }
 }

@@ -1,11 +1,16 @@
 #include "front_ends/qt/widgets.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QUrl>
 #include <algorithm>
+#include <optional>
 
 #include "shell/view_core.h"
 
@@ -136,6 +141,77 @@ bool MenuKeys::eventFilter(QObject* watched, QEvent* event) {
   const auto* widget = static_cast<QWidget*>(watched);
   open_(QPoint(4, std::min(widget->height() - 2, 4 + widget->height() / 2)));
   return true;
+}
+
+namespace {
+
+// The local paths of what is dragged, when it is files or folders and nothing else.
+std::optional<std::vector<std::string>> dragged_paths(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().isEmpty()) return std::nullopt;
+  std::vector<std::string> paths;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) return std::nullopt;
+    // As the chooser gives them: UTF-8, the system's separators.
+    const QByteArray bytes = QDir::toNativeSeparators(url.toLocalFile()).toUtf8();
+    paths.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  }
+  return paths;
+}
+
+}  // namespace
+
+DropTarget::DropTarget(QWidget* widget, std::function<void(const std::vector<std::string>&)> take)
+    : QObject(widget), take_(std::move(take)) {
+  widget->setAcceptDrops(true);
+  widget->installEventFilter(this);
+}
+
+void DropTarget::set_cue(QWidget* widget, bool on) {
+  if (on == cued_) return;
+  cued_ = on;
+  if (!on) {
+    widget->setPalette(plain_);
+    return;
+  }
+  plain_ = widget->palette();
+  QPalette tinted = plain_;
+  // A third of the way to the highlight colour: plainly marked, the text still easy to read.
+  for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window}) {
+    const QColor from = plain_.color(role);
+    const QColor to = plain_.color(QPalette::Highlight);
+    tinted.setColor(role,
+                    QColor((from.red() * 2 + to.red()) / 3, (from.green() * 2 + to.green()) / 3,
+                           (from.blue() * 2 + to.blue()) / 3));
+  }
+  widget->setPalette(tinted);
+}
+
+bool DropTarget::eventFilter(QObject* watched, QEvent* event) {
+  auto* widget = static_cast<QWidget*>(watched);
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (!dragged_paths(drag->mimeData())) return false;
+      drag->acceptProposedAction();
+      set_cue(widget, true);
+      return true;
+    }
+    case QEvent::DragLeave:
+      set_cue(widget, false);
+      return false;
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const auto paths = dragged_paths(drop->mimeData());
+      set_cue(widget, false);
+      if (!paths) return false;
+      drop->acceptProposedAction();
+      take_(*paths);
+      return true;
+    }
+    default:
+      return false;
+  }
 }
 
 ListKeys::ListKeys(QWidget* widget, std::function<bool(ListKey)> take)

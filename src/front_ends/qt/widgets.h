@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "shell/view_core.h"
 
@@ -168,6 +169,27 @@ class MenuKeys : public QObject {
 
  private:
   std::function<void(QPoint)> open_;
+};
+
+// Lets a widget take files and folders dragged from a file manager: while they are over it, its
+// field and button faces take a tint of the highlight colour, so the user sees that it takes
+// them; dropped, `take` gets their paths (UTF-8). Anything else dragged (text, a web address) is
+// left to the widget.
+class DropTarget : public QObject {
+ public:
+  DropTarget(QWidget* widget, std::function<void(const std::vector<std::string>&)> take);
+  // Whether the tint is on: something the widget takes is over it.
+  bool cued() const { return cued_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void set_cue(QWidget* widget, bool on);
+
+  std::function<void(const std::vector<std::string>&)> take_;
+  bool cued_ = false;
+  QPalette plain_;
 };
 
 // The keys that move through a list (Up, Down, Page Up, Page Down, Home, End, without Ctrl, Alt

@@ -14,3 +14,17 @@
 #define _UNICODE
 #endif
 #include <windows.h>
+
+namespace quorvane {
+
+// A function of a system library, loaded when it is first needed: the shell's libraries are
+// large, and loading them at start would slow every start for something most runs never do.
+template <class F>
+F look_up(const wchar_t* library, const char* name) {
+  HMODULE module = LoadLibraryW(library);
+  return module == nullptr
+             ? nullptr
+             : reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace quorvane

@@ -3,6 +3,7 @@
 // After windows.h, which they need.
 #include <commctrl.h>
 #include <oleacc.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <exception>
@@ -209,6 +210,8 @@ struct Win32View::Impl {
   // Pastes the clipboard's text into the field whole, its lines joined, as the core cleans it: a
   // one-line field would keep only the first line.
   void paste(Binding& b);
+  // Files dropped on the control from Explorer: their paths go to the core.
+  void files_dropped(Binding& b, HDROP drop);
   // Puts the core's cleaned text into the field and shows the note of what it refused.
   void show_cleaned(Binding& b, const std::wstring& before, const CleanText& clean);
   void show_refusal(HWND field, const std::u16string& chars);
@@ -457,6 +460,12 @@ void Win32View::Impl::create(std::size_t index) {
   if (c.kind() != Kind::PictureBox && c.kind() != Kind::Image && c.kind() != Kind::WarningSign &&
       c.kind() != Kind::ChangeMark) {
     SetWindowSubclass(hwnd, control_subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  }
+  // A path box and its button take files dragged from Explorer. The style is what
+  // DragAcceptFiles sets, set here so that the shell stays unloaded until something is dropped;
+  // while files are over it the system's pointer shows that it takes them.
+  if (c.takes_drops()) {
+    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
   }
   if (made.edit != nullptr && made.edit != hwnd) {
     by_hwnd.emplace(made.edit, index);
@@ -1537,6 +1546,9 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
         return done;
       }
       break;
+    case WM_DROPFILES:
+      files_dropped(b, reinterpret_cast<HDROP>(w));
+      return 0;
     case WM_PASTE:
       if (hwnd == b.edit) {
         paste(b);
@@ -1567,6 +1579,25 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
       break;
   }
   return DefSubclassProc(hwnd, message, w, l);
+}
+
+void Win32View::Impl::files_dropped(Binding& b, HDROP drop) {
+  using QueryFn = UINT(WINAPI*)(HDROP, UINT, LPWSTR, UINT);
+  using FinishFn = void(WINAPI*)(HDROP);
+  // Looked up at each drop, which is rare: the shell stays unloaded until the first.
+  const auto query = look_up<QueryFn>(L"shell32.dll", "DragQueryFileW");
+  const auto finish = look_up<FinishFn>(L"shell32.dll", "DragFinish");
+  std::vector<std::string> paths;
+  if (query != nullptr) {
+    const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      std::wstring path(query(drop, i, nullptr, 0) + 1, L'\0');
+      path.resize(query(drop, i, path.data(), static_cast<UINT>(path.size())));
+      paths.push_back(to_utf8(path));
+    }
+  }
+  if (finish != nullptr) finish(drop);
+  core.files_dropped(*b.control, paths);
 }
 
 LRESULT CALLBACK Win32View::Impl::container_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {

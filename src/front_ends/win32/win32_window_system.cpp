@@ -211,14 +211,6 @@ std::string hresult_text(HRESULT result) {
   return text;
 }
 
-template <class F>
-F look_up(const wchar_t* library, const char* name) {
-  HMODULE module = LoadLibraryW(library);
-  return module == nullptr
-             ? nullptr
-             : reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // The path `start` names, split into its folder and, when it is an existing file, its name.
 void split_start(const std::wstring& start, std::wstring& folder, std::wstring& file) {
   folder = start;
