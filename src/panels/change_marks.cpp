@@ -23,6 +23,20 @@ std::vector<Control*> described(const Binding& binding) {
   return controls;
 }
 
+// Whether `spot` lies inside the control's container, clear of everything on it but the
+// backdrops (picture boxes).
+bool room_for(const Twips& spot, const Control& control) {
+  const Control& container = *control.parent();
+  if (spot.left + spot.width > container.rect().width) return false;
+  return std::none_of(container.children().begin(), container.children().end(),
+                      [&](const Control* other) {
+                        const Twips& r = other->rect();
+                        return other->kind() != Kind::PictureBox && spot.left < r.left + r.width &&
+                               r.left < spot.left + spot.width && spot.top < r.top + r.height &&
+                               r.top < spot.top + spot.height;
+                      });
+}
+
 }  // namespace
 
 std::string change_mark_name(const Binding& binding) {
@@ -50,10 +64,15 @@ void add_change_marks(Form& form, Declarations& declared) {
         moved = true;
       }
     }
+    Twips spot{right + kMarkGap, top, kMarkWidth, kMarkHeight};
+    // A path box's line is full: its browse button and its sign reach the next column. Its mark
+    // stands over the box's right end instead, in the room its label leaves.
+    if (!room_for(spot, control)) {
+      spot = Twips{at.left + at.width - kMarkWidth, at.top - kMarkHeight, kMarkWidth, kMarkHeight};
+    }
     // A control of an array gets a mark of its index: "changed_ch_global(3)".
-    Control& mark =
-        form.add(Kind::ChangeMark, change_mark_name(*binding), *control.parent(),
-                 Twips{right + kMarkGap, top, kMarkWidth, kMarkHeight}, control.index());
+    Control& mark = form.add(Kind::ChangeMark, change_mark_name(*binding), *control.parent(), spot,
+                             control.index());
     mark.picture = "changed";
     mark.set_visible(false);
     binding->change_mark = &mark;
