@@ -308,6 +308,11 @@ std::string ViewCore::spoken_name(const Control& control) {
 }
 
 std::u16string ViewCore::tooltip_text(const Control& control) {
+  const int item = control.item_tooltips.empty() ? -1 : control.current_item();
+  if (item >= 0 && static_cast<std::size_t>(item) < control.item_tooltips.size() &&
+      !control.item_tooltips[static_cast<std::size_t>(item)].empty()) {
+    return utf8_to_utf16(control.item_tooltips[static_cast<std::size_t>(item)]);
+  }
   return control.tooltip_utf8 ? utf8_to_utf16(control.tooltip) : to_widget_text(control.tooltip);
 }
 

@@ -122,7 +122,7 @@ struct Binding {
   std::string caption;
   bool items_set = false;
   std::vector<std::string> items;
-  std::string tooltip;
+  std::u16string tooltip;
   bool tool_added = false;
   bool timer_running = false;
   int timer_interval = 0;
@@ -888,8 +888,9 @@ void Win32View::Impl::sync_one(Binding& b) {
       break;
   }
 
-  if (tooltips != nullptr && (c.tooltip != b.tooltip || (!b.tool_added && !c.tooltip.empty()))) {
-    std::wstring tip = wide(ViewCore::tooltip_text(c));
+  const std::u16string tip_text = tooltips != nullptr ? ViewCore::tooltip_text(c) : u"";
+  if (tooltips != nullptr && (tip_text != b.tooltip || (!b.tool_added && !tip_text.empty()))) {
+    std::wstring tip = wide(tip_text);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -912,7 +913,7 @@ void Win32View::Impl::sync_one(Binding& b) {
         SendMessageW(tooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
       }
     }
-    b.tooltip = c.tooltip;
+    b.tooltip = tip_text;
   }
 }
 
