@@ -429,4 +429,48 @@ int drop_down_width(int widest_item, int box_width, int scroll_bar, int dpi) {
   return std::max(box_width, widest_item + scroll_bar + kMargins * dpi / 96);
 }
 
+bool ViewCore::key_pressed() {
+  if (keyboard_used_) return false;
+  keyboard_used_ = true;
+  return true;
+}
+
+void ViewCore::list_opened(const Control& list) { open_list_ = &list; }
+
+void ViewCore::list_closed(const Control& list) {
+  if (open_list_ == &list) open_list_ = nullptr;
+}
+
+ControlColours colours_for(const Control& control, const Appearance& appearance) {
+  ControlColours colours;
+  colours.background = control.background;
+  if (appearance.high_contrast) {
+    colours.background = appearance.system.window;
+    colours.text = appearance.system.window_text;
+    colours.surface_art = false;
+    colours.art_plate = control.background;
+  }
+  return colours;
+}
+
+namespace {
+
+// The relative luminance of a colour (WCAG 2).
+double luminance(Rgb rgb) {
+  const auto channel = [](unsigned value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel((rgb >> 16) & 0xFF) + 0.7152 * channel((rgb >> 8) & 0xFF) +
+         0.0722 * channel(rgb & 0xFF);
+}
+
+}  // namespace
+
+bool high_contrast_colours(const SystemColours& colours) {
+  const double a = luminance(colours.window);
+  const double b = luminance(colours.window_text);
+  return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05) >= 19.5;
+}
+
 }  // namespace quorvane
