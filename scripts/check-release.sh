@@ -78,6 +78,8 @@ scripts/screenshots-windows.sh "$exe" "$work/shots" >/dev/null
 pages=0 differing=0
 for shot in docs/screenshots/win-*.png; do
   name=$(basename "$shot")
+  # Drawn by the view's test, which a release does not carry (Wine has no high-contrast theme).
+  [ "$name" = win-high-contrast.png ] && continue
   pages=$((pages + 1))
   differ=$(compare -metric AE "$work/shots/$name" "$shot" null: 2>&1) || true
   [ "$differ" = 0 ] || { differing=$((differing + 1)); fail "$name: $differ pixels differ from docs/screenshots"; }
