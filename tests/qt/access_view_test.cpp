@@ -38,7 +38,7 @@ class AccessViewTest : public ViewTest {
 };
 
 // Over AT-SPI a combo box is read by its label, its name being its text: the label over a list
-// is its buddy, and a drive list ("d: -> /media/cd") keeps the label over it, which the box
+// is its buddy, and a drive list ("d: [CD-ROM]") keeps the label over it, which the box
 // below it names as well.
 TEST_F(AccessViewTest, ListsAreReadByTheLabelOverThem) {
   click("imgsonido");

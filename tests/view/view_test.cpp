@@ -294,8 +294,9 @@ TEST_F(ViewTest, SyncLeavesAFieldAloneWhenItAlreadyMatches) {
 
 TEST_F(ViewTest, DriveListsOfferTheModelsDrivesAndReportAPick) {
   for (const char* name : {"Dri_panel_list", "dr_cdrom_letter"}) {
-    at(name).set_list({"c: -> /prefix/drive_c", "d: -> /media/cd"});
-    at(name).set_drive("c: -> /prefix/drive_c");
+    at(name).set_list({"c: [Local Disk]", "d: [CD-ROM]"});
+    at(name).set_drive("c: [Local Disk]");
+    at(name).item_tooltips = {"/prefix/drive_c", "/media/cd"};
   }
   view->sync();
   click("imgpanel");
@@ -303,11 +304,13 @@ TEST_F(ViewTest, DriveListsOfferTheModelsDrivesAndReportAPick) {
   ASSERT_EQ(view->item_count(drives), 2);
   EXPECT_EQ(view->current_item(drives), 0);
   EXPECT_TRUE(view->enabled(drives));
+  EXPECT_EQ(view->tooltip(drives), u"/prefix/drive_c") << "where the drive on show leads";
 
   const std::string before = at("txt_panel_list").text();
   view->focus(drives);
   view->key(Key::Down);
-  EXPECT_EQ(drives.drive(), "d: -> /media/cd");
+  EXPECT_EQ(drives.drive(), "d: [CD-ROM]");
+  EXPECT_EQ(view->tooltip(drives), u"/media/cd");
   EXPECT_EQ(at("txt_panel_list").text(), before + "D");
   EXPECT_EQ(view->text(at("txt_panel_list")), utf16(before + "D"));
 
