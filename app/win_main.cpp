@@ -1,6 +1,7 @@
 // quorvane-config.exe: the settings editor of the Quorvane emulator, native on Windows. It edits
 // VOZ.INI in its own folder and takes no command line, environment or settings of its own.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -60,8 +61,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::optional<std::string> folder = files::program_folder(files::executable_path());
 
   // One window per folder: a second start on it brings the open editor to the front and ends.
-  // The mutex says that an editor has the folder (from its first moment, before its window),
-  // the property on its window which window that is. Both go with the process.
+  // The mutex says that an editor has the folder (from its first moment, before its window, to
+  // its last, as the system ends it with the process), the mark on its window which window that
+  // is.
   std::wstring mark;
   HANDLE instance = nullptr;
   if (folder) {
@@ -84,16 +86,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                              win32::from_utf8(kWindowTitle).c_str(), MB_OK | MB_ICONERROR);
                },
                [&window_system, &mark](Form& form, ViewEvents events) {
+                 // The mark goes while the window is being destroyed: a window must not take
+                 // its properties with it.
+                 HWND marked = nullptr;
+                 const std::function<void()> unload = std::move(events.unload);
+                 events.unload = [&marked, &mark, unload] {
+                   if (marked != nullptr) RemovePropW(marked, mark.c_str());
+                   marked = nullptr;
+                   if (unload) unload();
+                 };
                  win32::Win32View view(form, window_system, std::move(events));
-                 if (!mark.empty()) {
-                   SetPropW(view.window(), mark.c_str(), view.window());
+                 if (!mark.empty() && SetPropW(view.window(), mark.c_str(), view.window())) {
+                   marked = view.window();
                  }
                  view.show();
-                 const int result = window_system.run();
-                 if (!mark.empty() && IsWindow(view.window())) {
-                   RemovePropW(view.window(), mark.c_str());
-                 }
-                 return result;
+                 return window_system.run();
                }});
   if (instance != nullptr) CloseHandle(instance);
   return code;

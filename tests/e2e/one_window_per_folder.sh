@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One window per folder: a second start of the same build on a folder whose editor is open
 # brings that editor to the front and ends, rather than opening a second window exactly over
-# the first; a start on another folder opens its own window as usual.
+# the first; a start on another folder opens its own window as usual; and once the editor has
+# closed, a start on its folder opens one again.
 #
 #   one_window_per_folder.sh <quorvane-config or quorvane-config.exe> <VOZ.default.INI> <xvfb-common.sh>
 #
@@ -73,4 +74,13 @@ for _ in $(seq 20); do
   [ "$top" = "$win_a" ] && break
 done
 [ "$top" = "$win_a" ] || fail "the open editor was not brought to the front (on top: $top)"
+
+# Closed, the first editor leaves nothing behind that would stop the next start on its folder.
+pid=${others[0]}
+click_twips "$win_a" 5910 10 240 240 15 15 # imgcerrar, in the title bar
+expect_clean_exit 10
+wait_for_windows 1
+start_editor "$work/a/$name"
+others+=("$pid")
+wait_for_windows 2
 echo "PASS"
