@@ -1,7 +1,6 @@
 // quorvane-config.exe: the settings editor of the Quorvane emulator, native on Windows. It edits
 // VOZ.INI in its own folder and takes no command line, environment or settings of its own.
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,35 +14,15 @@
 
 namespace {
 
-// How long a second start looks for the first one's window, which a slow first start (under
+// How long a second start waits for the first one's window, which a slow first start (under
 // Wine, the first of a session) may not have shown yet.
 constexpr DWORD kFindWindowMs = 10000;
 
-struct Search {
-  const wchar_t* mark;
-  HWND found = nullptr;
-};
-
-// The window of the editor open on this folder: the one that carries the folder's name as a
-// window property.
-HWND open_editor(const std::wstring& mark) {
-  Search search{mark.c_str()};
-  EnumWindows(
-      [](HWND hwnd, LPARAM l) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(l);
-        if (GetPropW(hwnd, s->mark) == nullptr) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// Brings the editor open on this folder to the front, once its window is there.
-void raise_open_editor(const std::wstring& mark) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < kFindWindowMs) {
-    if (HWND window = open_editor(mark)) {
+// Brings the window of the editor open on this folder to the front, once there is one.
+void raise_open_editor(volatile HWND* open) {
+  for (DWORD waited = 0; open != nullptr && waited < kFindWindowMs; waited += 50) {
+    HWND window = *open;
+    if (window != nullptr && IsWindow(window)) {
       if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
       // A process started by the user may hand the foreground on; the window comes up front.
       SetForegroundWindow(window);
@@ -61,17 +40,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::optional<std::string> folder = files::program_folder(files::executable_path());
 
   // One window per folder: a second start on it brings the open editor to the front and ends.
-  // The mutex says that an editor has the folder (from its first moment, before its window, to
-  // its last, as the system ends it with the process), the mark on its window which window that
-  // is.
-  std::wstring mark;
-  HANDLE instance = nullptr;
+  // The editor on a folder holds a little shared memory named after it, from its first moment
+  // (before its window) to its last (the system ends it with the process), and writes its
+  // window there once it has one.
+  HANDLE shared = nullptr;
+  volatile HWND* open = nullptr;
   if (folder) {
-    mark = win32::from_utf8(instance_name(*folder, true));
-    instance = CreateMutexW(nullptr, FALSE, (L"Local\\" + mark).c_str());
-    if (instance != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-      raise_open_editor(mark);
-      CloseHandle(instance);
+    const std::wstring name = win32::from_utf8("Local\\" + instance_name(*folder, true));
+    shared = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(HWND),
+                                name.c_str());
+    const bool taken = shared != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (shared != nullptr) {
+      open = static_cast<volatile HWND*>(MapViewOfFile(shared, FILE_MAP_WRITE, 0, 0, sizeof(HWND)));
+    }
+    if (taken) {
+      raise_open_editor(open);
       return 0;
     }
   }
@@ -79,29 +62,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // COM is started where it is needed, by the first chooser or link: nothing before the first
   // frame waits for it.
   win32::Win32WindowSystem window_system;
-  const int code = run_editor(
-      folder, {window_system,
-               [](const std::string& text) {
-                 MessageBoxW(nullptr, win32::from_utf8(text).c_str(),
-                             win32::from_utf8(kWindowTitle).c_str(), MB_OK | MB_ICONERROR);
-               },
-               [&window_system, &mark](Form& form, ViewEvents events) {
-                 // The mark goes while the window is being destroyed: a window must not take
-                 // its properties with it.
-                 HWND marked = nullptr;
-                 const std::function<void()> unload = std::move(events.unload);
-                 events.unload = [&marked, &mark, unload] {
-                   if (marked != nullptr) RemovePropW(marked, mark.c_str());
-                   marked = nullptr;
-                   if (unload) unload();
-                 };
-                 win32::Win32View view(form, window_system, std::move(events));
-                 if (!mark.empty() && SetPropW(view.window(), mark.c_str(), view.window())) {
-                   marked = view.window();
-                 }
-                 view.show();
-                 return window_system.run();
-               }});
-  if (instance != nullptr) CloseHandle(instance);
-  return code;
+  return run_editor(folder, {window_system,
+                             [](const std::string& text) {
+                               MessageBoxW(nullptr, win32::from_utf8(text).c_str(),
+                                           win32::from_utf8(kWindowTitle).c_str(),
+                                           MB_OK | MB_ICONERROR);
+                             },
+                             [&window_system, open](Form& form, ViewEvents events) {
+                               win32::Win32View view(form, window_system, std::move(events));
+                               if (open != nullptr) *open = view.window();
+                               view.show();
+                               return window_system.run();
+                             }});
 }

@@ -28,25 +28,21 @@ int run_editor(const std::optional<std::string>& program_folder, const FrontEndS
 }
 
 std::string instance_name(std::string_view program_folder, bool ignore_case) {
-  std::string folder(program_folder);
-  if (ignore_case) {
-    for (char& c : folder) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-      if (c == '/') c = '\\';
-    }
-  }
-  while (folder.size() > 1 && (folder.back() == '/' || (ignore_case && folder.back() == '\\'))) {
-    folder.pop_back();
-  }
+  const auto separator = [ignore_case](char c) { return c == '/' || (ignore_case && c == '\\'); };
+  std::size_t end = program_folder.size();
+  while (end > 1 && separator(program_folder[end - 1])) --end;
   // FNV-1a: short, and the same in every build and on every machine.
   std::uint64_t hash = 14695981039346656037ull;
-  for (const char c : folder) {
+  for (std::size_t i = 0; i < end; ++i) {
+    char c = program_folder[i];
+    if (ignore_case && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (ignore_case && c == '/') c = '\\';
     hash ^= static_cast<unsigned char>(c);
     hash *= 1099511628211ull;
   }
   static constexpr char kDigits[] = "0123456789abcdef";
-  std::string name = "quorvane-config-";
-  for (int shift = 60; shift >= 0; shift -= 4) name += kDigits[(hash >> shift) & 0xF];
+  char name[] = "quorvane-config-0123456789abcdef";
+  for (int i = 0; i < 16; ++i) name[16 + i] = kDigits[(hash >> (60 - 4 * i)) & 0xF];
   return name;
 }
 
