@@ -1,6 +1,7 @@
 // quorvane-config.exe: the settings editor of the Quorvane emulator, native on Windows. It edits
 // VOZ.INI in its own folder and takes no command line, environment or settings of its own.
 
+#include <optional>
 #include <string>
 
 #include "files/files.h"
@@ -11,20 +12,66 @@
 #include "shell/form_layout.h"
 #include "shell/start_up.h"
 
+namespace {
+
+// How long a second start waits for the first one's window, which a slow first start (under
+// Wine, the first of a session) may not have shown yet.
+constexpr DWORD kFindWindowMs = 10000;
+
+// Brings the window of the editor open on this folder to the front, once there is one.
+void raise_open_editor(volatile HWND* open) {
+  for (DWORD waited = 0; open != nullptr && waited < kFindWindowMs; waited += 50) {
+    HWND window = *open;
+    if (window != nullptr && IsWindow(window)) {
+      if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+      // A process started by the user may hand the foreground on; the window comes up front.
+      SetForegroundWindow(window);
+      SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      return;
+    }
+    Sleep(50);
+  }
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace quorvane;
+  const std::optional<std::string> folder = files::program_folder(files::executable_path());
+
+  // One window per folder: a second start on it brings the open editor to the front and ends.
+  // The editor on a folder holds a little shared memory named after it, from its first moment
+  // (before its window) to its last (the system ends it with the process), and writes its
+  // window there once it has one.
+  HANDLE shared = nullptr;
+  volatile HWND* open = nullptr;
+  if (folder) {
+    const std::wstring name = win32::from_utf8("Local\\" + instance_name(*folder, true));
+    shared = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(HWND),
+                                name.c_str());
+    const bool taken = shared != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (shared != nullptr) {
+      open = static_cast<volatile HWND*>(MapViewOfFile(shared, FILE_MAP_WRITE, 0, 0, sizeof(HWND)));
+    }
+    if (taken) {
+      raise_open_editor(open);
+      return 0;
+    }
+  }
+
   // COM is started where it is needed, by the first chooser or link: nothing before the first
   // frame waits for it.
   win32::Win32WindowSystem window_system;
-  return run_editor(files::program_folder(files::executable_path()),
-                    {window_system,
-                     [](const std::string& text) {
-                       MessageBoxW(nullptr, win32::from_utf8(text).c_str(),
-                                   win32::from_utf8(kWindowTitle).c_str(), MB_OK | MB_ICONERROR);
-                     },
-                     [&window_system](Form& form, ViewEvents events) {
-                       win32::Win32View view(form, window_system, std::move(events));
-                       view.show();
-                       return window_system.run();
-                     }});
+  return run_editor(folder, {window_system,
+                             [](const std::string& text) {
+                               MessageBoxW(nullptr, win32::from_utf8(text).c_str(),
+                                           win32::from_utf8(kWindowTitle).c_str(),
+                                           MB_OK | MB_ICONERROR);
+                             },
+                             [&window_system, open](Form& form, ViewEvents events) {
+                               win32::Win32View view(form, window_system, std::move(events));
+                               if (open != nullptr) *open = view.window();
+                               view.show();
+                               return window_system.run();
+                             }});
 }

@@ -9,6 +9,11 @@
 #
 #   scripts/screenshots-windows.sh [path/to/quorvane-config.exe] [output folder]
 #
+# With the view's tests built beside the .exe (tests/win32/win32_test.exe), one more,
+# win-high-contrast.png, shows the window under a high-contrast theme. Wine has no high-contrast
+# setting to switch on (it always reports the theme off), so the test gives the view the theme,
+# white on black, and this picture is of that test's window.
+#
 # Defaults: build/windows/quorvane-config.exe and docs/screenshots (files win-*.png). Needs
 # Xvfb, xdotool, Wine and ImageMagick's import. The program runs in a fresh folder, so it
 # shows the default settings; the Wine prefix is kept in build/wine-screenshots, with the
@@ -132,3 +137,17 @@ pages=(intro emulation emulation-paths video video-tv-mode sound gamepad keyboar
 run_at 96 win "${pages[@]}" sound-out-of-range keyboard-focus changes-marks save-tooltip not-found
 run_at 144 win-150 "${pages[@]}"
 run_at 192 win-200 "${pages[@]}" changes-marks save-tooltip not-found
+
+# The high-contrast theme, given to the view by its test.
+view_test=$(dirname "$program")/tests/win32/win32_test.exe
+if [ -f "$view_test" ]; then
+  wine_start "$prefix" 96
+  # Wine hands the environment on; its drive Z: is the Linux root.
+  QUORVANE_HIGH_CONTRAST_SHOT="Z:$work/high-contrast.bmp" "$QUORVANE_WINE_PREFIX_SCRIPT" run \
+    "$view_test" --gtest_filter='*HighContrastTheme*' </dev/null >/dev/null
+  convert "$work/high-contrast.bmp" "$out/win-high-contrast.png"
+  echo "$out/win-high-contrast.png"
+  wine_stop
+else
+  echo "no $view_test: win-high-contrast.png is left as it is" >&2
+fi

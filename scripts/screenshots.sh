@@ -4,7 +4,9 @@
 #
 #   scripts/screenshots.sh [path/to/quorvane-config] [output folder]
 #
-# Defaults: build/ci/app/quorvane-config and docs/screenshots. Needs Xvfb, xdotool and
+# Defaults: build/ci/app/quorvane-config and docs/screenshots. One more, high-contrast-linux.png,
+# shows the window under a desktop's high-contrast palette: no desktop here gives Qt one, so the
+# Qt view's test that hands it one (build/ci/tests/qt/qt_test) draws it, when that test is built. Needs Xvfb, xdotool and
 # ImageMagick's import. The program runs in a temporary folder, so it shows the default settings
 # and leaves nothing behind.
 set -euo pipefail
@@ -125,3 +127,13 @@ start
 changes -200
 not_found_shot 200-not-found
 close
+
+# A desktop's high-contrast palette, white on black, as the view test gives it.
+qt_test=$(dirname "$program")/../tests/qt/qt_test
+if [ -x "$qt_test" ]; then
+  QT_QPA_PLATFORM=offscreen QUORVANE_HIGH_CONTRAST_SHOT="$out/high-contrast-linux.png" \
+    "$qt_test" --gtest_filter='HighContrastTest.*' >/dev/null
+  echo "$out/high-contrast-linux.png"
+else
+  echo "no $qt_test: high-contrast-linux.png is left as it is" >&2
+fi

@@ -12,6 +12,8 @@
 #include "files/files_detail.h"
 #else
 #include <filesystem>
+#include <fstream>
+#include <utility>
 #endif
 
 namespace quorvane {
@@ -25,20 +27,20 @@ char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - '
 
 #ifdef _WIN32
 
-const char* drive_type_name(UINT type) {
+DriveKind drive_kind(UINT type) {
   switch (type) {
     case DRIVE_REMOVABLE:
-      return "Removable";
+      return DriveKind::Removable;
     case DRIVE_FIXED:
-      return "Local Disk";
+      return DriveKind::Fixed;
     case DRIVE_REMOTE:
-      return "Network";
+      return DriveKind::Remote;
     case DRIVE_CDROM:
-      return "CD-ROM";
+      return DriveKind::CdRom;
     case DRIVE_RAMDISK:
-      return "RAM Disk";
+      return DriveKind::RamDisk;
     default:
-      return "Unknown";
+      return DriveKind::Unknown;
   }
 }
 
@@ -50,8 +52,7 @@ std::vector<DriveEntry> system_drives() {
     DriveEntry entry;
     entry.letter = static_cast<char>('a' + i);
     entry.target = std::string(1, static_cast<char>('A' + i)) + ":\\";
-    entry.text = std::string(1, entry.letter) + ": [" +
-                 drive_type_name(GetDriveTypeA(entry.target.c_str())) + "]";
+    entry.text = drive_text(entry.letter, drive_kind(GetDriveTypeA(entry.target.c_str())));
     drives.push_back(std::move(entry));
   }
   return drives;
@@ -92,20 +93,36 @@ fs::path choose_prefix(const std::string& program_folder, const char* wineprefix
   return {};
 }
 
-// "/home/u/.wine/drive_c" as "~/.wine/drive_c": shorter in a narrow list, and the usual way
-// to write it.
-std::string shown_path(const std::string& path, const std::string& home) {
-  std::string h = home;
-  while (h.size() > 1 && h.back() == '/') h.pop_back();
-  if (h.size() > 1 && path.size() > h.size() && path.compare(0, h.size(), h) == 0 &&
-      path[h.size()] == '/') {
-    return "~" + path.substr(h.size());
+// The types Wine's drive settings give letters: the values of Software\Wine\Drives in the
+// prefix's system.reg, as "d:"="cdrom". Letters without one are not listed.
+std::vector<std::pair<char, std::string> > wine_drive_types(const fs::path& prefix) {
+  std::vector<std::pair<char, std::string> > types;
+  std::ifstream reg(prefix / "system.reg", std::ios::binary);
+  std::string line;
+  bool inside = false;
+  while (std::getline(reg, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.starts_with("[")) {
+      // The key's name in the file doubles its backslashes; a time stamp may follow it.
+      if (inside) break;
+      inside = line.starts_with("[Software\\\\Wine\\\\Drives]");
+      continue;
+    }
+    // "d:"="cdrom"
+    if (!inside || line.size() < 8 || line[0] != '"' || line[2] != ':' || line[3] != '"' ||
+        line.compare(4, 2, "=\"") != 0 || !is_letter(line[1])) {
+      continue;
+    }
+    const std::size_t close = line.find('"', 6);
+    if (close != std::string::npos)
+      types.emplace_back(lower_ascii(line[1]), line.substr(6, close - 6));
   }
-  return path;
+  return types;
 }
 
-std::vector<DriveEntry> prefix_drives(const fs::path& prefix, const std::string& home) {
+std::vector<DriveEntry> prefix_drives(const fs::path& prefix) {
   std::vector<DriveEntry> drives;
+  const auto types = wine_drive_types(prefix);
   const fs::path dosdevices = prefix / "dosdevices";
   std::error_code ec;
   // Stepped with an error code: a folder that vanishes or turns unreadable mid-way ends the list
@@ -126,8 +143,10 @@ std::vector<DriveEntry> prefix_drives(const fs::path& prefix, const std::string&
     DriveEntry drive;
     drive.letter = lower_ascii(name[0]);
     drive.target = shown;
-    // A plain ASCII arrow: the list goes through Windows-1252, which has no arrow character.
-    drive.text = std::string(1, drive.letter) + ": -> " + shown_path(shown, home);
+    const auto type = std::find_if(types.begin(), types.end(),
+                                   [&drive](const auto& t) { return t.first == drive.letter; });
+    drive.text = drive_text(drive.letter,
+                            type == types.end() ? DriveKind::Fixed : wine_drive_kind(type->second));
     drives.push_back(std::move(drive));
   }
   return drives;
@@ -238,7 +257,7 @@ std::vector<DriveEntry> list_drives(const std::string& program_folder, const cha
 #else
   const fs::path prefix = choose_prefix(program_folder, wineprefix_env, home);
   if (prefix.empty()) return {};
-  std::vector<DriveEntry> drives = prefix_drives(prefix, home);
+  std::vector<DriveEntry> drives = prefix_drives(prefix);
   std::sort(drives.begin(), drives.end(),
             [](const DriveEntry& a, const DriveEntry& b) { return a.letter < b.letter; });
   return drives;
@@ -312,6 +331,39 @@ std::optional<std::string> from_emulator_path(const std::vector<DriveEntry>& dri
   }
   return std::nullopt;
 #endif
+}
+
+namespace {
+
+// Each kind as the drive lists show it, and as Wine's drive settings write it.
+struct KindNames {
+  DriveKind kind;
+  const char* shown;
+  const char* wine;
+};
+constexpr KindNames kKindNames[] = {
+    {DriveKind::Removable, "Removable", "floppy"}, {DriveKind::Fixed, "Local Disk", "hd"},
+    {DriveKind::Remote, "Network", "network"},     {DriveKind::CdRom, "CD-ROM", "cdrom"},
+    {DriveKind::RamDisk, "RAM Disk", "ramdisk"},
+};
+
+}  // namespace
+
+std::string drive_text(char letter, DriveKind kind) {
+  const char* name = "Unknown";
+  for (const KindNames& k : kKindNames) {
+    if (k.kind == kind) name = k.shown;
+  }
+  return std::string(1, lower_ascii(letter)) + ": [" + name + "]";
+}
+
+DriveKind wine_drive_kind(std::string_view type) {
+  std::string lower(type);
+  std::transform(lower.begin(), lower.end(), lower.begin(), lower_ascii);
+  for (const KindNames& k : kKindNames) {
+    if (lower == k.wine) return k.kind;
+  }
+  return DriveKind::Unknown;
 }
 
 std::string no_drives_reason() {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvane {
@@ -13,13 +14,26 @@ struct DriveEntry {
   std::string text;    // what the list shows; begins with the letter, as the logic requires
 };
 
+// What kind of drive a letter is, as the system (or Wine's drive settings) says.
+enum class DriveKind { Removable, Fixed, Remote, CdRom, RamDisk, Unknown };
+
+// What a drive list shows for a drive: its letter and its kind, "c: [Local Disk]", the same in
+// both builds. Where the drive leads (under Wine a long folder) is its tooltip, not its text: a
+// closed list is too narrow for a path.
+std::string drive_text(char letter, DriveKind kind);
+
+// The kind of a drive of a Wine prefix from the type its drive settings give it ("cdrom",
+// "floppy", "network", "hd", "ramdisk"); a drive with no type is a local disk, as Wine takes it.
+DriveKind wine_drive_kind(std::string_view type);
+
 // The drive letters the program can see, sorted by letter.
 //
 // On Windows these are the machine's drives. Elsewhere the program runs under Wine, so the
 // letters are those of a Wine prefix: the one whose drive_c holds `program_folder` (the usual
 // case: the editor sits in the emulator's folder inside the prefix), else `wineprefix_env` (the
 // value of $WINEPREFIX, or nullptr when unset), else `home`/.wine. The environment is passed in
-// rather than read here so that tests can point it anywhere. Texts are UTF-8.
+// rather than read here so that tests can point it anywhere. Texts are UTF-8. Under Wine a drive's
+// kind comes from the prefix's drive settings (system.reg, Software\Wine\Drives).
 std::vector<DriveEntry> list_drives(const std::string& program_folder, const char* wineprefix_env,
                                     const std::string& home);
 

@@ -175,6 +175,9 @@ class Control {
   // The tooltip is the system's UTF-8 (a path, every character of which must show), not
   // Windows-1252 like the rest.
   bool tooltip_utf8 = false;
+  // A tooltip per item of the list, the system's UTF-8 as well: a drive list's tooltip is where
+  // the drive on show leads. Where the item on show has one, it is the tooltip.
+  std::vector<std::string> item_tooltips;
   std::string picture;  // resource name of an image's or picture box's artwork
   bool hand_pointer = false;
   bool border = false;  // single-line border (picture boxes)

@@ -12,8 +12,12 @@ std::vector<DriveEntry> visible_drives(const std::string& program_folder) {
 void fill_drive_lists(Form& form, const std::vector<DriveEntry>& drives,
                       const std::string& program_folder, const ToModelText& to_model) {
   std::vector<std::string> texts;
+  std::vector<std::string> targets;
   texts.reserve(drives.size());
-  for (const DriveEntry& d : drives) texts.push_back(to_model(d.text));
+  for (const DriveEntry& d : drives) {
+    texts.push_back(to_model(d.text));
+    targets.push_back(d.target);
+  }
   const auto own = drive_of_folder(drives, program_folder);
   const std::string initial = texts.empty() ? std::string() : texts[own.value_or(0)];
 
@@ -21,6 +25,7 @@ void fill_drive_lists(Form& form, const std::vector<DriveEntry>& drives,
     if (control->kind() != Kind::DriveList) continue;
     control->set_list(texts);
     control->set_drive(initial);
+    control->item_tooltips = targets;
     if (texts.empty()) control->tooltip = to_model(no_drives_reason());
   }
 }

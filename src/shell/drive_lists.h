@@ -19,7 +19,8 @@ using ToModelText = std::function<std::string(std::string_view utf8)>;
 std::vector<DriveEntry> visible_drives(const std::string& program_folder);
 
 // Offers `drives` in every drive list of the form, with the drive that holds the program's
-// folder shown (the first drive when none does). With no drives at all the lists stay empty and
+// folder shown (the first drive when none does); each drive's tooltip is the whole folder it
+// leads to. With no drives at all the lists stay empty and
 // their tooltip says why.
 void fill_drive_lists(Form& form, const std::vector<DriveEntry>& drives,
                       const std::string& program_folder, const ToModelText& to_model);

@@ -230,7 +230,9 @@ std::string menu_value(std::string shown) {
 
 std::string utf8_list(const std::vector<DriveEntry>& drives) {
   std::string list;
-  for (const DriveEntry& d : drives) list += (list.empty() ? "" : ", ") + d.text;
+  for (const DriveEntry& d : drives) {
+    list += (list.empty() ? "" : ", ") + std::string(1, d.letter) + ": " + d.target;
+  }
   return list;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/start_up.h"
 
+#include <cstdint>
 #include <exception>
 
 #include "settings/text_encoding.h"
@@ -24,6 +25,25 @@ int run_editor(const std::optional<std::string>& program_folder, const FrontEndS
     front_end.report_failure(start_failure_text(error));
     return 1;
   }
+}
+
+std::string instance_name(std::string_view program_folder, bool ignore_case) {
+  const auto separator = [ignore_case](char c) { return c == '/' || (ignore_case && c == '\\'); };
+  std::size_t end = program_folder.size();
+  while (end > 1 && separator(program_folder[end - 1])) --end;
+  // FNV-1a: short, and the same in every build and on every machine.
+  std::uint64_t hash = 14695981039346656037ull;
+  for (std::size_t i = 0; i < end; ++i) {
+    char c = program_folder[i];
+    if (ignore_case && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (ignore_case && c == '/') c = '\\';
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  static constexpr char kDigits[] = "0123456789abcdef";
+  char name[] = "quorvane-config-0123456789abcdef";
+  for (int i = 0; i < 16; ++i) name[16 + i] = kDigits[(hash >> (60 - 4 * i)) & 0xF];
+  return name;
 }
 
 }  // namespace quorvane

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "model/controls.h"
 #include "model/window_system.h"
@@ -24,5 +25,12 @@ struct FrontEndStart {
 // VOZ.INI (creating it when missing), fills the controls and the drive lists, and hands the
 // window to the front end. A start that fails says why and writes nothing.
 int run_editor(const std::optional<std::string>& program_folder, const FrontEndStart& front_end);
+
+// The name by which the editor open on `program_folder` is found by a second start of the same
+// build, which then brings it to the front and ends instead of opening a second window over it:
+// "quorvane-config-" and a hash of the folder, the same for each way of writing that folder
+// (a separator at its end, and on Windows, `ignore_case`, the case of its letters and either
+// slash).
+std::string instance_name(std::string_view program_folder, bool ignore_case);
 
 }  // namespace quorvane

@@ -191,6 +191,22 @@ class ViewCore {
   // or another program: where it was (`left`), while that is still on screen; else the start.
   const Control* focus_back(const Control* left) const;
 
+  // ---- Cues ------------------------------------------------------------------------------
+
+  // A key went down in the window. From then on the control with the keyboard shows it: as
+  // Windows programs do, the focus cue stays hidden while only the mouse is used, and shows for
+  // good once the keyboard is. Returns whether the cues have just come on, for the view to
+  // redraw what shows them.
+  bool key_pressed();
+  bool focus_cues_shown() const { return keyboard_used_; }
+
+  // A combo's (or drive list's) list dropped down or closed up.
+  void list_opened(const Control& list);
+  void list_closed(const Control& list);
+  // Whether help tooltips come up: not while a list is open, where the tip of the box would
+  // cover the panel beside the list the user is choosing from.
+  bool help_tips_shown() const { return open_list_ == nullptr; }
+
  private:
   Form& form_;
   WindowSystem& ws_;
@@ -200,7 +216,47 @@ class ViewCore {
   bool failed_ = false;
   // The entries of the menu on show, until one is chosen.
   std::vector<MenuEntry> menu_;
+  bool keyboard_used_ = false;
+  const Control* open_list_ = nullptr;
 };
+
+// ---- Colours ------------------------------------------------------------------------------
+
+// The colours the system asks programs to use, as the front end reads them: under a
+// high-contrast theme these are the theme's.
+struct SystemColours {
+  Rgb window = 0xFFFFFF;       // the background of windows
+  Rgb window_text = 0x000000;  // text on it
+};
+
+// How the desktop wants the window drawn.
+struct Appearance {
+  bool high_contrast = false;  // a high-contrast theme is on
+  SystemColours system;
+};
+
+// The colours a control is drawn in.
+struct ControlColours {
+  Rgb background = kPanelBackground;  // its surface (a container's, or behind a caption)
+  Rgb text = 0x000000;                // its caption and its focus cue
+  // Whether a container draws its artwork behind what it holds. Under high contrast it does not:
+  // the title's caption stands on the theme's plain background, where the theme's text colour
+  // is sure to show.
+  bool surface_art = true;
+  // Under high contrast, the plate an image's artwork is drawn on (else it shows what lies
+  // beneath). Artwork keeps its own colours in every theme, so it stays on the layout's
+  // background, which it was drawn for, and stays legible on a black or white theme alike.
+  std::optional<Rgb> art_plate;
+};
+
+// Whether a desktop's colours are a high-contrast theme's, where the desktop gives no flag for it
+// (Qt reports only a palette): text and background as far apart as black and white, at a contrast
+// ratio of at least 19.5:1 (black on white is 21:1, yellow on black 19.6:1; the usual light
+// themes' windows, grey or off-white, stay below 19.3:1).
+bool high_contrast_colours(const SystemColours& colours);
+
+// The layout's own colours, or under high contrast the system's for text and surfaces.
+ControlColours colours_for(const Control& control, const Appearance& appearance);
 
 // ---- How captions and lists fit the layout ----------------------------------------------------
 
@@ -249,9 +305,8 @@ std::string widest_entry(const Control& combo, const std::function<int(const std
 // The margins of an edit field's text, at 96 dpi.
 inline constexpr int kFieldTextMargins = 6;
 
-// The open list of a drive list: drive texts carry whole paths, so the closed box cuts them at its
-// edge, but the open list is as wide as its widest item needs (with the scroll bar and margins),
-// and never narrower than the box.
+// The open list of a drive list: as wide as its widest item needs (with the scroll bar and
+// margins), so that no drive is cut at the closed box's edge, and never narrower than the box.
 int drop_down_width(int widest_item, int box_width, int scroll_bar, int dpi);
 
 }  // namespace quorvane

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -114,10 +115,35 @@ TEST(ListDrives, UsesThePrefixAroundTheProgramSortedAndWithoutDeviceEntries) {
 
   ASSERT_EQ(letters(drives), (std::vector<char>{'c', 'e', 'z'}));
   EXPECT_EQ(drives[0].target, (prefix / "drive_c").string());
-  EXPECT_EQ(drives[0].text, "c: -> " + (prefix / "drive_c").string());
+  EXPECT_EQ(drives[0].text, "c: [Local Disk]");
   EXPECT_EQ(drives[1].target, "/media/cdrom-not-mounted") << "a dangling link is still a drive";
   EXPECT_EQ(drives[1].text.front(), 'e');
-  EXPECT_EQ(drives[2].text, "z: -> /");
+  EXPECT_EQ(drives[2].text, "z: [Local Disk]");
+}
+
+TEST(ListDrives, ShowEachDriveByTheKindWinesDriveSettingsGiveIt) {
+  Scratch s;
+  const fs::path prefix = s.prefix("p", {{"c:", "../drive_c"},
+                                         {"d:", "/media/cd"},
+                                         {"e:", "/mnt/share"},
+                                         {"f:", "/mnt/usb"},
+                                         {"g:", "/mnt/odd"},
+                                         {"z:", "/"}});
+  // As Wine writes the file: CR LF nowhere, doubled backslashes, a time stamp after the key, the
+  // same letters under another key before it, and any case in the values.
+  std::ofstream(prefix / "system.reg", std::ios::binary)
+      << "WINE REGISTRY Version 2\n\n"
+         "[Software\\\\Other\\\\Drives] 1700000000\n\"d:\"=\"network\"\n\n"
+         "[Software\\\\Wine\\\\Drives] 1700000000\n#time=1da2\n"
+         "\"d:\"=\"cdrom\"\n\"e:\"=\"network\"\n\"F:\"=\"Floppy\"\n\"g:\"=\"tape\"\n\n"
+         "[Software\\\\Wine\\\\Fonts] 1700000000\n\"z:\"=\"cdrom\"\n";
+  const auto drives = list_drives((prefix / "drive_c").string(), nullptr, "");
+  std::vector<std::string> texts;
+  for (const DriveEntry& d : drives) texts.push_back(d.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"c: [Local Disk]", "d: [CD-ROM]", "e: [Network]",
+                                             "f: [Removable]", "g: [Unknown]", "z: [Local Disk]"}));
+  // The folder stays with the drive, for its tooltip and for paths.
+  EXPECT_EQ(drives[3].target, "/mnt/usb");
 }
 
 TEST(ListDrives, FallsBackToWineprefixThenToHomeDotWine) {
@@ -132,7 +158,6 @@ TEST(ListDrives, FallsBackToWineprefixThenToHomeDotWine) {
             std::vector<char>{'d'});
   const auto in_home = list_drives(program.string(), nullptr, home);
   EXPECT_EQ(letters(in_home), std::vector<char>{'c'});
-  EXPECT_EQ(in_home[0].text, "c: -> ~/.wine/drive_c") << "paths in the home folder are short";
   EXPECT_EQ(in_home[0].target, s.path("home/.wine/drive_c").string());
   EXPECT_EQ(letters(list_drives(program.string(), "", home)), std::vector<char>{'c'});
   // A $WINEPREFIX that is no prefix (no dosdevices) is passed over.

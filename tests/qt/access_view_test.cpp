@@ -7,8 +7,10 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QLabel>
+#include <QPalette>
 #include <QRadioButton>
 #include <QTest>
+#include <cstdlib>
 
 #include "qstring_printer.h"
 #include "qt_driver.h"
@@ -36,7 +38,7 @@ class AccessViewTest : public ViewTest {
 };
 
 // Over AT-SPI a combo box is read by its label, its name being its text: the label over a list
-// is its buddy, and a drive list ("d: -> /media/cd") keeps the label over it, which the box
+// is its buddy, and a drive list ("d: [CD-ROM]") keeps the label over it, which the box
 // below it names as well.
 TEST_F(AccessViewTest, ListsAreReadByTheLabelOverThem) {
   click("imgsonido");
@@ -84,8 +86,9 @@ TEST_F(AccessViewTest, TabReachesAnOptionGroupAtItsChosenButton) {
   EXPECT_EQ(focus(), widget("op_video_winmodo", 0));
 }
 
-TEST_F(AccessViewTest, TheFocusIsDrawnOnImagesAndLabels) {
+TEST_F(AccessViewTest, TheFocusIsDrawnOnImagesAndLabelsOnceTheKeyboardIsUsed) {
   click("imgpanel");
+  key(Qt::Key_Tab);
   for (QWidget* w : {widget("imgsonido"), widget("lblvideo_1", 51)}) {
     widget("ch_global", 10)->setFocus();
     const QImage without = w->grab().toImage();
@@ -93,6 +96,56 @@ TEST_F(AccessViewTest, TheFocusIsDrawnOnImagesAndLabels) {
     ASSERT_TRUE(w->hasFocus());
     EXPECT_NE(w->grab().toImage(), without) << w->objectName().toStdString();
   }
+}
+
+// A desktop in a high-contrast theme, as its platform theme reports it to Qt: a palette of white
+// on black. The window takes the theme's colours; the artwork keeps its own, on its own plate.
+class HighContrastTest : public AccessViewTest {
+ protected:
+  QPalette before = QApplication::palette();
+  void SetUp() override {
+    QPalette theme;
+    theme.setColor(QPalette::Window, Qt::black);
+    theme.setColor(QPalette::WindowText, Qt::white);
+    theme.setColor(QPalette::Base, Qt::black);
+    theme.setColor(QPalette::Text, Qt::white);
+    theme.setColor(QPalette::Button, Qt::black);
+    theme.setColor(QPalette::ButtonText, Qt::white);
+    theme.setColor(QPalette::Highlight, QColor(0x1A, 0xEB, 0xFF));
+    QApplication::setPalette(theme);
+    AccessViewTest::SetUp();
+  }
+  void TearDown() override {
+    view.reset();
+    QApplication::setPalette(before);
+  }
+};
+
+TEST_F(HighContrastTest, TextAndSurfacesTakeTheThemesColoursAndArtworkStaysOnItsPlate) {
+  click("picpantalla");
+  QWidget* window = qt().window();
+  const QImage shot = window->grab().toImage();
+  // scripts/screenshots.sh keeps this picture of it.
+  if (const char* file = std::getenv("QUORVANE_HIGH_CONTRAST_SHOT")) shot.save(file);
+
+  EXPECT_EQ(as<QLabel>("Label1")->palette().color(QPalette::WindowText), QColor(Qt::white));
+  EXPECT_EQ(as<QLabel>("lblvideo_1", 20)->palette().color(QPalette::WindowText), QColor(Qt::white));
+  // The title bar's artwork gives way to the theme's plain background, beside the title.
+  const Rect bar = view->geometry(at("picbarraalta"));
+  const Rect title = view->geometry(at("Label1"));
+  EXPECT_EQ(shot.pixelColor(title.right() + 20, bar.y + bar.height / 2), QColor(Qt::black));
+  // A page's surface is the theme's too.
+  const Rect page = view->geometry(at("pic_video"));
+  EXPECT_EQ(shot.pixelColor(page.right() - 3, page.bottom() - 3), QColor(Qt::black));
+  // The artwork of an image stands on the colours it was drawn for.
+  const Rect image = view->geometry(at("picpantalla"));
+  QWidget* nav = widget("picpantalla");
+  const QImage art = nav->grab().toImage();
+  bool plate = false;
+  for (int x = 0; x < art.width() && !plate; ++x) {
+    plate = art.pixelColor(x, 0) == QColor(0xEF, 0xEC, 0xDC);
+  }
+  EXPECT_TRUE(plate) << "no plate under the artwork at " << image.x << "," << image.y;
 }
 
 }  // namespace

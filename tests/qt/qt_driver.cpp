@@ -352,6 +352,42 @@ class QtDriver : public ViewDriver {
     }
     return std::nullopt;
   }
+  Pixels pixels(const Control& c) override {
+    QWidget* w = widget(c);
+    if (w == nullptr) return {};
+    // Taken from the window, as the screen shows it: what lies beneath the control included.
+    QWidget* window = w->window();
+    const QImage image = window->grab(QRect(w->mapTo(window, QPoint(0, 0)), w->size()))
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    Pixels out{image.width(), image.height(), {}};
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) out.rgb.push_back(image.pixel(x, y) & 0xFFFFFF);
+    }
+    return out;
+  }
+  void drop_list(const Control& c, bool open) override {
+    auto* combo = qobject_cast<QComboBox*>(widget(c));
+    ASSERT_NE(combo, nullptr) << c.display_name();
+    if (open) {
+      combo->showPopup();
+    } else {
+      combo->hidePopup();
+    }
+    QTest::qWait(50);
+  }
+  bool help_comes_up(const Control& c, int ms) override {
+    auto* combo = qobject_cast<QComboBox*>(widget(c));
+    QWidget* w = combo != nullptr && combo->lineEdit() != nullptr ? combo->lineEdit() : widget(c);
+    if (w == nullptr) return false;
+    QToolTip::hideText();
+    QTest::qWait(20);
+    // What the pointer resting there makes Qt send.
+    const QPoint middle = w->rect().center();
+    QHelpEvent help(QEvent::ToolTip, middle, w->mapToGlobal(middle));
+    QApplication::sendEvent(w, &help);
+    return wait_until([] { return QToolTip::isVisible(); }, ms);
+  }
   Menu menu(const Control& c, MenuOpener opener, std::size_t pick) override {
     QWidget* target = widget(c);
     if (auto* combo = qobject_cast<QComboBox*>(target); combo != nullptr && combo->isEditable()) {

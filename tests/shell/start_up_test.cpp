@@ -74,5 +74,20 @@ TEST(StartUp, AStartThatFailsSaysWhyShowsNoWindowAndWritesNothing) {
   EXPECT_FALSE(fs::exists(folder.path() / "VOZ_backup.INI"));
 }
 
+TEST(StartUp, OneFolderIsOneInstanceNameHoweverItIsWritten) {
+  const std::string name = instance_name("/games/emu", false);
+  EXPECT_TRUE(name.starts_with("quorvane-config-")) << name;
+  EXPECT_EQ(instance_name("/games/emu/", false), name);
+  EXPECT_NE(instance_name("/games/emu2", false), name);
+  EXPECT_NE(instance_name("/games/Emu", false), name) << "Linux names differ by case";
+  EXPECT_NE(instance_name("/", false), instance_name("", false)) << "the root stays itself";
+
+  const std::string windows = instance_name("C:\\Games\\Emu", true);
+  EXPECT_EQ(instance_name("c:\\games\\EMU\\", true), windows);
+  EXPECT_EQ(instance_name("C:/Games/Emu", true), windows);
+  EXPECT_NE(instance_name("C:\\Games\\Emu2", true), windows);
+  EXPECT_NE(instance_name("D:\\Games\\Emu", true), windows);
+}
+
 }  // namespace
 }  // namespace quorvane

@@ -230,6 +230,56 @@ TEST_F(ViewCoreTest, AMenuShowsTheModelsEntriesAsTheyStandAndRunsTheOneChosen) {
 }
 
 // The real window, for where the keyboard goes.
+TEST_F(ViewCoreTest, FocusCuesComeOnWithTheFirstKeyForGoodAndNoHelpShowsOverAnOpenList) {
+  EXPECT_FALSE(core->focus_cues_shown()) << "only the mouse has been used";
+  EXPECT_TRUE(core->key_pressed()) << "the view redraws the cue once";
+  EXPECT_TRUE(core->focus_cues_shown());
+  EXPECT_FALSE(core->key_pressed());
+  EXPECT_TRUE(core->focus_cues_shown());
+
+  Control& drives = form.add(Kind::DriveList, "dr_cdrom_letter", form.root(), Twips{});
+  EXPECT_TRUE(core->help_tips_shown());
+  core->list_opened(combo);
+  EXPECT_FALSE(core->help_tips_shown());
+  // One list closing while another is taken for open (a drop-down opened from a closing one)
+  // leaves the tips off.
+  core->list_opened(drives);
+  core->list_closed(combo);
+  EXPECT_FALSE(core->help_tips_shown());
+  core->list_closed(drives);
+  EXPECT_TRUE(core->help_tips_shown());
+}
+
+TEST(ViewColours, HighContrastTakesTheSystemsColoursAndKeepsTheArtworkOnItsOwnPlate) {
+  Form form;
+  Control& label = form.add(Kind::Label, "lbl", form.root(), Twips{});
+  label.background = 0x123456;
+  const Appearance normal{false, SystemColours{0x000000, 0xFFFFFF}};
+  const ControlColours own = colours_for(label, normal);
+  EXPECT_EQ(own.background, 0x123456u) << "the system's colours do not count without the theme";
+  EXPECT_EQ(own.text, 0x000000u);
+  EXPECT_TRUE(own.surface_art);
+  EXPECT_FALSE(own.art_plate) << "artwork shows what lies beneath";
+
+  for (const SystemColours& theme :
+       {SystemColours{0x000000, 0xFFFFFF}, SystemColours{0xFFFFFF, 0x000000},
+        SystemColours{0x000000, 0xFFFF00}}) {
+    const ControlColours high = colours_for(label, Appearance{true, theme});
+    EXPECT_EQ(high.background, theme.window);
+    EXPECT_EQ(high.text, theme.window_text);
+    EXPECT_FALSE(high.surface_art) << "no artwork behind captions";
+    EXPECT_EQ(high.art_plate, 0x123456u) << "artwork keeps the background it was drawn for";
+  }
+
+  // Where the desktop says only what its colours are.
+  EXPECT_TRUE(high_contrast_colours(SystemColours{0xFFFFFF, 0x000000}));
+  EXPECT_TRUE(high_contrast_colours(SystemColours{0x000000, 0xFFFFFF}));
+  EXPECT_TRUE(high_contrast_colours(SystemColours{0x000000, 0xFFFF00})) << "yellow on black";
+  EXPECT_FALSE(high_contrast_colours(SystemColours{0xEFEFEF, 0x000000})) << "a light grey theme";
+  EXPECT_FALSE(high_contrast_colours(SystemColours{0xF6F5F4, 0x000000}));
+  EXPECT_FALSE(high_contrast_colours(SystemColours{0x353535, 0xFFFFFF})) << "a dark theme";
+}
+
 class ViewFocusTest : public ::testing::Test {
  protected:
   TempFolder folder;

@@ -28,8 +28,8 @@ constexpr Row kCdromTimeout = row::timeout;
 constexpr Row kSystemCard1 = row::system_card_1;
 constexpr Row kSystemCard2 = row::system_card_2;
 
-const std::string kDriveC = "c: -> /prefix/drive_c";
-const std::string kDriveD = "d: -> /media/cd";
+const std::string kDriveC = "c: [Local Disk]";
+const std::string kDriveD = "d: [CD-ROM]";
 
 // The user edits a panel's widgets; the table learns of it only when the panel is left.
 class PanelsViewTest : public ViewTest {

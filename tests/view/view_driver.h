@@ -5,6 +5,7 @@
 // executable implements it over its own widgets (tests/qt/qt_driver.cpp, tests/win32/
 // win32_driver.cpp), so that one suite of view behaviours (tests/view/) runs against both.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -105,6 +106,18 @@ struct DragOver {
   bool cue_gone = false;
 };
 
+// A picture of a control, row by row, 0xRRGGBB each.
+struct Pixels {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> rgb;
+  std::uint32_t at(int x, int y) const {
+    return rgb[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(x)];
+  }
+  friend bool operator==(const Pixels&, const Pixels&) = default;
+};
+
 class ViewDriver {
  public:
   virtual ~ViewDriver() = default;
@@ -172,6 +185,13 @@ class ViewDriver {
   virtual Rect geometry(const Control& c) = 0;
   virtual Rect client_area(const Control& c) = 0;
   virtual std::optional<CaptionFit> caption_fit(const Control& c) = 0;
+  // The control's pixels as the screen shows them now.
+  virtual Pixels pixels(const Control& c) = 0;
+  // Drops a combo's list down (or closes it) as the mouse on its arrow does.
+  virtual void drop_list(const Control& c, bool open) = 0;
+  // Rests the pointer on the control (on its field, for an editable combo box) and waits up to
+  // `ms` for its help tooltip to come up; whether it did.
+  virtual bool help_comes_up(const Control& c, int ms) = 0;
   // Opens the context menu of the control (of its field, for an editable combo box) with
   // `opener`, the keys after putting the keyboard there, and chooses entry `pick` (counted from
   // 1; 0 chooses none) while it is up.

@@ -295,8 +295,9 @@ TEST_F(ViewTest, SyncLeavesAFieldAloneWhenItAlreadyMatches) {
 
 TEST_F(ViewTest, DriveListsOfferTheModelsDrivesAndReportAPick) {
   for (const char* name : {"Dri_panel_list", "dr_cdrom_letter"}) {
-    at(name).set_list({"c: -> /prefix/drive_c", "d: -> /media/cd"});
-    at(name).set_drive("c: -> /prefix/drive_c");
+    at(name).set_list({"c: [Local Disk]", "d: [CD-ROM]"});
+    at(name).set_drive("c: [Local Disk]");
+    at(name).item_tooltips = {"/prefix/drive_c", "/media/cd"};
   }
   view->sync();
   click("imgpanel");
@@ -304,11 +305,13 @@ TEST_F(ViewTest, DriveListsOfferTheModelsDrivesAndReportAPick) {
   ASSERT_EQ(view->item_count(drives), 2);
   EXPECT_EQ(view->current_item(drives), 0);
   EXPECT_TRUE(view->enabled(drives));
+  EXPECT_EQ(view->tooltip(drives), u"/prefix/drive_c") << "where the drive on show leads";
 
   const std::string before = at("txt_panel_list").text();
   view->focus(drives);
   view->key(Key::Down);
-  EXPECT_EQ(drives.drive(), "d: -> /media/cd");
+  EXPECT_EQ(drives.drive(), "d: [CD-ROM]");
+  EXPECT_EQ(view->tooltip(drives), u"/media/cd");
   EXPECT_EQ(at("txt_panel_list").text(), before + "D");
   EXPECT_EQ(view->text(at("txt_panel_list")), utf16(before + "D"));
 
@@ -455,6 +458,38 @@ TEST_F(ViewTest, AnOpenedListStartsAtTheItemShown) {
   EXPECT_EQ(frequency.text(), "48000");
   click("imgcontrol");
   EXPECT_EQ(main.table().value(row::frequency), "48000");
+}
+
+// The help of a combo would come up over the panel beside its open list: it waits until the
+// list is closed.
+TEST_F(ViewTest, NoHelpComesUpWhileAComboListIsOpen) {
+  click("imgsonido");
+  const Control& frequency = at("com_sound_fre");
+  ASSERT_TRUE(view->help_comes_up(frequency, 3000)) << "the help never came up at all";
+  view->drop_list(frequency, true);
+  EXPECT_FALSE(view->help_comes_up(frequency, 800));
+  view->drop_list(frequency, false);
+  EXPECT_TRUE(view->help_comes_up(frequency, 3000)) << "the help stays away once the list closed";
+}
+
+// As Windows programs do: the control with the keyboard shows no focus cue while only the mouse
+// has been used, and shows it for good once a key has been pressed.
+TEST_F(ViewTest, TheFocusCueShowsOnlyOnceTheKeyboardIsUsed) {
+  const Control* first = view->focused();
+  ASSERT_NE(first, nullptr);
+  const Pixels at_start = view->pixels(*first);
+  ASSERT_FALSE(at_start.rgb.empty());
+  view->key(Key::Tab);
+  ASSERT_NE(view->focused(), first);
+  const Pixels unfocused = view->pixels(*first);
+  EXPECT_EQ(at_start, unfocused) << "a focus cue shows before any key was pressed";
+  view->key(Key::ShiftTab);
+  ASSERT_EQ(view->focused(), first);
+  EXPECT_NE(view->pixels(*first), unfocused) << "no focus cue after Tab";
+  // A click moves the keyboard on; the cue goes with it and stays.
+  click("picpantalla");
+  view->focus(*first);
+  EXPECT_NE(view->pixels(*first), unfocused) << "the cue went away again";
 }
 
 // A VOZ.INI whose Esc key mode has no item: its coded combo shows an empty text.

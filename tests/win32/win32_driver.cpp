@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -315,6 +316,59 @@ class Win32Driver : public ViewDriver {
   std::u16string tooltip(const Control& c) override {
     HWND hwnd = widget(c);
     return hwnd != nullptr ? u(tooltip_of(hwnd)) : std::u16string();
+  }
+  Pixels pixels(const Control& c) override {
+    HWND hwnd = widget(c);
+    if (hwnd == nullptr) return {};
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    const int width = r.right;
+    const int height = r.bottom;
+    if (width <= 0 || height <= 0) return {};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(hwnd);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    Pixels out{width, height, {}};
+    if (bitmap != nullptr) {
+      HGDIOBJ old = SelectObject(memory, bitmap);
+      BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+      GdiFlush();
+      const auto* p = static_cast<const std::uint32_t*>(bits);
+      for (int i = 0; i < width * height; ++i) out.rgb.push_back(p[i] & 0xFFFFFF);
+      SelectObject(memory, old);
+      DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(hwnd, screen);
+    return out;
+  }
+  void drop_list(const Control& c, bool open) override {
+    HWND hwnd = widget(c);
+    ASSERT_NE(hwnd, nullptr) << c.display_name();
+    SendMessageW(hwnd, CB_SHOWDROPDOWN, open ? TRUE : FALSE, 0);
+    wait(50);
+  }
+  bool help_comes_up(const Control& c, int ms) override {
+    HWND hwnd = widget(c);
+    HWND help = tooltip_window(view_->window(), false);
+    if (hwnd == nullptr || help == nullptr) return false;
+    SendMessageW(help, TTM_POP, 0, 0);
+    SendMessageW(help, TTM_SETDELAYTIME, TTDT_INITIAL, 10);
+    HWND field = edit_of(hwnd);
+    RECT box{};
+    GetWindowRect(field, &box);
+    SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    SendMessageW(field, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    return wait_until([&] { return IsWindowVisible(help) != FALSE; }, ms);
   }
   Rect geometry(const Control& c) override {
     HWND hwnd = widget(c);

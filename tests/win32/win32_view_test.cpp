@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -556,6 +557,63 @@ TEST_F(Win32ViewTest, TheRefusalNoteTakesThePlaceOfTheFieldsHelp) {
   view->wait(100);
   EXPECT_TRUE(contains(view->refusal(), u"\u201C\u2192\u201D"));
   EXPECT_FALSE(IsWindowVisible(help)) << "the help covers the note";
+}
+
+// A picture as a 32-bit .bmp file, for scripts/screenshots-windows.sh to keep.
+void save_bmp(const Pixels& picture, const char* file) {
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = picture.width;
+  info.biHeight = -picture.height;  // top-down
+  info.biPlanes = 1;
+  info.biBitCount = 32;
+  info.biCompression = BI_RGB;
+  const DWORD bytes = static_cast<DWORD>(picture.rgb.size() * 4);
+  BITMAPFILEHEADER head{};
+  head.bfType = 0x4D42;  // "BM"
+  head.bfOffBits = sizeof head + sizeof info;
+  head.bfSize = head.bfOffBits + bytes;
+  std::FILE* out = std::fopen(file, "wb");
+  ASSERT_NE(out, nullptr) << file;
+  std::fwrite(&head, sizeof head, 1, out);
+  std::fwrite(&info, sizeof info, 1, out);
+  std::fwrite(picture.rgb.data(), 4, picture.rgb.size(), out);
+  std::fclose(out);
+}
+
+// Under a high-contrast theme (a test gives the view one: Wine has none to switch on), text and
+// surfaces take the system's colours; artwork keeps its own, on the background it was drawn for.
+TEST_F(Win32ViewTest, AHighContrastThemeDrawsTextAndSurfacesInTheSystemsColours) {
+  native().set_appearance(Appearance{true, SystemColours{0x000000, 0xFFFFFF}});
+  click("picpantalla");
+  view->wait(100);
+  const Pixels window = view->pixels(main.form().root());
+  ASSERT_GT(window.width, 0);
+  if (const char* file = std::getenv("QUORVANE_HIGH_CONTRAST_SHOT")) save_bmp(window, file);
+
+  // The title on the plain background of the theme, in its text colour.
+  const Rect bar = view->geometry(at("picbarraalta"));
+  const Rect title = view->geometry(at("Label1"));
+  EXPECT_EQ(window.at(title.right() + 20, bar.y + bar.height / 2), 0x000000u);
+  int white = 0;
+  for (int x = title.x; x < title.right(); ++x) {
+    for (int y = title.y; y < title.bottom(); ++y) white += window.at(x, y) == 0xFFFFFF ? 1 : 0;
+  }
+  EXPECT_GT(white, 20) << "the title is not drawn in the theme's text colour";
+  // A page's surface is the theme's; an image stands on its own plate.
+  const Rect page = view->geometry(at("pic_video"));
+  EXPECT_EQ(window.at(page.right() - 3, page.bottom() - 3), 0x000000u);
+  const Rect image = view->geometry(at("picpantalla"));
+  bool plate = false;
+  for (int x = image.x; x < image.right() && !plate; ++x)
+    plate = window.at(x, image.y) == kPanelBackground;
+  EXPECT_TRUE(plate) << "no plate under the artwork";
+
+  // Back to the usual theme: the layout's own colours again.
+  native().set_appearance(Appearance{});
+  view->wait(100);
+  const Pixels usual = view->pixels(main.form().root());
+  EXPECT_EQ(usual.at(page.right() - 3, page.bottom() - 3), kPanelBackground);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "front_ends/qt/qt_view.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -45,6 +46,29 @@ using front_end::kTwipsPerPixel;
 using front_end::Placement;
 
 QColor to_color(Rgb rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+Rgb to_rgb(const QColor& color) {
+  return (static_cast<Rgb>(color.red()) << 16) | (static_cast<Rgb>(color.green()) << 8) |
+         static_cast<Rgb>(color.blue());
+}
+
+// The desktop's colours as Qt reports them; a high-contrast theme is told by its palette alone.
+Appearance desktop_appearance() {
+  const QPalette palette = QGuiApplication::palette();
+  Appearance appearance;
+  appearance.system.window = to_rgb(palette.color(QPalette::Active, QPalette::Window));
+  appearance.system.window_text = to_rgb(palette.color(QPalette::Active, QPalette::WindowText));
+  appearance.high_contrast = high_contrast_colours(appearance.system);
+  return appearance;
+}
+
+// A control's palette: its surface and its text in the colours the appearance gives it.
+void set_colours(QWidget* widget, const ControlColours& colours) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, to_color(colours.background));
+  palette.setColor(QPalette::WindowText, to_color(colours.text));
+  widget->setPalette(palette);
+}
 
 QRect qt_rect(const Twips& r, const Placement& in) {
   const front_end::PixelRect p = front_end::place(r, in);
@@ -126,14 +150,17 @@ std::u16string_view utf16(const QString& text) {
 }  // namespace
 
 struct QtView::Impl {
-  Impl(Form& f, QtWindowSystem& w, ViewEvents e) : form(f), ws(w), core(f, w, std::move(e)) {
+  Impl(Form& f, QtWindowSystem& w, ViewEvents e)
+      : form(f), ws(w), core(f, w, std::move(e)), appearance(desktop_appearance()) {
     core.on_sync([this] { sync_widgets(); });
   }
 
   Form& form;
   QtWindowSystem& ws;
   ViewCore core;
+  Appearance appearance;
   std::unique_ptr<widgets::FormWindow> window;
+  widgets::WindowWatch* watch = nullptr;
   std::vector<Drawn> bindings;
   std::unordered_map<const Control*, std::size_t> by_control;
   // How many widgets there were when the Tab order was last set.
@@ -149,6 +176,8 @@ struct QtView::Impl {
   void make_text(Drawn& b, QLineEdit* edit);
   // The keys of the combo's list go the view core's way, closed and open alike.
   void list_keys(Control& c, QComboBox* combo);
+  // The core hears when the combo's list drops down and closes up.
+  void watch_list(const Control& c, QComboBox* combo);
   void fit_caption(Drawn& b);
   void fit_items(Drawn& b);
   void offer_menu(Control& c, QWidget* w, QLineEdit* edit);
@@ -182,10 +211,18 @@ void QtView::Impl::build() {
   window->setWindowTitle(qt_text(core.title()));
   const QRect client = qt_rect(Twips{0, 0, root.rect().width, root.rect().height}, Placement{});
   window->setFixedSize(client.size());
-  QPalette palette = window->palette();
-  palette.setColor(QPalette::Window, to_color(root.background));
-  window->setPalette(palette);
+  window->setWindowIcon(widgets::app_icon());
+  set_colours(window.get(), colours_for(root, appearance));
   window->setAutoFillBackground(true);
+  watch = new widgets::WindowWatch(
+      window.get(),
+      [this] {
+        // The cue shows on whatever has the keyboard now, which drew none so far.
+        if (core.key_pressed() && QApplication::focusWidget() != nullptr) {
+          QApplication::focusWidget()->update();
+        }
+      },
+      [this] { return core.help_tips_shown(); });
   window->on_close([this] { core.window_closed(); });
   ws.attach(window.get());
 
@@ -242,8 +279,10 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
 
   switch (c.kind()) {
     case Kind::PictureBox: {
-      auto* box = new widgets::PictureBoxWidget(parent, to_color(c.background), c.border,
-                                                QString::fromStdString(c.picture));
+      const ControlColours colours = colours_for(c, appearance);
+      auto* box = new widgets::PictureBoxWidget(
+          parent, to_color(colours.background), c.border,
+          colours.surface_art ? QString::fromStdString(c.picture) : QString());
       if (c.has_mouse_move()) {
         box->on_mouse([this, &c](int buttons) { core.mouse_moved(c, buttons); });
       }
@@ -277,6 +316,10 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
     case Kind::Image: {
       auto* image = new widgets::ImageWidget(parent, QString::fromStdString(c.picture));
       image->set_activatable(c.activatable);
+      image->set_focus_cue([this] { return core.focus_cues_shown(); });
+      if (const std::optional<Rgb> plate = colours_for(c, appearance).art_plate) {
+        image->set_plate(to_color(*plate));
+      }
       image->on_click([this, &c, image] { activate(c, image); });
       b.widget = image;
       image->setGeometry(rect);
@@ -323,6 +366,7 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       b.combo = combo;
       make_text(b, combo->lineEdit());
       list_keys(c, combo);
+      watch_list(c, combo);
       break;
     }
     case Kind::TextBox: {
@@ -341,6 +385,7 @@ Drawn QtView::Impl::make(Control& c, QWidget* parent, const QRect& rect) {
       b.combo = combo;
       QObject::connect(combo, &QComboBox::activated, combo,
                        [this, &c](int index) { core.drive_picked(c, index); });
+      watch_list(c, combo);
       break;
     }
     case Kind::Timer: {
@@ -446,6 +491,7 @@ void QtView::Impl::make_label(Drawn& b, QWidget* parent, const QRect& rect) {
   label->setFont(b.font);
   label->setGeometry(rect);
   label->set_activatable(c.activatable);
+  label->set_focus_cue([this] { return core.focus_cues_shown(); });
   label->on_click([this, &c, label] { activate(c, label); });
   b.widget = label;
   b.label = label;
@@ -456,9 +502,7 @@ void QtView::Impl::make_button(Drawn& b, QAbstractButton* button, const QRect& r
   // Buttons fill with the Button colour by default; these stand on the page in its colour.
   button->setBackgroundRole(QPalette::Window);
   button->setAutoFillBackground(true);
-  QPalette palette = button->palette();
-  palette.setColor(QPalette::Window, to_color(b.control->background));
-  button->setPalette(palette);
+  set_colours(button, colours_for(*b.control, appearance));
   button->setFont(b.font);
   b.widget = button;
 }
@@ -504,6 +548,18 @@ void QtView::Impl::list_keys(Control& c, QComboBox* combo) {
         combo->model()->index(to, combo->modelColumn()),
         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     return true;
+  });
+}
+
+void QtView::Impl::watch_list(const Control& c, QComboBox* combo) {
+  // The list drops down in a frame of its own, made with the view.
+  QWidget* popup = combo->view()->parentWidget();
+  if (popup == nullptr) return;
+  watch->watch_list(popup, [this, &c](bool open) {
+    if (!open) return core.list_closed(c);
+    core.list_opened(c);
+    // A tip already up (the box's own, from before the click) goes with it.
+    QToolTip::hideText();
   });
 }
 

@@ -1,6 +1,7 @@
 #include "front_ends/qt/widgets.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -101,15 +102,16 @@ void draw_focus_frame(QWidget& widget, QPainter& painter, const QRect& area) {
 
 void ImageWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  if (plate_.isValid()) painter.fillRect(rect(), plate_);
   art_.draw(*this, painter, rect());
-  if (hasFocus()) draw_focus_frame(*this, painter, rect());
+  if (shows_focus()) draw_focus_frame(*this, painter, rect());
 }
 
 LabelWidget::LabelWidget(QWidget* parent) : Clickable<QLabel>(parent) {}
 
 void LabelWidget::paintEvent(QPaintEvent* event) {
   QLabel::paintEvent(event);
-  if (!hasFocus()) return;
+  if (!shows_focus()) return;
   // Around the caption itself, which may be narrower than the label's box.
   const QRect text = fontMetrics().boundingRect(contentsRect(), int(alignment()), this->text());
   QPainter painter(this);
@@ -124,6 +126,50 @@ void RuleWidget::paintEvent(QPaintEvent*) {
   painter.drawLine(0, 0, width() - 1, 0);
   painter.setPen(palette().color(QPalette::Light));
   painter.drawLine(0, 1, width() - 1, 1);
+}
+
+WindowWatch::WindowWatch(QWidget* window, std::function<void()> key_pressed,
+                         std::function<bool()> tips_allowed)
+    : QObject(window),
+      window_(window),
+      key_pressed_(std::move(key_pressed)),
+      tips_allowed_(std::move(tips_allowed)) {
+  // Keys and tooltips go to whichever widget is under them: only the application sees them all.
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+void WindowWatch::watch_list(QWidget* popup, std::function<void(bool)> changed) {
+  popup->installEventFilter(this);
+  lists_.emplace_back(popup, std::move(changed));
+}
+
+bool WindowWatch::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::Show || type == QEvent::Hide) {
+    for (const auto& [popup, changed] : lists_) {
+      if (popup == watched) changed(type == QEvent::Show);
+    }
+    return false;
+  }
+  if (type != QEvent::KeyPress && type != QEvent::ToolTip) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != window_) return false;
+  if (type == QEvent::KeyPress) {
+    key_pressed_();
+    return false;
+  }
+  if (tips_allowed_()) return false;
+  event->ignore();
+  return true;
+}
+
+QIcon app_icon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64}) {
+    const QPixmap pixmap = render_art(QStringLiteral("app_icon"), QSize(size, size), 1.0);
+    if (!pixmap.isNull()) icon.addPixmap(pixmap);
+  }
+  return icon;
 }
 
 MenuKeys::MenuKeys(QWidget* widget, std::function<void(QPoint)> open)

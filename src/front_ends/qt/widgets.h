@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -8,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/view_core.h"
@@ -84,6 +86,10 @@ class Clickable : public Base, public Activatable {
     this->setFocusPolicy(activatable ? Qt::StrongFocus : Qt::NoFocus);
   }
   bool activatable() const { return activatable_; }
+  // Whether the focus cue is drawn while the widget has the keyboard (none is until the
+  // keyboard has been used).
+  void set_focus_cue(std::function<bool()> shown) { cue_ = std::move(shown); }
+  bool shows_focus() const { return this->hasFocus() && (!cue_ || cue_()); }
   void activate() override {
     if (on_click_) on_click_();
   }
@@ -125,18 +131,22 @@ class Clickable : public Base, public Activatable {
   bool pressed_ = false;
   bool activatable_ = false;
   std::function<void()> on_click_;
+  std::function<bool()> cue_;
 };
 
 // An image: artwork that can be clicked.
 class ImageWidget : public Clickable<QWidget> {
  public:
   ImageWidget(QWidget* parent, QString picture);
+  // A plate of colour under the artwork, where it must not show what lies beneath.
+  void set_plate(QColor plate) { plate_ = plate; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   ArtCache art_;
+  QColor plate_;
 };
 
 // A caption that can be clicked (the page flips).
@@ -205,6 +215,29 @@ class ListKeys : public QObject {
  private:
   std::function<bool(ListKey)> take_;
 };
+
+// What the view needs to hear of everything in its window: a key pressed anywhere in it, a list
+// dropping down or closing up, and a help tooltip about to come up, which it may refuse.
+class WindowWatch : public QObject {
+ public:
+  WindowWatch(QWidget* window, std::function<void()> key_pressed,
+              std::function<bool()> tips_allowed);
+  // `popup` is the frame a combo's list drops down in.
+  void watch_list(QWidget* popup, std::function<void(bool open)> changed);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* window_;
+  std::function<void()> key_pressed_;
+  std::function<bool()> tips_allowed_;
+  std::vector<std::pair<QObject*, std::function<void(bool)>>> lists_;
+};
+
+// The window's icon for the task bar and Alt+Tab, drawn from the program's artwork at the sizes
+// the desktop asks for most.
+QIcon app_icon();
 
 // The top-level window. Closing it, by the program or by the system, is reported once.
 class FormWindow : public QWidget {

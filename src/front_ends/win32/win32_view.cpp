@@ -53,6 +53,11 @@ constexpr EditCommand kEditCommands[] = {
 
 COLORREF to_colour(Rgb rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
+Rgb system_colour(int index) {
+  const COLORREF c = GetSysColor(index);
+  return (Rgb{GetRValue(c)} << 16) | (Rgb{GetGValue(c)} << 8) | Rgb{GetBValue(c)};
+}
+
 std::wstring window_text(HWND hwnd) {
   const int length = GetWindowTextLengthW(hwnd);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
@@ -118,12 +123,11 @@ struct Binding {
   Placement inner;
   RECT box{};    // as laid out, in the container's client area
   RECT frame{};  // a container's border: its width on each side
-  HBRUSH brush = nullptr;
   bool caption_set = false;
   std::string caption;
   bool items_set = false;
   std::vector<std::string> items;
-  std::string tooltip;
+  std::u16string tooltip;
   bool tool_added = false;
   bool timer_running = false;
   int timer_interval = 0;
@@ -154,6 +158,7 @@ struct Win32View::Impl {
   std::unordered_map<HWND, std::size_t> by_hwnd;
   std::unordered_map<const Control*, std::size_t> by_control;
   std::map<Rgb, HBRUSH> brushes;
+  Appearance appearance = system_appearance();
   Fonts fonts;
   ArtCache art;
   bool quiet = false;  // the view is cleaning a field's text itself
@@ -179,6 +184,9 @@ struct Win32View::Impl {
 
   Binding* find(HWND hwnd);
   HBRUSH brush_for(Rgb rgb);
+  ControlColours colours(const Binding& b) const { return colours_for(*b.control, appearance); }
+  // Help tooltips are on while the view core allows them.
+  void follow_tips();
   // Paints what a container shows beneath its children (colour, artwork, border) with the
   // container's top left at the DC's origin.
   void paint_surface(std::size_t container, HDC dc);
@@ -303,7 +311,6 @@ void Win32View::Impl::build(int wanted_dpi) {
   Control& root = form.root();
   Binding root_binding;
   root_binding.control = &root;
-  root_binding.brush = brush_for(root.background);
   bindings.push_back(root_binding);
   by_control.emplace(&root, 0);
 
@@ -358,7 +365,6 @@ void Win32View::Impl::make_binding(std::size_t index) {
   b.in = b.parent == 0 ? Placement{} : container.inner;
   if (c.kind() == Kind::PictureBox) {
     b.inner = front_end::inside(c, b.in);
-    b.brush = brush_for(c.background);
   }
   bindings.push_back(b);
   by_control.emplace(&c, index);
@@ -668,8 +674,9 @@ void Win32View::Impl::paint_surface(std::size_t container, HDC dc) {
   const Binding& b = bindings[container];
   RECT client{};
   GetClientRect(b.hwnd, &client);
-  FillRect(dc, &client, b.brush);
-  art.draw(dc, b.control->picture, client, dpi);
+  const ControlColours colours = this->colours(b);
+  FillRect(dc, &client, brush_for(colours.background));
+  if (colours.surface_art) art.draw(dc, b.control->picture, client, dpi);
 }
 
 void Win32View::Impl::draw_label(const Binding& b, HDC dc, const RECT& area) {
@@ -742,8 +749,23 @@ void Win32View::Impl::paint_beneath(const Binding& child, HDC dc) {
   SetViewportOrgEx(dc, old.x, old.y, nullptr);
 }
 
+void Win32View::Impl::follow_tips() {
+  if (tooltips != nullptr) SendMessageW(tooltips, TTM_ACTIVATE, core.help_tips_shown(), 0);
+}
+
 void Win32View::Impl::command(Binding& b, UINT code) {
   Control& c = *b.control;
+  if (c.kind() == Kind::ComboBox || c.kind() == Kind::DriveList) {
+    // A tip up over the box, or one that would come up over it, would cover the panel beside
+    // the list.
+    if (code == CBN_DROPDOWN) {
+      core.list_opened(c);
+      follow_tips();
+    } else if (code == CBN_CLOSEUP) {
+      core.list_closed(c);
+      follow_tips();
+    }
+  }
   switch (c.kind()) {
     case Kind::CheckBox:
       // Not an automatic box: a click asks for the other state, and the model decides.
@@ -949,8 +971,9 @@ void Win32View::Impl::sync_one(Binding& b) {
       break;
   }
 
-  if (tooltips != nullptr && (c.tooltip != b.tooltip || (!b.tool_added && !c.tooltip.empty()))) {
-    std::wstring tip = wide(ViewCore::tooltip_text(c));
+  const std::u16string tip_text = tooltips != nullptr ? ViewCore::tooltip_text(c) : u"";
+  if (tooltips != nullptr && (tip_text != b.tooltip || (!b.tool_added && !tip_text.empty()))) {
+    std::wstring tip = wide(tip_text);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -973,7 +996,7 @@ void Win32View::Impl::sync_one(Binding& b) {
         SendMessageW(tooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
       }
     }
-    b.tooltip = c.tooltip;
+    b.tooltip = tip_text;
   }
 }
 
@@ -1047,15 +1070,16 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
     case WM_CTLCOLORBTN: {
       HDC dc = reinterpret_cast<HDC>(w);
       Binding* child = find(reinterpret_cast<HWND>(l));
-      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      const ControlColours colours = this->colours(child != nullptr ? *child : b);
+      SetTextColor(dc, to_colour(colours.text));
       SetBkMode(dc, TRANSPARENT);
-      if (child != nullptr && !c.picture.empty()) {
+      if (child != nullptr && !c.picture.empty() && this->colours(b).surface_art) {
         // Transparent over artwork: the artwork is painted beneath the caption first.
         paint_beneath(*child, dc);
         return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
       }
-      SetBkColor(dc, to_colour(c.background));
-      return reinterpret_cast<LRESULT>(b.brush);
+      SetBkColor(dc, to_colour(colours.background));
+      return reinterpret_cast<LRESULT>(brush_for(colours.background));
     }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
@@ -1131,6 +1155,12 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
         }
       }
       return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      // A high-contrast theme switched on or off, or its colours changed.
+      appearance = system_appearance();
+      RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      break;
     case WM_DPICHANGED: {
       // Lay out for the new scale first, so that the window has its new size when the system's
       // suggested place is applied.
@@ -1166,10 +1196,14 @@ LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPAR
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(hwnd, &paint);
-      // Artwork has transparent parts: what lies beneath shows through them.
-      paint_beneath(b, dc);
       RECT area{};
       GetClientRect(hwnd, &area);
+      // Artwork has transparent parts: what lies beneath shows through them, or its plate.
+      if (const std::optional<Rgb> plate = colours(b).art_plate) {
+        FillRect(dc, &area, brush_for(*plate));
+      } else {
+        paint_beneath(b, dc);
+      }
       art.draw(dc, c.picture, area, dpi);
       draw_focus(b, dc);
       EndPaint(hwnd, &paint);
@@ -1260,6 +1294,11 @@ bool Win32View::Impl::filter_key(const MSG& message) {
   const bool down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
   const bool up = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
   if (!down && !up) return false;
+  if (down && core.key_pressed()) {
+    // The keyboard is in use: focus cues show from now on, in the system's controls as in ours.
+    SendMessageW(main, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  }
   const bool shift = GetKeyState(VK_SHIFT) < 0;
   const bool control = GetKeyState(VK_CONTROL) < 0;
   const bool alt = GetKeyState(VK_MENU) < 0;
@@ -1453,12 +1492,13 @@ AccessibleFacts Win32View::Impl::facts_for(const Binding& b) const {
 }
 
 void Win32View::Impl::draw_focus(const Binding& b, HDC dc) {
-  if (!b.control->activatable || GetFocus() != b.hwnd) return;
+  if (!b.control->activatable || GetFocus() != b.hwnd || !core.focus_cues_shown()) return;
   RECT area{};
   GetClientRect(b.hwnd, &area);
   // Drawn in the text colour, as the classic buttons show theirs.
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  SetBkColor(dc, to_colour(b.control->background));
+  const ControlColours colours = this->colours(b);
+  SetTextColor(dc, to_colour(colours.text));
+  SetBkColor(dc, to_colour(colours.background));
   DrawFocusRect(dc, &area);
 }
 
@@ -1651,6 +1691,22 @@ void Win32View::set_dpi(int dpi) {
   impl_->layout();
 }
 
+void Win32View::set_appearance(const Appearance& appearance) {
+  impl_->appearance = appearance;
+  RedrawWindow(impl_->main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+Appearance system_appearance() {
+  Appearance appearance;
+  HIGHCONTRASTW high{};
+  high.cbSize = sizeof high;
+  appearance.high_contrast = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof high, &high, 0) &&
+                             (high.dwFlags & HCF_HIGHCONTRASTON) != 0;
+  appearance.system.window = system_colour(COLOR_WINDOW);
+  appearance.system.window_text = system_colour(COLOR_WINDOWTEXT);
+  return appearance;
+}
+
 void Win32View::sync() { impl_->sync(); }
 
 void Win32View::show() {
@@ -1668,8 +1724,10 @@ void Win32View::show() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowWindow(w, SW_SHOWNORMAL);
-  // Focus rectangles show from the start, not only once the keyboard has been used.
-  SendMessageW(w, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+  // As Windows programs do, focus cues stay hidden until the keyboard is used.
+  if (!impl_->core.focus_cues_shown()) {
+    SendMessageW(w, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+  }
   impl_->focus_first();
   UpdateWindow(w);
 }

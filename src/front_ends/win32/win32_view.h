@@ -23,6 +23,9 @@ using MenuTracker = std::function<UINT(HMENU menu, POINT at, HWND owner)>;
 // each event the view brings every control in line with the model again (sync()), ignoring the
 // notifications that its own changes raise and leaving alone what already matches, so a text
 // caret never jumps. Texts cross between the two in Windows-1252, the encoding of VOZ.INI.
+// The system's high-contrast setting and the colours it asks programs to use.
+Appearance system_appearance();
+
 class Win32View {
  public:
   // dpi 0: the DPI of the screen the window is made on.
@@ -39,6 +42,10 @@ class Win32View {
   int dpi() const;
   // Lays the whole window out again for `dpi`, as a move to a screen of another scale does.
   void set_dpi(int dpi);
+
+  // How the system wants the window drawn (its high-contrast setting and colours), read when
+  // the view is made and again when the system's settings change; a test gives its own.
+  void set_appearance(const Appearance& appearance);
 
   void sync();
   // Shows the window in the middle of its screen, the keyboard on the first control of the Tab
