@@ -167,6 +167,7 @@ struct Binding {
   bool pressed = false;           // images: a left press that may become a click
   bool edit_tool_added = false;   // the tooltip over an editable combo's field
   bool contents_pending = false;  // a container whose children are made when it first shows
+  bool turning = false;           // shown or hidden with the panel switch under way
   // The rows above and below the edit field's client area that centre its line of text.
   int field_pad_top = 0;
   int field_pad_bottom = 0;
@@ -222,11 +223,9 @@ struct Win32View::Impl {
   void paint_surface(std::size_t container, HDC dc);
   // The same, beneath one child: the child's DC, the child's top left at its origin.
   void paint_beneath(const Binding& child, HDC dc);
-  void paint_frame(const Binding& b);
-  void paint_frame(const Binding& b, HDC dc);
-  void paint_field_pads(const Binding& b);
-  void paint_field_pads(const Binding& b, HDC dc);
-  void paint_image(const Binding& b, HDC dc);
+  // Into `into`, the window's top left at its origin, or else into the window itself.
+  void paint_frame(const Binding& b, HDC into = nullptr);
+  void paint_field_pads(const Binding& b, HDC into = nullptr);
   // A label's caption over what its container shows beneath it.
   void draw_label(const Binding& b, HDC dc, const RECT& area);
 
@@ -258,8 +257,8 @@ struct Win32View::Impl {
   // Syncs unless the window is gone.
   void sync();
   void sync_widgets();
-  std::vector<std::size_t> panels_turning() const;
-  void turn_panels(const std::vector<std::size_t>& turning);
+  // Shows and hides the windows whose turn it is, and puts what they change on screen at once.
+  void turn_panels();
   void print_tree(HWND hwnd, HDC dc, const RECT& area, const RECT& clip);
   void print_frame(const Binding* b, HWND hwnd, HDC dc);
   // One window's frame or client area drawn into the picture, where the window lies.
@@ -732,14 +731,9 @@ void Win32View::Impl::draw_label(const Binding& b, HDC dc, const RECT& area) {
   SelectObject(dc, old);
 }
 
-void Win32View::Impl::paint_field_pads(const Binding& b) {
-  HDC dc = GetWindowDC(b.edit);
+void Win32View::Impl::paint_field_pads(const Binding& b, HDC into) {
+  HDC dc = into != nullptr ? into : GetWindowDC(b.edit);
   if (dc == nullptr) return;
-  paint_field_pads(b, dc);
-  ReleaseDC(b.edit, dc);
-}
-
-void Win32View::Impl::paint_field_pads(const Binding& b, HDC dc) {
   RECT window{};
   GetWindowRect(b.edit, &window);
   RECT client{};
@@ -757,18 +751,13 @@ void Win32View::Impl::paint_field_pads(const Binding& b, HDC dc) {
   const RECT below{client.left, client.bottom, client.right, client.bottom + b.field_pad_bottom};
   FillRect(dc, &above, brush);
   FillRect(dc, &below, brush);
+  if (into == nullptr) ReleaseDC(b.edit, dc);
 }
 
-void Win32View::Impl::paint_frame(const Binding& b) {
+void Win32View::Impl::paint_frame(const Binding& b, HDC into) {
   if (b.frame.left == 0 && b.frame.top == 0 && b.frame.right == 0 && b.frame.bottom == 0) return;
-  HDC dc = GetWindowDC(b.hwnd);
+  HDC dc = into != nullptr ? into : GetWindowDC(b.hwnd);
   if (dc == nullptr) return;
-  paint_frame(b, dc);
-  ReleaseDC(b.hwnd, dc);
-}
-
-void Win32View::Impl::paint_frame(const Binding& b, HDC dc) {
-  if (b.frame.left == 0 && b.frame.top == 0 && b.frame.right == 0 && b.frame.bottom == 0) return;
   RECT all{};
   GetWindowRect(b.hwnd, &all);
   OffsetRect(&all, -all.left, -all.top);
@@ -780,15 +769,7 @@ void Win32View::Impl::paint_frame(const Binding& b, HDC dc) {
   HBRUSH frame = CreateSolidBrush(kBorderColour);
   for (const RECT& edge : edges) FillRect(dc, &edge, frame);
   DeleteObject(frame);
-}
-
-void Win32View::Impl::paint_image(const Binding& b, HDC dc) {
-  // Artwork has transparent parts: what lies beneath shows through them.
-  paint_beneath(b, dc);
-  RECT area{};
-  GetClientRect(b.hwnd, &area);
-  art.draw(dc, b.control->picture, area, dpi);
-  draw_focus(b, dc);
+  if (into == nullptr) ReleaseDC(b.hwnd, dc);
 }
 
 void Win32View::Impl::paint_beneath(const Binding& child, HDC dc) {
@@ -921,47 +902,39 @@ void Win32View::Impl::sync_widgets() {
       build_contents(i);
     }
   }
-  const std::vector<std::size_t> turning = panels_turning();
-  holding_panels = !turning.empty();
+  // Every window that comes or goes with a panel: the controls of a page that goes go too.
+  bool panel = false;
+  for (Binding& b : bindings) {
+    b.turning =
+        b.hwnd != nullptr && b.hwnd != main &&
+        ((GetWindowLongPtrW(b.hwnd, GWL_STYLE) & WS_VISIBLE) != 0) != core.drawn(*b.control);
+    panel = panel || (b.turning && b.control->kind() == Kind::PictureBox);
+  }
+  holding_panels = panel;
   for (Binding& b : bindings) sync_one(b);
   holding_panels = false;
-  if (!turning.empty()) turn_panels(turning);
+  if (panel) turn_panels();
 }
 
-std::vector<std::size_t> Win32View::Impl::panels_turning() const {
-  // Every window that comes or goes with the panels: the controls of a page that goes go too.
-  std::vector<std::size_t> turning;
-  bool panel = false;
-  for (std::size_t i = 1; i < bindings.size(); ++i) {
-    const Binding& b = bindings[i];
-    if (b.hwnd == nullptr) continue;
-    const bool on = (GetWindowLongPtrW(b.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (on == core.drawn(*b.control)) continue;
-    turning.push_back(i);
-    panel = panel || b.control->kind() == Kind::PictureBox;
-  }
-  if (!panel) turning.clear();
-  return turning;
-}
-
-void Win32View::Impl::turn_panels(const std::vector<std::size_t>& turning) {
+void Win32View::Impl::turn_panels() {
   RECT area{};
-  for (std::size_t i : turning) {
+  for (const Binding& b : bindings) {
+    if (!b.turning) continue;
     RECT r{};
-    GetWindowRect(bindings[i].hwnd, &r);
+    GetWindowRect(b.hwnd, &r);
     MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
     UnionRect(&area, &area, &r);
   }
   // The windows come and go without drawing anything...
-  for (std::size_t i : turning) {
-    const bool visible = core.drawn(*bindings[i].control);
+  for (const Binding& b : bindings) {
+    if (!b.turning) continue;
+    const bool visible = core.drawn(*b.control);
     HWND focus = GetFocus();
-    if (!visible && focus != nullptr &&
-        (focus == bindings[i].hwnd || IsChild(bindings[i].hwnd, focus))) {
+    if (!visible && focus != nullptr && (focus == b.hwnd || IsChild(b.hwnd, focus))) {
       // As a hidden window gives it up: the keyboard goes to its container.
-      SetFocus(GetParent(bindings[i].hwnd));
+      SetFocus(GetParent(b.hwnd));
     }
-    SetWindowPos(bindings[i].hwnd, nullptr, 0, 0, 0, 0,
+    SetWindowPos(b.hwnd, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
                      (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
   }
@@ -1357,13 +1330,16 @@ LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPAR
     case WM_ERASEBKGND:
       return 1;
     case WM_PRINTCLIENT:
-      paint_image(b, reinterpret_cast<HDC>(w));
-      return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd, &paint);
-      paint_image(b, dc);
-      EndPaint(hwnd, &paint);
+      HDC dc = message == WM_PAINT ? BeginPaint(hwnd, &paint) : reinterpret_cast<HDC>(w);
+      // Artwork has transparent parts: what lies beneath shows through them.
+      paint_beneath(b, dc);
+      RECT area{};
+      GetClientRect(hwnd, &area);
+      art.draw(dc, c.picture, area, dpi);
+      draw_focus(b, dc);
+      if (message == WM_PAINT) EndPaint(hwnd, &paint);
       return 0;
     }
     case WM_SETFOCUS:
