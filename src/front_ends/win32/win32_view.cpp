@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <oleacc.h>
 #include <shellapi.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include <algorithm>
 #include <exception>
@@ -27,6 +29,42 @@ namespace {
 using front_end::kTwipsPerPixel;
 using front_end::Placement;
 using front_end::to_pixels;
+
+// A field's sunken edge as the field draws it itself: in the theme's look while one is on,
+// otherwise the classic edge. Leaves `all` as the area inside the edge.
+void draw_sunken_edge(HWND hwnd, HDC dc, RECT& all) {
+  using GetWindowThemeFn = HTHEME(WINAPI*)(HWND);
+  using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*);
+  static const HMODULE theming = [] {
+    HMODULE loaded = GetModuleHandleW(L"uxtheme.dll");
+    return loaded != nullptr ? loaded : LoadLibraryW(L"uxtheme.dll");
+  }();
+  static const auto window_theme =
+      theming == nullptr ? nullptr
+                         : reinterpret_cast<GetWindowThemeFn>(
+                               reinterpret_cast<void*>(GetProcAddress(theming, "GetWindowTheme")));
+  static const auto draw_background =
+      theming == nullptr ? nullptr
+                         : reinterpret_cast<DrawThemeBackgroundFn>(reinterpret_cast<void*>(
+                               GetProcAddress(theming, "DrawThemeBackground")));
+  HTHEME theme = window_theme != nullptr ? window_theme(hwnd) : nullptr;
+  if (theme == nullptr || draw_background == nullptr) {
+    DrawEdge(dc, &all, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    return;
+  }
+  const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+  const int state = (style & WS_DISABLED) != 0   ? ETS_DISABLED
+                    : (style & ES_READONLY) != 0 ? ETS_READONLY
+                    : GetFocus() == hwnd         ? ETS_FOCUSED
+                                                 : ETS_NORMAL;
+  const int edge_x = GetSystemMetrics(SM_CXEDGE);
+  const int edge_y = GetSystemMetrics(SM_CYEDGE);
+  const int saved = SaveDC(dc);
+  ExcludeClipRect(dc, all.left + edge_x, all.top + edge_y, all.right - edge_x, all.bottom - edge_y);
+  draw_background(theme, dc, EP_EDITTEXT, state, &all, nullptr);
+  RestoreDC(dc, saved);
+  InflateRect(&all, -edge_x, -edge_y);
+}
 
 constexpr wchar_t kFormClass[] = L"QuorvaneForm";
 constexpr wchar_t kPictureClass[] = L"QuorvanePictureBox";
@@ -134,6 +172,7 @@ struct Binding {
   bool pressed = false;           // images: a left press that may become a click
   bool edit_tool_added = false;   // the tooltip over an editable combo's field
   bool contents_pending = false;  // a container whose children are made when it first shows
+  bool turning = false;           // shown or hidden with the panel switch under way
   // The rows above and below the edit field's client area that centre its line of text.
   int field_pad_top = 0;
   int field_pad_bottom = 0;
@@ -163,6 +202,7 @@ struct Win32View::Impl {
   ArtCache art;
   bool quiet = false;  // the view is cleaning a field's text itself
   bool destroyed = false;
+  bool holding_panels = false;  // windows keep their places until a panel switch is drawn
   MenuTracker track_menu;
   HWND focus_left = nullptr;  // where the keyboard was when the window lost the activation
 
@@ -192,8 +232,9 @@ struct Win32View::Impl {
   void paint_surface(std::size_t container, HDC dc);
   // The same, beneath one child: the child's DC, the child's top left at its origin.
   void paint_beneath(const Binding& child, HDC dc);
-  void paint_frame(const Binding& b);
-  void paint_field_pads(const Binding& b);
+  // Into `into`, the window's top left at its origin, or else into the window itself.
+  void paint_frame(const Binding& b, HDC into = nullptr);
+  void paint_field_pads(const Binding& b, HDC into = nullptr);
   // A label's caption over what its container shows beneath it.
   void draw_label(const Binding& b, HDC dc, const RECT& area);
 
@@ -227,6 +268,13 @@ struct Win32View::Impl {
   // Syncs unless the window is gone.
   void sync();
   void sync_widgets();
+  // Shows and hides the windows whose turn it is, and puts what they change on screen at once.
+  void turn_panels();
+  void print_tree(HWND hwnd, HDC dc, const RECT& area, const RECT& clip);
+  void print_frame(const Binding* b, HWND hwnd, HDC dc);
+  // One window's frame or client area drawn into the picture, where the window lies.
+  void print_into(HWND hwnd, HDC dc, const RECT& where, const RECT& clip, const RECT& area,
+                  bool frame);
   void sync_one(Binding& b);
   void sync_items(Binding& b);
   void sync_text(Binding& b);
@@ -701,8 +749,8 @@ void Win32View::Impl::draw_label(const Binding& b, HDC dc, const RECT& area) {
   SelectObject(dc, old);
 }
 
-void Win32View::Impl::paint_field_pads(const Binding& b) {
-  HDC dc = GetWindowDC(b.edit);
+void Win32View::Impl::paint_field_pads(const Binding& b, HDC into) {
+  HDC dc = into != nullptr ? into : GetWindowDC(b.edit);
   if (dc == nullptr) return;
   RECT window{};
   GetWindowRect(b.edit, &window);
@@ -721,12 +769,12 @@ void Win32View::Impl::paint_field_pads(const Binding& b) {
   const RECT below{client.left, client.bottom, client.right, client.bottom + b.field_pad_bottom};
   FillRect(dc, &above, brush);
   FillRect(dc, &below, brush);
-  ReleaseDC(b.edit, dc);
+  if (into == nullptr) ReleaseDC(b.edit, dc);
 }
 
-void Win32View::Impl::paint_frame(const Binding& b) {
+void Win32View::Impl::paint_frame(const Binding& b, HDC into) {
   if (b.frame.left == 0 && b.frame.top == 0 && b.frame.right == 0 && b.frame.bottom == 0) return;
-  HDC dc = GetWindowDC(b.hwnd);
+  HDC dc = into != nullptr ? into : GetWindowDC(b.hwnd);
   if (dc == nullptr) return;
   RECT all{};
   GetWindowRect(b.hwnd, &all);
@@ -739,7 +787,7 @@ void Win32View::Impl::paint_frame(const Binding& b) {
   HBRUSH frame = CreateSolidBrush(kBorderColour);
   for (const RECT& edge : edges) FillRect(dc, &edge, frame);
   DeleteObject(frame);
-  ReleaseDC(b.hwnd, dc);
+  if (into == nullptr) ReleaseDC(b.hwnd, dc);
 }
 
 void Win32View::Impl::paint_beneath(const Binding& child, HDC dc) {
@@ -879,12 +927,141 @@ void Win32View::Impl::sync() {
 
 void Win32View::Impl::sync_widgets() {
   if (destroyed) return;
+  // A panel switch hides one page and shows another, whose controls may be made only now. Each
+  // control would reach the screen as it paints, so the pages keep their places until all of
+  // the new one is in order, and then the new picture goes to the screen in one copy.
   for (std::size_t i = 0; i < bindings.size(); ++i) {
     if (bindings[i].contents_pending && core.contents_due(*bindings[i].control)) {
       build_contents(i);
     }
   }
+  // Every window that comes or goes with a panel: the controls of a page that goes go too.
+  bool panel = false;
+  for (Binding& b : bindings) {
+    b.turning =
+        b.hwnd != nullptr && b.hwnd != main &&
+        ((GetWindowLongPtrW(b.hwnd, GWL_STYLE) & WS_VISIBLE) != 0) != core.drawn(*b.control);
+    panel = panel || (b.turning && b.control->kind() == Kind::PictureBox);
+  }
+  holding_panels = panel;
   for (Binding& b : bindings) sync_one(b);
+  holding_panels = false;
+  if (panel) turn_panels();
+}
+
+void Win32View::Impl::turn_panels() {
+  RECT area{};
+  for (const Binding& b : bindings) {
+    if (!b.turning) continue;
+    RECT r{};
+    GetWindowRect(b.hwnd, &r);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    UnionRect(&area, &area, &r);
+  }
+  // The windows come and go without drawing anything...
+  for (const Binding& b : bindings) {
+    if (!b.turning) continue;
+    const bool visible = core.drawn(*b.control);
+    HWND focus = GetFocus();
+    if (!visible && focus != nullptr && (focus == b.hwnd || IsChild(b.hwnd, focus))) {
+      // As a hidden window gives it up: the keyboard goes to its container.
+      SetFocus(GetParent(b.hwnd));
+    }
+    SetWindowPos(b.hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
+                     (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  }
+  // ...then what the window shows there is drawn aside, bottom to top, as each window would
+  // paint itself, and copied in at once. What was copied needs no painting of its own.
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  HDC window_dc = GetDCEx(main, nullptr, DCX_CACHE);
+  HDC aside = window_dc != nullptr ? CreateCompatibleDC(window_dc) : nullptr;
+  HBITMAP picture = aside != nullptr ? CreateCompatibleBitmap(window_dc, width, height) : nullptr;
+  if (picture != nullptr) {
+    HGDIOBJ old = SelectObject(aside, picture);
+    print_tree(main, aside, area, area);
+    BitBlt(window_dc, area.left, area.top, width, height, aside, 0, 0, SRCCOPY);
+    SelectObject(aside, old);
+    RedrawWindow(main, &area, nullptr, RDW_VALIDATE | RDW_NOFRAME | RDW_NOERASE | RDW_ALLCHILDREN);
+  } else {
+    // No picture to draw aside: the windows paint themselves, as they would anyway.
+    RedrawWindow(main, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
+  if (picture != nullptr) DeleteObject(picture);
+  if (aside != nullptr) DeleteDC(aside);
+  if (window_dc != nullptr) ReleaseDC(main, window_dc);
+}
+
+void Win32View::Impl::print_tree(HWND hwnd, HDC dc, const RECT& area, const RECT& clip) {
+  // Rectangles in the main window's client coordinates; the picture's origin is the area's.
+  RECT outer{};
+  GetWindowRect(hwnd, &outer);
+  MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&outer), 2);
+  RECT inner{};
+  GetClientRect(hwnd, &inner);
+  MapWindowPoints(hwnd, main, reinterpret_cast<POINT*>(&inner), 2);
+  if (hwnd != main) print_into(hwnd, dc, outer, clip, area, true);
+  print_into(hwnd, dc, inner, clip, area, false);
+  RECT inside{};
+  if (!IntersectRect(&inside, &inner, &clip)) return;
+  HWND top = GetWindow(hwnd, GW_CHILD);
+  if (top == nullptr) return;
+  for (HWND child = GetWindow(top, GW_HWNDLAST); child != nullptr;
+       child = GetWindow(child, GW_HWNDPREV)) {
+    if ((GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) != 0)
+      print_tree(child, dc, area, inside);
+  }
+}
+
+void Win32View::Impl::print_into(HWND hwnd, HDC dc, const RECT& where, const RECT& clip,
+                                 const RECT& area, bool frame) {
+  // The controls take a drawing's origin for their own corner, as when they paint themselves:
+  // each draws into a picture of its own size, which starts as what lies beneath it.
+  RECT shown{};
+  if (!IntersectRect(&shown, &where, &clip)) return;
+  const int width = where.right - where.left;
+  const int height = where.bottom - where.top;
+  HDC own = CreateCompatibleDC(dc);
+  HBITMAP picture = own != nullptr ? CreateCompatibleBitmap(dc, width, height) : nullptr;
+  if (picture != nullptr) {
+    HGDIOBJ old = SelectObject(own, picture);
+    BitBlt(own, 0, 0, width, height, dc, where.left - area.left, where.top - area.top, SRCCOPY);
+    Binding* b = hwnd == main ? &bindings[0] : find(hwnd);
+    if (frame) {
+      print_frame(b, hwnd, own);
+    } else {
+      SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(own), 0);
+      SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(own), PRF_CLIENT);
+      if (b != nullptr && b->hwnd == hwnd && b->control->kind() == Kind::Label &&
+          b->control->activatable) {
+        draw_focus(*b, own);
+      }
+    }
+    BitBlt(dc, shown.left - area.left, shown.top - area.top, shown.right - shown.left,
+           shown.bottom - shown.top, own, shown.left - where.left, shown.top - where.top, SRCCOPY);
+    SelectObject(own, old);
+    DeleteObject(picture);
+  }
+  if (own != nullptr) DeleteDC(own);
+}
+
+void Win32View::Impl::print_frame(const Binding* b, HWND hwnd, HDC dc) {
+  // Drawn as the window draws it itself: a container its border; a field and a rule their
+  // sunken edges, a field then the rows above and below its line.
+  if (b != nullptr && b->hwnd == hwnd && b->control->kind() == Kind::PictureBox) {
+    paint_frame(*b, dc);
+    return;
+  }
+  RECT all{};
+  GetWindowRect(hwnd, &all);
+  OffsetRect(&all, -all.left, -all.top);
+  const LONG_PTR ex_style = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+  if ((ex_style & WS_EX_CLIENTEDGE) != 0) draw_sunken_edge(hwnd, dc, all);
+  if ((ex_style & WS_EX_STATICEDGE) != 0) DrawEdge(dc, &all, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+  if (b != nullptr && hwnd == b->edit && (b->field_pad_top > 0 || b->field_pad_bottom > 0)) {
+    paint_field_pads(*b, dc);
+  }
 }
 
 void Win32View::Impl::sync_one(Binding& b) {
@@ -907,7 +1084,7 @@ void Win32View::Impl::sync_one(Binding& b) {
   if (b.hwnd != main) {
     const bool visible = core.drawn(c);
     const bool on = (GetWindowLongPtrW(b.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (on != visible) ShowWindow(b.hwnd, visible ? SW_SHOWNA : SW_HIDE);
+    if (on != visible && !holding_panels) ShowWindow(b.hwnd, visible ? SW_SHOWNA : SW_HIDE);
   }
 
   switch (c.kind()) {
@@ -1193,9 +1370,10 @@ LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPAR
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
+    case WM_PRINTCLIENT:
     case WM_PAINT: {
       PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd, &paint);
+      HDC dc = message == WM_PAINT ? BeginPaint(hwnd, &paint) : reinterpret_cast<HDC>(w);
       RECT area{};
       GetClientRect(hwnd, &area);
       // Artwork has transparent parts: what lies beneath shows through them, or its plate.
@@ -1206,7 +1384,7 @@ LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPAR
       }
       art.draw(dc, c.picture, area, dpi);
       draw_focus(b, dc);
-      EndPaint(hwnd, &paint);
+      if (message == WM_PAINT) EndPaint(hwnd, &paint);
       return 0;
     }
     case WM_SETFOCUS:
