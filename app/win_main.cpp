@@ -1,6 +1,8 @@
 // quorvane-config.exe: the settings editor of the Quorvane emulator, native on Windows. It edits
 // VOZ.INI in its own folder and takes no command line, environment or settings of its own.
 
+#include <cstdlib>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -33,10 +35,40 @@ void raise_open_editor(volatile HWND* open) {
   }
 }
 
+// The last word when an exception escapes everything: a message box that says what failed,
+// rather than text on a console that a windowed program does not have.
+[[noreturn]] void on_terminate() noexcept {
+  std::string why = "an error it could not recover from";
+  if (const std::exception_ptr current = std::current_exception()) {
+    try {
+      std::rethrow_exception(current);
+    } catch (const std::exception& error) {
+      why = error.what();
+    } catch (...) {
+    }
+  }
+  MessageBoxW(
+      nullptr,
+      quorvane::win32::from_utf8(std::string(quorvane::kWindowTitle) + " had to stop: " + why +
+                                 ".\n\nChanges not yet saved are lost; VOZ.INI holds what "
+                                 "was last saved.")
+          .c_str(),
+      quorvane::win32::from_utf8(quorvane::kWindowTitle).c_str(), MB_OK | MB_ICONERROR);
+  std::abort();
+}
+
 }  // namespace
+
+#ifdef __GLIBCXX__
+// The GNU runtime's default handler, which writes to the console a windowed program does not
+// have and brings a demangler of C++ names into the .exe (45 KB) to do it: defined here, it is
+// ours, and that code stays out.
+void __gnu_cxx::__verbose_terminate_handler() { on_terminate(); }
+#endif
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace quorvane;
+  std::set_terminate(on_terminate);
   const std::optional<std::string> folder = files::program_folder(files::executable_path());
 
   // One window per folder: a second start on it brings the open editor to the front and ends.

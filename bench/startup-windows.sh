@@ -7,7 +7,8 @@
 #
 #   bench/startup-windows.sh [build folder] [runs] [another quorvane-config.exe]
 #
-# Defaults: build/windows-release (scripts/build-windows.sh makes it) and 15 runs of each. A
+# Defaults: build/windows-release (scripts/build-windows.sh makes it) and 15 runs of each, rounded
+# up to whole cycles of the balanced order below (16 for two programs, 18 for three). A
 # second editor, given, runs in the same alternation (another build, to set beside this one in
 # one run) and gets a row of its own. The programs run in one Wine prefix (build/wine-bench) under one server that stays up, as on a
 # desktop where Wine is already running. The editor runs in a folder that already holds VOZ.INI
@@ -54,17 +55,41 @@ run() {
 
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
-# One discarded run each warms the disk and Wine's caches.
-run "Quorvane Configuration" "$work/editor/quorvane-config.exe" >/dev/null
-run "Empty Window" "$work/empty/empty-window-win32.exe" >/dev/null
+# The programs by name; each line of <name>.txt holds one run's two figures.
+names=(editor empty ${other:+other})
+declare -A title=([editor]="Quorvane Configuration" [empty]="Empty Window" [other]="Quorvane Configuration")
+declare -A program=([editor]="$work/editor/quorvane-config.exe"
+  [empty]="$work/empty/empty-window-win32.exe" [other]="$work/other/quorvane-config.exe")
 
-: >"$work/editor.txt"
-: >"$work/empty.txt"
-: >"$work/other.txt"
-for _ in $(seq "$runs"); do
-  run "Quorvane Configuration" "$work/editor/quorvane-config.exe" >>"$work/editor.txt"
-  run "Empty Window" "$work/empty/empty-window-win32.exe" >>"$work/empty.txt"
-  [ -z "$other" ] || run "Quorvane Configuration" "$work/other/quorvane-config.exe" >>"$work/other.txt"
+# A discarded round of every program warms the disk and Wine's caches.
+for name in "${names[@]}"; do
+  run "${title[$name]}" "${program[$name]}" >/dev/null
+done
+
+# The order of the rounds. Whichever program starts a round measured tens of milliseconds slower
+# than the others, so no program may hold a place: the rounds go through every rotation of the
+# programs, forwards and backwards (with two, ABBA), so that each program is as often first, last
+# and after each other program. The runs are rounded up to whole cycles of that order.
+count=${#names[@]}
+cycle=$((2 * count))
+runs=$(((runs + cycle - 1) / cycle * cycle))
+order_of_round() {
+  local round=$1 shift_by i
+  shift_by=$((round / 2 % count))
+  for ((i = 0; i < count; i++)); do
+    if ((round % 2 == 0)); then
+      printf '%s\n' "${names[$(((i + shift_by) % count))]}"
+    else
+      printf '%s\n' "${names[$(((count - 1 - i + shift_by) % count))]}"
+    fi
+  done
+}
+
+for name in "${names[@]}"; do : >"$work/$name.txt"; done
+for ((round = 0; round < runs; round++)); do
+  while read -r name; do
+    run "${title[$name]}" "${program[$name]}" >>"$work/$name.txt"
+  done < <(order_of_round "$round")
   printf '.' >&2
 done
 echo >&2
@@ -73,7 +98,7 @@ column() { awk -v c="$1" '{print $c}' "$2"; }
 range() { sort -n | awk 'NR == 1 {lo = $1} {hi = $1} END {printf "%.0f to %.0f", lo, hi}'; }
 empty_map=$(column 1 "$work/empty.txt" | median)
 empty_frame=$(column 2 "$work/empty.txt" | median)
-printf 'medians of %d runs each, alternating (Wine under Xvfb, %s)\n' "$runs" "$DISPLAY"
+printf 'medians of %d runs each, in a balanced alternating order (Wine under Xvfb, %s)\n' "$runs" "$DISPLAY"
 printf '%-28s %10s %14s %9s %12s %14s %9s\n' "" "map (ms)" "range" "ratio" "frame (ms)" "range" "ratio"
 # row <name> <file> <size>
 row() {

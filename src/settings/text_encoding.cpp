@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <optional>
 
 namespace quorvane {
@@ -18,10 +17,15 @@ constexpr std::array<char32_t, 32> kHighControls{
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 98..9F
 };
 
+// "U+00E9", "U+1F600": at least four hex digits, as Unicode writes them. By hand rather than
+// through snprintf, whose formatter would be most of what the Windows build takes from the C
+// library.
 std::string code_point_name(char32_t c) {
-  char name[16];
-  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
-  return name;
+  std::string digits;
+  for (char32_t rest = c; rest != 0 || digits.size() < 4; rest >>= 4) {
+    digits.insert(digits.begin(), "0123456789ABCDEF"[rest & 0xFu]);
+  }
+  return "U+" + digits;
 }
 
 void append_utf8(std::string& out, char32_t c) {

@@ -40,6 +40,13 @@ TEST(Text, PathsAndMessagesAreUtf8) {
   EXPECT_EQ(utf8_to_model("C:\\Caf\xC3\xA9 \xC4\x81"), "C:\\Caf\xE9 ?");
 }
 
+TEST(Text, ErrorCodesAreWrittenAsWindowsWritesThem) {
+  EXPECT_EQ(error_code(0x80070005UL), "0x80070005");
+  EXPECT_EQ(error_code(0x8004C0DEUL), "0x8004C0DE");
+  EXPECT_EQ(error_code(0), "0x00000000");
+  EXPECT_EQ(error_code(0x1FUL), "0x0000001F");
+}
+
 TEST(Art, EachScaleIsCompiledInAtItsOwnSize) {
   for (const auto& [scale, size] : {std::pair{100, 32}, {150, 48}, {200, 64}}) {
     const ArtCache::Pixels pixels = ArtCache::decode(L"NAV_VIDEO_" + std::to_wstring(scale));

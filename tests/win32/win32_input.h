@@ -197,6 +197,8 @@ inline HWND tooltip_window(HWND owner, bool single_tool) {
 }
 
 inline std::wstring tooltip_of(HWND control, HWND owner = nullptr) {
+  // The view makes its tips when the pointer first comes over it.
+  SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
   // The tips of the controls are the tooltip control that holds several tools.
   HWND tips = find_window(TOOLTIPS_CLASSW, nullptr,
                           [](HWND w) { return SendMessageW(w, TTM_GETTOOLCOUNT, 0, 0) >= 2; });

@@ -543,14 +543,15 @@ TEST_F(Win32ViewTest, TheRefusalNoteTakesThePlaceOfTheFieldsHelp) {
   click("imgpanel");
   const Control& list = at("txt_panel_list");
   HWND field = widget("txt_panel_list");
-  HWND help = tooltip_window(native().window(), false);
-  ASSERT_NE(help, nullptr);
-  // The pointer rests on the field until its help comes up.
-  SendMessageW(help, TTM_SETDELAYTIME, TTDT_INITIAL, 10);
   RECT box{};
   GetWindowRect(field, &box);
   SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
   SendMessageW(field, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  HWND help = tooltip_window(native().window(), false);
+  ASSERT_NE(help, nullptr);
+  // The pointer rests on the field until its help comes up.
+  SendMessageW(help, TTM_SETDELAYTIME, TTDT_INITIAL, 10);
+  SendMessageW(field, WM_MOUSEMOVE, 0, MAKELPARAM(6, 5));
   ASSERT_TRUE(view->wait_until([&] { return IsWindowVisible(help) != FALSE; }, 2000))
       << "the help never came up";
   view->type(list, u"\u2192");
@@ -614,6 +615,26 @@ TEST_F(Win32ViewTest, AHighContrastThemeDrawsTextAndSurfacesInTheSystemsColours)
   view->wait(100);
   const Pixels usual = view->pixels(main.form().root());
   EXPECT_EQ(usual.at(page.right() - 3, page.bottom() - 3), kPanelBackground);
+}
+
+// The tips are made when first needed, not with the window: the help's with the first move of the
+// pointer over any part of it, the note's with the first refusal.
+TEST_F(Win32ViewTest, TheTipsAreMadeWhenFirstNeeded) {
+  HWND window = native().window();
+  EXPECT_EQ(tooltip_window(window, false), nullptr) << "the help's tips made at start";
+  EXPECT_EQ(tooltip_window(window, true), nullptr) << "the note's tip made at start";
+  HWND save = widget("imgsave");
+  SendMessageW(save, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  ASSERT_NE(tooltip_window(window, false), nullptr) << "no tips after the pointer came over";
+  EXPECT_EQ(tooltip_of(save).rfind(L"Save & Quit", 0), 0u);
+  EXPECT_EQ(tooltip_of(widget("picpantalla")), L"Video Settings");
+  EXPECT_EQ(tooltip_window(window, true), nullptr) << "the note's tip made before a refusal";
+
+  // A page shown after the tips were made brings its controls' tips with it.
+  main.show_panel(2);
+  native().sync();
+  EXPECT_EQ(tooltip_of(edit_of(widget("com_sound_fre")), widget("com_sound_fre")),
+            from_model(at("com_sound_fre").tooltip));
 }
 
 }  // namespace

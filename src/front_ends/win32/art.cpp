@@ -149,7 +149,9 @@ const ArtCache::Entry* ArtCache::find(const std::string& name, int width, int he
   for (char c : name) {
     resource.push_back(static_cast<wchar_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
   }
-  resource += L"_" + std::to_wstring(scale_for(dpi));
+  // std::to_wstring would go through swprintf, and bring its formatter into the .exe.
+  resource += L'_';
+  for (char c : std::to_string(scale_for(dpi))) resource.push_back(static_cast<wchar_t>(c));
   Pixels pixels = decode(resource);
   if (pixels.width == 0) return nullptr;
   if (std::abs(pixels.width - width) > 1 || std::abs(pixels.height - height) > 1) {

@@ -52,4 +52,11 @@ std::string to_utf8(std::wstring_view text) {
 
 std::string utf8_to_model(std::string_view utf8) { return utf8_to_cp1252_for_display(utf8); }
 
+std::string error_code(unsigned long code) {
+  // By hand: snprintf would bring the C library's whole formatter into the .exe for this.
+  std::string text = "0x";
+  for (int shift = 28; shift >= 0; shift -= 4) text += "0123456789ABCDEF"[(code >> shift) & 0xFu];
+  return text;
+}
+
 }  // namespace quorvane::win32

@@ -29,4 +29,7 @@ std::string to_utf8(std::wstring_view text);
 // becomes "?", one for each character.
 std::string utf8_to_model(std::string_view utf8);
 
+// An error code as Windows writes one in its messages: "0x80070005", eight upper-case hex digits.
+std::string error_code(unsigned long code);
+
 }  // namespace quorvane::win32

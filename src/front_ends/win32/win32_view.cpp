@@ -215,6 +215,9 @@ struct Win32View::Impl {
   HWND create_child(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD ex_style,
                     std::size_t index);
   void add_tooltips();
+  void hovered(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+  void sync_tooltip(Binding& b);
+  HWND refusal_tip();
   void layout();
   void place(std::size_t index);
   void place_combo(Binding& b);
@@ -384,7 +387,6 @@ void Win32View::Impl::build(int wanted_dpi) {
 
   const auto& controls = form.controls();
   for (std::size_t i = 1; i < controls.size(); ++i) make_binding(i);
-  add_tooltips();
   layout();
   bindings[0].contents_pending = true;
   build_contents(0);
@@ -549,15 +551,40 @@ void Win32View::Impl::stack(const Control& container) {
   }
 }
 
+// The help's tips are made when the pointer first comes over the window rather than at start:
+// their window and a tool for each control held the first frame back by a tenth.
 void Win32View::Impl::add_tooltips() {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (tooltips != nullptr || destroyed) return;
   tooltips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, main, nullptr, instance, nullptr);
-  // The refusal of a character: shown under its field on demand, for a few seconds.
+                             CW_USEDEFAULT, CW_USEDEFAULT, main, nullptr, GetModuleHandleW(nullptr),
+                             nullptr);
+  if (tooltips == nullptr) return;
+  SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, dpi, 96));
+  for (Binding& b : bindings) {
+    if (b.hwnd != nullptr) sync_tooltip(b);
+  }
+}
+
+// The pointer over one of the view's windows: the first time, the tips are made, and the move
+// that made them is theirs too, so that a pointer that comes to rest at once still gets its tip.
+void Win32View::Impl::hovered(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  if (message != WM_MOUSEMOVE || tooltips != nullptr) return;
+  add_tooltips();
+  if (tooltips == nullptr) return;
+  MSG move{hwnd, message, w, l, static_cast<DWORD>(GetMessageTime()), {}};
+  const DWORD at = GetMessagePos();
+  move.pt = POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  SendMessageW(tooltips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
+}
+
+// The refusal of a character: shown under its field on demand, for a few seconds. Made with the
+// first refusal.
+HWND Win32View::Impl::refusal_tip() {
+  if (refusal != nullptr || destroyed) return refusal;
   refusal = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, main,
-                            nullptr, instance, nullptr);
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
   if (refusal != nullptr) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
@@ -567,6 +594,7 @@ void Win32View::Impl::add_tooltips() {
     tool.lpszText = const_cast<wchar_t*>(L"");
     SendMessageW(refusal, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+  return refusal;
 }
 
 void Win32View::Impl::layout() {
@@ -904,7 +932,7 @@ void Win32View::Impl::show_cleaned(Binding& b, const std::wstring& before, const
 }
 
 void Win32View::Impl::show_refusal(HWND field, const std::u16string& chars) {
-  if (refusal == nullptr) return;
+  if (refusal_tip() == nullptr) return;
   std::wstring text = wide(refusal_note(chars));
   // The field's help would cover the note: it goes until the pointer comes back.
   if (tooltips != nullptr) SendMessageW(tooltips, TTM_POP, 0, 0);
@@ -1147,7 +1175,11 @@ void Win32View::Impl::sync_one(Binding& b) {
     default:
       break;
   }
+  sync_tooltip(b);
+}
 
+void Win32View::Impl::sync_tooltip(Binding& b) {
+  const Control& c = *b.control;
   const std::u16string tip_text = tooltips != nullptr ? ViewCore::tooltip_text(c) : u"";
   if (tooltips != nullptr && (tip_text != b.tooltip || (!b.tool_added && !tip_text.empty()))) {
     std::wstring tip = wide(tip_text);
@@ -1687,7 +1719,10 @@ LRESULT CALLBACK Win32View::Impl::control_subclass(HWND hwnd, UINT message, WPAR
     RemoveWindowSubclass(hwnd, control_subclass, kSubclassId);
     return DefSubclassProc(hwnd, message, w, l);
   }
-  if (Binding* b = view->find(hwnd)) return view->control_message(*b, hwnd, message, w, l);
+  if (Binding* b = view->find(hwnd)) {
+    view->hovered(hwnd, message, w, l);
+    return view->control_message(*b, hwnd, message, w, l);
+  }
   return DefSubclassProc(hwnd, message, w, l);
 }
 
@@ -1822,7 +1857,10 @@ LRESULT CALLBACK Win32View::Impl::container_proc(HWND hwnd, UINT message, WPARAM
   Impl* view = view_of(hwnd, message, l);
   if (view != nullptr) {
     auto it = view->by_hwnd.find(hwnd);
-    if (it != view->by_hwnd.end()) return view->container_message(it->second, hwnd, message, w, l);
+    if (it != view->by_hwnd.end()) {
+      view->hovered(hwnd, message, w, l);
+      return view->container_message(it->second, hwnd, message, w, l);
+    }
   }
   return DefWindowProcW(hwnd, message, w, l);
 }
@@ -1830,7 +1868,10 @@ LRESULT CALLBACK Win32View::Impl::container_proc(HWND hwnd, UINT message, WPARAM
 LRESULT CALLBACK Win32View::Impl::image_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   Impl* view = view_of(hwnd, message, l);
   if (view != nullptr) {
-    if (Binding* b = view->find(hwnd)) return view->image_message(*b, hwnd, message, w, l);
+    if (Binding* b = view->find(hwnd)) {
+      view->hovered(hwnd, message, w, l);
+      return view->image_message(*b, hwnd, message, w, l);
+    }
   }
   return DefWindowProcW(hwnd, message, w, l);
 }

@@ -6,8 +6,6 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <cstdio>
-
 #include "front_ends/win32/text.h"
 #include "shell/view_core.h"
 
@@ -193,9 +191,7 @@ struct Held {
 
 // "error 0x80070005: Access is denied.", for a message that says why.
 std::string hresult_text(HRESULT result) {
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
-  std::string text = std::string("error ") + code;
+  std::string text = "error " + error_code(static_cast<unsigned long>(result));
   wchar_t* reason = nullptr;
   const DWORD n = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -353,7 +349,7 @@ std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::str
   Held<IFileOpenDialog> dialog;
   HRESULT result = classic_choosers_
                        ? REGDB_E_CLASSNOTREG
-                       : CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                       : CoCreateInstance(__uuidof(FileOpenDialog), nullptr, CLSCTX_INPROC_SERVER,
                                           __uuidof(IFileOpenDialog), dialog.out());
   if (FAILED(result)) {
     // Windows before Vista has no such dialog; its own choosers do the same, if more plainly.
