@@ -359,14 +359,17 @@ class Win32Driver : public ViewDriver {
   }
   bool help_comes_up(const Control& c, int ms) override {
     HWND hwnd = widget(c);
-    HWND help = tooltip_window(view_->window(), false);
-    if (hwnd == nullptr || help == nullptr) return false;
-    SendMessageW(help, TTM_POP, 0, 0);
-    SendMessageW(help, TTM_SETDELAYTIME, TTDT_INITIAL, 10);
+    if (hwnd == nullptr) return false;
     HWND field = edit_of(hwnd);
     RECT box{};
     GetWindowRect(field, &box);
     SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    // The tips are made with the pointer's first move over the window.
+    SendMessageW(field, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    HWND help = tooltip_window(view_->window(), false);
+    if (help == nullptr) return false;
+    SendMessageW(help, TTM_POP, 0, 0);
+    SendMessageW(help, TTM_SETDELAYTIME, TTDT_INITIAL, 10);
     SendMessageW(field, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     return wait_until([&] { return IsWindowVisible(help) != FALSE; }, ms);
   }

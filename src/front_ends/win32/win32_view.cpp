@@ -561,6 +561,8 @@ void Win32View::Impl::add_tooltips() {
                              nullptr);
   if (tooltips == nullptr) return;
   SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, dpi, 96));
+  // A list may be open already, its help held back.
+  follow_tips();
   for (Binding& b : bindings) {
     if (b.hwnd != nullptr) sync_tooltip(b);
   }
