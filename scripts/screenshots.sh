@@ -131,7 +131,8 @@ close
 # A desktop's high-contrast palette, white on black, as the view test gives it.
 qt_test=$(dirname "$program")/../tests/qt/qt_test
 if [ -x "$qt_test" ]; then
-  QT_QPA_PLATFORM=offscreen QUORVANE_HIGH_CONTRAST_SHOT="$out/high-contrast-linux.png" \
+  env -u QT_SCALE_FACTOR -u WINDOW_DPI QT_QPA_PLATFORM=offscreen \
+    QUORVANE_HIGH_CONTRAST_SHOT="$out/high-contrast-linux.png" \
     "$qt_test" --gtest_filter='HighContrastTest.*' >/dev/null
   echo "$out/high-contrast-linux.png"
 else

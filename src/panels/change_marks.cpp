@@ -67,7 +67,7 @@ void add_change_marks(Form& form, Declarations& declared) {
     Twips spot{right + kMarkGap, top, kMarkWidth, kMarkHeight};
     // A path box's line is full: its browse button and its sign reach the next column. Its mark
     // stands over the box's right end instead, in the room its label leaves.
-    if (!room_for(spot, control)) {
+    if (binding->browse_button != nullptr || !room_for(spot, control)) {
       spot = Twips{at.left + at.width - kMarkWidth, at.top - kMarkHeight, kMarkWidth, kMarkHeight};
     }
     // A control of an array gets a mark of its index: "changed_ch_global(3)".

@@ -29,6 +29,13 @@ TEST(ChangeMarks, EverySettingHasAHiddenMarkBesideItClearOfEverythingOnItsPage) 
     const bool on_its_line = m.left >= at.left + at.width && m.top >= at.top;
     const bool over_its_end = m.left + m.width == at.left + at.width && m.top + m.height == at.top;
     EXPECT_TRUE(on_its_line || over_its_end) << mark.name();
+    // Close by, not across in the next column.
+    if (on_its_line) {
+      EXPECT_LT(m.left - (at.left + at.width), 600) << mark.name();
+    }
+    if (b->browse_button != nullptr) {
+      EXPECT_TRUE(over_its_end) << mark.name();
+    }
     for (const Control* other : c.parent()->children()) {
       if (other == &mark || other->kind() == Kind::PictureBox) continue;
       EXPECT_FALSE(overlaps(mark.rect(), other->rect()))
