@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "files/files.h"
+#include "files/files_detail.h"
 #include "recording_window_system.h"
 #include "settings/config_file.h"
 #include "shell/main_window.h"
@@ -515,12 +516,21 @@ TEST(KilledSaves, LeaveEitherTheOldOrTheNewFileWhole) {
   EXPECT_GT(large_seen, 0);
   EXPECT_GT(mid_save, 0);
 
-  // The next start clears what the killed saves left behind, and reads the file they left.
+  // The next start clears what the killed saves left behind, and reads the file they left. A
+  // file whose process number a live process has taken since stays, as it must: that could be an
+  // editor still saving. Wine hands numbers out again at once, and other tests run beside this one.
   SettingsTable read;
   ConfigFile(folder.str()).read_config(read);
   fs::remove(folder / "VOZ_backup.INI");
   const std::size_t after_start = temp_files();
-  EXPECT_EQ(after_start, 0u);
+  std::size_t orphans = 0;
+  for (const auto& entry : fs::directory_iterator(folder.path())) {
+    const std::string name = entry.path().filename().string();
+    files::detail::TempOwner owner = files::detail::temp_owner(name, "VOZ.INI");
+    if (owner.pid == 0) owner = files::detail::temp_owner(name, ".VOZ.INI.lock");
+    if (owner.pid != 0 && !files::detail::process_alive(owner.pid)) ++orphans;
+  }
+  EXPECT_EQ(orphans, 0u) << after_start << " temporary files left, of processes that are gone";
   EXPECT_FALSE(fs::exists(folder / ".VOZ.INI.lock")) << read_bytes(folder / ".VOZ.INI.lock");
   EXPECT_TRUE(read == small || read == large);
   std::printf(
