@@ -56,6 +56,14 @@ exe=$work/zip/$win/quorvane-config.exe
 size=$(stat -c %s "$exe")
 [ "$size" -le "$limit" ] && pass "the .exe is $size bytes (at most $limit)" ||
   fail "the .exe is $size bytes, more than $limit"
+# Nothing before the first frame waits for COM, the shell or image codecs: the .exe imports none
+# of them, and looks them up when a chooser, a link or a screen reader first needs them.
+imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+if grep -qwE 'ole32\.dll|oleaut32\.dll|oleacc\.dll|shell32\.dll|windowscodecs\.dll|msimg32\.dll' <<<"$imports"; then
+  fail "the .exe imports $imports"
+else
+  pass "the .exe imports only $imports"
+fi
 # The version resource holds the version as UTF-16 text, as Explorer's properties show it.
 [ "$(strings -el "$exe" | grep -Fxc "$version")" -ge 2 ] &&
   pass "the .exe's properties show version $version" || fail "no version $version in the .exe's properties"

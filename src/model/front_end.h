@@ -16,7 +16,10 @@
 //                     with its caption, clicks                 with a tooltip, no clicks
 //       ChangeMark    as WarningSign
 //     Placed by place() below; fonts from Control::font at the core's stand-in families and
-//     fitting steps; a container's contents made when ViewCore::contents_due() says so.
+//     fitting steps; a container's contents made when ViewCore::contents_due() says so. (Windows
+//     draws images and labels in their container, and makes a hidden panel's window when it
+//     first shows: each window costs the start; they answer the mouse, the keyboard and a screen
+//     reader through the container.)
 //  1a. For screen readers and the keyboard, all from the model and the core: the spoken role
 //     and name (ViewCore::spoken_role/spoken_name), Control::description, the labels in
 //     Control::labelled_by (Qt: buddy; Windows: the static text just before it in the Tab

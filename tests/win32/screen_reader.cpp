@@ -50,32 +50,23 @@ struct Walk {
   bool described = false;
 };
 
-BOOL CALLBACK visit(HWND hwnd, LPARAM l) {
-  auto& walk = *reinterpret_cast<Walk*>(l);
-  IAccessible* object = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
-                                        __uuidof(IAccessible),
-                                        reinterpret_cast<void**>(&object))) ||
-      object == nullptr) {
-    return TRUE;
-  }
-  VARIANT self{};
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
+// One object: a window's, or one of the children a window draws itself (a simple element, asked
+// through its window's object by its number).
+void consider(IAccessible* object, VARIANT id, Walk& walk) {
   BSTR name = nullptr;
-  object->get_accName(self, &name);
+  object->get_accName(id, &name);
   VARIANT role{};
   VARIANT state{};
-  object->get_accRole(self, &role);
-  object->get_accState(self, &state);
+  object->get_accRole(id, &role);
+  object->get_accState(id, &state);
   const std::wstring text = name != nullptr ? name : L"";
   SysFreeString(name);
   if (!walk.press.empty() && text == walk.press && !walk.pressed) {
-    walk.pressed = SUCCEEDED(object->accDoDefaultAction(self));
+    walk.pressed = SUCCEEDED(object->accDoDefaultAction(id));
   } else if (!walk.describe.empty() && text == walk.describe && !walk.described &&
              role_word(role.lVal) == walk.describe_role) {
     BSTR description = nullptr;
-    walk.described = SUCCEEDED(object->get_accDescription(self, &description));
+    walk.described = SUCCEEDED(object->get_accDescription(id, &description));
     std::printf("%s\n",
                 quorvane::win32::to_utf8(description != nullptr ? description : L"").c_str());
     SysFreeString(description);
@@ -85,6 +76,32 @@ BOOL CALLBACK visit(HWND hwnd, LPARAM l) {
     if (state.lVal & STATE_SYSTEM_CHECKED) line += L"\tchecked";
     if (state.lVal & STATE_SYSTEM_FOCUSED) line += L"\tfocused";
     std::printf("%s\n", quorvane::win32::to_utf8(line).c_str());
+  }
+}
+
+BOOL CALLBACK visit(HWND hwnd, LPARAM l) {
+  auto& walk = *reinterpret_cast<Walk*>(l);
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                        __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&object))) ||
+      object == nullptr) {
+    return TRUE;
+  }
+  VARIANT id{};
+  id.vt = VT_I4;
+  id.lVal = CHILDID_SELF;
+  consider(object, id, walk);
+  // Its children without windows of their own; those with windows are visited in their turn.
+  long count = 0;
+  if (SUCCEEDED(object->get_accChildCount(&count))) {
+    for (long i = 1; i <= count; ++i) {
+      id.lVal = i;
+      IDispatch* window = nullptr;
+      const HRESULT child = object->get_accChild(id, &window);
+      if (window != nullptr) window->Release();
+      if (child == S_FALSE) consider(object, id, walk);
+    }
   }
   object->Release();
   return TRUE;

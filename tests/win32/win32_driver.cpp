@@ -57,8 +57,8 @@ Role role(long role) {
 }
 
 // What Active Accessibility hands a screen reader.
-ScreenReading reading(HWND hwnd) {
-  const Read read = read_as_screen_reader(hwnd);
+ScreenReading reading(const Spot& spot) {
+  const Read read = read_as_screen_reader(spot);
   return {u(read.name),
           u(read.description),
           role(read.role),
@@ -131,14 +131,14 @@ class Win32Driver : public ViewDriver {
   bool window_visible() override { return IsWindowVisible(view_->window()) != 0; }
   void close_window() override { SendMessageW(view_->window(), WM_CLOSE, 0, 0); }
 
-  // A label tells its parent of a click, as a static control does.
+  // A label with a window tells its parent of a click, as a static control does.
   void click(const Control& c) override {
-    HWND hwnd = widget(c);
-    if (hwnd == nullptr) return;
-    if (c.kind() == Kind::Label) {
-      flip_to(hwnd);
+    const Spot at = spot(c);
+    if (at.window == nullptr) return;
+    if (c.kind() == Kind::Label && at.own) {
+      flip_to(at.window);
     } else {
-      ::quorvane::testing::click(hwnd);
+      ::quorvane::testing::click(at);
     }
   }
   void click_at(Point at, Button button) override {
@@ -152,12 +152,12 @@ class Win32Driver : public ViewDriver {
     SendMessageW(target, down + 1, 0, where);
   }
   void press_and_release_off(const Control& c) override {
-    HWND hwnd = widget(c);
-    if (hwnd == nullptr) return;
-    RECT r{};
-    GetClientRect(hwnd, &r);
-    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, r.bottom / 2));
-    SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(-20, 5));
+    const Spot at = spot(c);
+    if (at.window == nullptr) return;
+    const RECT& r = at.area;
+    SendMessageW(at.window, WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    SendMessageW(at.window, WM_LBUTTONUP, 0, MAKELPARAM(r.left - 20, r.top + 5));
   }
   void move_over(Point at, std::vector<Button> held) override {
     POINT local{};
@@ -165,34 +165,29 @@ class Win32Driver : public ViewDriver {
     SendMessageW(target, WM_MOUSEMOVE, keys(held), MAKELPARAM(local.x, local.y));
   }
   bool takes_the_mouse(const Control& c) override {
-    HWND hwnd = widget(c);
-    if (hwnd == nullptr) return false;
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    return SendMessageW(hwnd, WM_NCHITTEST, 0,
-                        MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2)) == HTCLIENT;
+    const Spot at = spot(c);
+    if (at.window == nullptr) return false;
+    POINT middle{(at.area.left + at.area.right) / 2, (at.area.top + at.area.bottom) / 2};
+    ClientToScreen(at.window, &middle);
+    return SendMessageW(at.window, WM_NCHITTEST, 0, MAKELPARAM(middle.x, middle.y)) == HTCLIENT;
   }
-  // What the system asks as the mouse moves over the control.
+  // What the system asks as the mouse moves over the control, with the pointer there.
   bool hand_pointer(const Control& c) override {
-    HWND hwnd = widget(c);
-    if (hwnd == nullptr) return false;
+    const Spot at = spot(c);
+    if (at.window == nullptr) return false;
+    POINT middle{(at.area.left + at.area.right) / 2, (at.area.top + at.area.bottom) / 2};
+    ClientToScreen(at.window, &middle);
+    SetCursorPos(middle.x, middle.y);
     SetCursor(nullptr);
-    SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
+    SendMessageW(at.window, WM_SETCURSOR, reinterpret_cast<WPARAM>(at.window),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     return GetCursor() == LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));
   }
 
   void focus(const Control& c) override {
-    if (HWND hwnd = widget(c)) SetFocus(focus_target(hwnd));
+    if (spot(c).window != nullptr) view_->focus(c);
   }
-  const Control* focused() override {
-    HWND focus = GetFocus();
-    for (const auto& c : form_.controls()) {
-      HWND hwnd = view_->widget(*c);
-      if (hwnd != nullptr && (hwnd == focus || focus_target(hwnd) == focus)) return c.get();
-    }
-    return nullptr;
-  }
+  const Control* focused() override { return view_->focused(); }
   void key(Key key) override {
     switch (key) {
       case Key::Tab:
@@ -300,12 +295,9 @@ class Win32Driver : public ViewDriver {
     HWND hwnd = widget(c);
     return hwnd != nullptr && SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
-  bool visible(const Control& c) override {
-    HWND hwnd = view_->widget(c);
-    return hwnd != nullptr && IsWindowVisible(hwnd);
-  }
+  bool visible(const Control& c) override { return view_->spot(c).drawn; }
   bool enabled(const Control& c) override {
-    HWND hwnd = widget(c);
+    HWND hwnd = spot(c).window;
     return hwnd != nullptr && IsWindowEnabled(hwnd);
   }
   // The top of its siblings: the system draws nothing of theirs over it.
@@ -314,17 +306,18 @@ class Win32Driver : public ViewDriver {
     return hwnd != nullptr && GetWindow(hwnd, GW_HWNDPREV) == nullptr;
   }
   std::u16string tooltip(const Control& c) override {
-    HWND hwnd = widget(c);
-    return hwnd != nullptr ? u(tooltip_of(hwnd)) : std::u16string();
+    const Spot at = spot(c);
+    if (at.window == nullptr) return {};
+    return u(tooltip_of(at));
   }
   Pixels pixels(const Control& c) override {
-    HWND hwnd = widget(c);
+    const Spot at = spot(c);
+    HWND hwnd = at.window;
     if (hwnd == nullptr) return {};
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT r{};
-    GetClientRect(hwnd, &r);
-    const int width = r.right;
-    const int height = r.bottom;
+    const RECT& r = at.area;
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
     if (width <= 0 || height <= 0) return {};
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -340,7 +333,7 @@ class Win32Driver : public ViewDriver {
     Pixels out{width, height, {}};
     if (bitmap != nullptr) {
       HGDIOBJ old = SelectObject(memory, bitmap);
-      BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+      BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
       GdiFlush();
       const auto* p = static_cast<const std::uint32_t*>(bits);
       for (int i = 0; i < width * height; ++i) out.rgb.push_back(p[i] & 0xFFFFFF);
@@ -374,11 +367,15 @@ class Win32Driver : public ViewDriver {
     return wait_until([&] { return IsWindowVisible(help) != FALSE; }, ms);
   }
   Rect geometry(const Control& c) override {
-    HWND hwnd = widget(c);
-    if (hwnd == nullptr) return {};
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    MapWindowPoints(nullptr, view_->window(), reinterpret_cast<POINT*>(&r), 2);
+    const Spot at = spot(c);
+    if (at.window == nullptr) return {};
+    RECT r = at.area;
+    if (at.own) {
+      GetWindowRect(at.window, &r);
+      MapWindowPoints(nullptr, view_->window(), reinterpret_cast<POINT*>(&r), 2);
+    } else {
+      MapWindowPoints(at.window, view_->window(), reinterpret_cast<POINT*>(&r), 2);
+    }
     return rect(r);
   }
   // The client area of the window that the control's children stand in.
@@ -398,12 +395,12 @@ class Win32Driver : public ViewDriver {
     return rect(r);
   }
   std::optional<CaptionFit> caption_fit(const Control& c) override {
-    HWND hwnd = view_->widget(c);
+    const Spot at = view_->spot(c);
+    HWND hwnd = at.window;
     if (hwnd == nullptr || c.caption().empty()) return std::nullopt;
-    RECT r{};
-    GetClientRect(hwnd, &r);
+    const RECT r{0, 0, at.area.right - at.area.left, at.area.bottom - at.area.top};
     if (c.kind() == Kind::Label) {
-      HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+      HFONT font = view_->font(c);
       HDC dc = GetDC(hwnd);
       HGDIOBJ old = SelectObject(dc, font);
       SIZE size{};
@@ -427,24 +424,30 @@ class Win32Driver : public ViewDriver {
   Menu menu(const Control& c, MenuOpener opener, std::size_t pick) override {
     tracked_ = {};
     pick_ = pick;
-    HWND hwnd = widget(c);
-    if (hwnd == nullptr) return tracked_;
-    HWND target = focus_target(hwnd);
+    const Spot at = spot(c);
+    if (at.window == nullptr) return tracked_;
+    HWND target = at.own ? focus_target(at.window) : at.window;
     switch (opener) {
       case MenuOpener::RightClick: {
-        RECT r{};
-        GetWindowRect(target, &r);
+        RECT r = at.area;
+        if (at.own) GetClientRect(target, &r);
+        MapWindowPoints(target, nullptr, reinterpret_cast<POINT*>(&r), 2);
         SendMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target),
                      MAKELPARAM(r.left + 3, r.top + 3));
         break;
       }
       case MenuOpener::MenuKey:
-        SetFocus(target);
-        press(ws_, VK_APPS);
-        break;
       case MenuOpener::ShiftF10:
-        SetFocus(target);
-        press(ws_, VK_F10, true);
+        if (at.own) {
+          SetFocus(target);
+        } else {
+          view_->focus(c);
+        }
+        if (opener == MenuOpener::MenuKey) {
+          press(ws_, VK_APPS);
+        } else {
+          press(ws_, VK_F10, true);
+        }
         break;
     }
     return tracked_;
@@ -478,13 +481,14 @@ class Win32Driver : public ViewDriver {
     GlobalUnlock(block);
     SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
   }
-  ScreenReading read(const Control& c) override { return reading(widget(c)); }
+  ScreenReading read(const Control& c) override { return reading(spot(c)); }
   ScreenReading read_field(const Control& c) override {
     HWND hwnd = widget(c);
-    return reading(hwnd != nullptr ? focus_target(hwnd) : nullptr);
+    return reading(Spot{hwnd != nullptr ? focus_target(hwnd) : nullptr, {}, true});
   }
   void press_as_screen_reader(const Control& c) override {
-    if (HWND hwnd = widget(c)) do_default_action(hwnd);
+    const Spot at = spot(c);
+    if (at.window != nullptr) do_default_action(at);
     run_like_a_modal_loop(50);
   }
   std::vector<int> scales() override { return {96, 120, 144, 192}; }
@@ -495,6 +499,12 @@ class Win32Driver : public ViewDriver {
     HWND hwnd = view_->widget(c);
     EXPECT_NE(hwnd, nullptr) << c.display_name() << " has no window (yet)";
     return hwnd;
+  }
+  // Where a control is, with a window of its own or drawn by its container.
+  Spot spot(const Control& c) {
+    const Spot at = view_->spot(c);
+    EXPECT_NE(at.window, nullptr) << c.display_name() << " is nowhere";
+    return at;
   }
   // The window a press at `at` (in the window's client pixels) goes to, as the system finds it:
   // the deepest visible child there that does not let the mouse through to what is beneath.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "front_ends/win32/win.h"
+#include "front_ends/win32/win32_view.h"
 #include "front_ends/win32/win32_window_system.h"
 
 // After windows.h, which they need.
@@ -19,6 +20,8 @@
 namespace quorvane::testing {
 
 using win32::Win32WindowSystem;
+// Where a control is: its own window, or the container's that draws it, and its area there.
+using Spot = win32::Win32View::Spot;
 
 // Lets messages run for `ms`, or until the program has ended. The end of an earlier test's
 // program may still be queued; it is not this one's.
@@ -122,6 +125,19 @@ inline void click(HWND hwnd) {
   SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
 }
 
+// The same over a control wherever it is drawn.
+inline void click(const Spot& spot) {
+  const LPARAM at =
+      MAKELPARAM((spot.area.left + spot.area.right) / 2, (spot.area.top + spot.area.bottom) / 2);
+  SendMessageW(spot.window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(spot.window, WM_LBUTTONUP, 0, at);
+}
+
+// Its area in its window's parent's client pixels, as rect_in_parent gives a window's.
+inline RECT rect_in_parent(const Spot& spot) {
+  return spot.own ? rect_in_parent(spot.window) : spot.area;
+}
+
 // Types as a keyboard does: one character message per UTF-16 unit.
 inline void type(HWND edit, const std::wstring& text) {
   SetFocus(edit);
@@ -196,9 +212,10 @@ inline HWND tooltip_window(HWND owner, bool single_tool) {
   return search.found;
 }
 
-inline std::wstring tooltip_of(HWND control, HWND owner = nullptr) {
+// The text of the help's tool `id` of `owner`, once the pointer has come over `over` at `at`.
+inline std::wstring tool_text(HWND over, POINT at, HWND owner, UINT_PTR id) {
   // The view makes its tips when the pointer first comes over it.
-  SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+  SendMessageW(over, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
   // The tips of the controls are the tooltip control that holds several tools.
   HWND tips = find_window(TOOLTIPS_CLASSW, nullptr,
                           [](HWND w) { return SendMessageW(w, TTM_GETTOOLCOUNT, 0, 0) >= 2; });
@@ -206,13 +223,26 @@ inline std::wstring tooltip_of(HWND control, HWND owner = nullptr) {
   std::wstring text(4096, L'\0');
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
-  tool.hwnd = owner != nullptr ? owner : GetParent(control);
-  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.hwnd = owner;
+  tool.uId = id;
   tool.lpszText = text.data();
   SendMessageW(tips, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
   text.resize(wcslen(text.c_str()));
   return text;
 }
+
+inline std::wstring tooltip_of(HWND control, HWND owner = nullptr) {
+  return tool_text(control, POINT{1, 1}, owner != nullptr ? owner : GetParent(control),
+                   reinterpret_cast<UINT_PTR>(control));
+}
+
+// The same for a control wherever it is drawn: one its container draws has a tool of the
+// container's, over its area while it is on show.
+inline std::wstring tooltip_of(const Spot& spot) {
+  if (spot.own) return tooltip_of(spot.window);
+  return tool_text(spot.window, POINT{spot.area.left, spot.area.top}, spot.window, spot.tool);
+}
+
 // A key as the keyboard sends it to the focused window, through the program's own message loop;
 // Shift held with it when asked.
 inline void press(Win32WindowSystem& ws, WPARAM key, bool shift = false) {
@@ -246,18 +276,50 @@ struct Read {
   std::wstring action;
 };
 
-inline Read read_as_screen_reader(HWND hwnd) {
-  Read read;
+// The object of a window's client area, and in it the child that a control drawn by the window
+// is, found as a screen reader finds it: among the children with no window of their own, the one
+// at its place. CHILDID_SELF for a control with a window of its own.
+inline IAccessible* accessible_of(const Spot& spot, VARIANT& child) {
+  child.vt = VT_I4;
+  child.lVal = CHILDID_SELF;
   IAccessible* object = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
+  if (FAILED(AccessibleObjectFromWindow(spot.window, static_cast<DWORD>(OBJID_CLIENT),
                                         __uuidof(IAccessible),
                                         reinterpret_cast<void**>(&object))) ||
       object == nullptr) {
-    return read;
+    return nullptr;
   }
+  if (spot.own) return object;
+  RECT wanted = spot.area;
+  MapWindowPoints(spot.window, nullptr, reinterpret_cast<POINT*>(&wanted), 2);
+  long count = 0;
+  object->get_accChildCount(&count);
+  for (long i = 1; i <= count; ++i) {
+    VARIANT id{};
+    id.vt = VT_I4;
+    id.lVal = i;
+    IDispatch* window = nullptr;
+    if (object->get_accChild(id, &window) == S_OK && window != nullptr) {
+      window->Release();
+      continue;
+    }
+    long left = 0, top = 0, width = 0, height = 0;
+    if (SUCCEEDED(object->accLocation(&left, &top, &width, &height, id)) && left == wanted.left &&
+        top == wanted.top && width == wanted.right - wanted.left &&
+        height == wanted.bottom - wanted.top) {
+      child = id;
+      return object;
+    }
+  }
+  object->Release();
+  return nullptr;
+}
+
+inline Read read_as_screen_reader(const Spot& spot) {
+  Read read;
   VARIANT self{};
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
+  IAccessible* object = accessible_of(spot, self);
+  if (object == nullptr) return read;
   const auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
     BSTR value = nullptr;
     const HRESULT result = (object->*get)(self, &value);
@@ -277,14 +339,12 @@ inline Read read_as_screen_reader(HWND hwnd) {
   return read;
 }
 
-inline void do_default_action(HWND hwnd) {
-  IAccessible* object = nullptr;
-  ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
-                                                   __uuidof(IAccessible),
-                                                   reinterpret_cast<void**>(&object))));
+inline Read read_as_screen_reader(HWND hwnd) { return read_as_screen_reader(Spot{hwnd, {}, true}); }
+
+inline void do_default_action(const Spot& spot) {
   VARIANT self{};
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
+  IAccessible* object = accessible_of(spot, self);
+  ASSERT_NE(object, nullptr);
   EXPECT_TRUE(SUCCEEDED(object->accDoDefaultAction(self)));
   object->Release();
 }

@@ -37,13 +37,15 @@ class Win32ViewTest : public ViewTest {
  protected:
   Win32View& native() { return native_view(*view); }
   HWND widget(const char* name, int index = -1) { return native().widget(name, index); }
+  // Where a control is, with a window of its own or drawn by its container.
+  Spot spot(const char* name, int index = -1) { return native().spot(at(name, index)); }
   bool on_screen(const char* name, int index = -1) { return IsWindowVisible(widget(name, index)); }
 };
 
 // The fade lowers the opacity of a layered window; preparing for it makes the window one at once.
 TEST_F(Win32ViewTest, TheFadeMakesTheWindowLayered) {
   ws.opacity_supported = true;
-  ::quorvane::testing::click(widget("imgcerrar"));
+  ::quorvane::testing::click(spot("imgcerrar"));
   EXPECT_NE(GetWindowLongPtrW(native().window(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
   EXPECT_FALSE(ws.ended());
 }
@@ -54,9 +56,10 @@ TEST_F(Win32ViewTest, FittedCaptionsKeepTheirFamilyAtEveryScale) {
   for (int dpi : {96, 120, 144, 192}) {
     native().set_dpi(dpi);
     for (const auto& control : main.form().controls()) {
-      HWND w = native().widget(*control);
-      if (w == nullptr || control->caption().empty() || control->kind() != Kind::Label) continue;
-      HFONT font = reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0));
+      if (control->caption().empty() || control->kind() != Kind::Label) continue;
+      HWND w = native().spot(*control).window;
+      HFONT font = native().font(*control);
+      if (w == nullptr || font == nullptr) continue;
       HDC dc = GetDC(w);
       HGDIOBJ old = SelectObject(dc, font);
       wchar_t face[LF_FACESIZE] = {};
@@ -108,16 +111,18 @@ TEST_F(Win32ViewTest, BoldCaptionsAreDrawnBoldAtEveryScale) {
             !main.form().on_screen(c)) {
           continue;
         }
-        HWND label = native().widget(c);
-        RECT box{};
-        GetClientRect(label, &box);
+        // The caption as it is drawn where it stands: by itself, or in its container's picture.
+        const Spot label = native().spot(c);
+        const RECT box{0, 0, label.area.right - label.area.left,
+                       label.area.bottom - label.area.top};
         const double drawn = stroke_width({box.right, box.bottom}, [&](HDC dc, const RECT&) {
-          SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+          SetViewportOrgEx(dc, -label.area.left, -label.area.top, nullptr);
+          SendMessageW(label.window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
                        PRF_CLIENT | PRF_ERASEBKGND);
+          SetViewportOrgEx(dc, 0, 0, nullptr);
         });
         LOGFONTW regular{};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof regular,
-                   &regular);
+        GetObjectW(native().font(c), sizeof regular, &regular);
         regular.lfWeight = FW_NORMAL;
         regular.lfWidth = 0;
         HFONT font = CreateFontIndirectW(&regular);
@@ -194,12 +199,12 @@ TEST_F(Win32ViewTest, AtAnotherScaleEverythingGrowsWithIt) {
   GetWindowRect(native().window(), &window);
   EXPECT_EQ(window.right - window.left, 620);
   EXPECT_EQ(window.bottom - window.top, 498);
-  const RECT about = rect_in_parent(widget("imgabout"));
+  const RECT about = rect_in_parent(spot("imgabout"));
   EXPECT_EQ(about.right - about.left, 48) << "32 pixels at 150 %";
   EXPECT_EQ(about.left,
             front_end::place(at("imgabout").rect(), front_end::Placement{15, 315}, 144).x);
   // Fonts follow: the same caption takes about half as much room again.
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(widget("Label1"), WM_GETFONT, 0, 0));
+  HFONT font = native().font(at("Label1"));
   LOGFONTW info{};
   GetObjectW(font, sizeof info, &info);
   EXPECT_LE(info.lfHeight, -15) << "8.25 pt at 144 dpi is about 16 pixels";
@@ -218,7 +223,7 @@ TEST_F(Win32ViewTest, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAgain) {
   EXPECT_EQ(window.top, 50);
   EXPECT_EQ(window.right - window.left, 826);
   EXPECT_EQ(window.bottom - window.top, 664);
-  const RECT about = rect_in_parent(widget("imgabout"));
+  const RECT about = rect_in_parent(spot("imgabout"));
   EXPECT_EQ(about.right - about.left, 64);
   // A page first shown after the move is made at the new scale too.
   main.show_panel(1);
@@ -242,7 +247,9 @@ TEST_F(Win32ViewTest, EveryControlOfEveryPageIsNamedAsTheModelSays) {
   const auto read_page = [&] {
     for (const Control* c : focus_order(main.form())) {
       if (!main.form().on_screen(*c) || c->accessible_name.empty()) continue;
-      const Read read = read_as_screen_reader(focus_target(native().widget(*c)));
+      const Spot where = native().spot(*c);
+      const Read read =
+          read_as_screen_reader(where.own ? Spot{focus_target(where.window), {}, true} : where);
       EXPECT_EQ(read.name, from_model(c->accessible_name)) << c->display_name();
       const std::u16string description = ViewCore::description_text(*c);
       EXPECT_EQ(read.description, std::wstring(description.begin(), description.end()))
@@ -265,7 +272,7 @@ TEST_F(Win32ViewTest, EveryControlOfEveryPageIsNamedAsTheModelSays) {
   for (int flip : {51, 20}) {  // the second pages of the emulation and video panels
     main.show_panel(flip == 51 ? 0 : 1);
     native().sync();
-    flip_to(widget("lblvideo_1", flip));
+    ::quorvane::testing::click(spot("lblvideo_1", flip));
     read_page();
   }
   EXPECT_GE(named.size(), 62u) << "a name for every setting";
@@ -341,7 +348,7 @@ TEST_F(MenuTest, ARightClickedFieldTakesTheFocusAsTheSystemsOwnMenuWouldGiveIt) 
   // Elsewhere when the click comes: a field whose selection is hidden would show no sign of
   // Select All, and what is typed next would not go into it.
   for (HWND field : {delay, combo_field}) {
-    SetFocus(widget("imgsonido"));
+    native().focus(at("imgsonido"));
     pick = 0;
     right_click(field);
     pick = shown.size();  // Select All, the last entry
@@ -355,10 +362,10 @@ TEST_F(MenuTest, ARightClickedFieldTakesTheFocusAsTheSystemsOwnMenuWouldGiveIt) 
     EXPECT_EQ(end, static_cast<DWORD>(text_of(field).size()));
   }
   // A check box keeps the focus where it was, as its own right click does.
-  SetFocus(widget("imgsonido"));
+  native().focus(at("imgsonido"));
   pick = 0;
   right_click(widget("ch_global", 14));
-  EXPECT_EQ(GetFocus(), widget("imgsonido"));
+  EXPECT_EQ(native().focused(), &at("imgsonido"));
 }
 
 TEST_F(MenuTest, AMenuFromTheKeyboardComesUpOnceUnderItsControl) {
@@ -382,7 +389,7 @@ TEST_F(MenuTest, AMenuFromTheKeyboardComesUpOnceUnderItsControl) {
 TEST_F(Win32ViewTest, AChosenPathLandsInItsBoxAndTheNextChooserStartsThere) {
   main.show_panel(0);
   native().sync();
-  flip_to(widget("lblvideo_1", 51));
+  ::quorvane::testing::click(spot("lblvideo_1", 51));
   HWND box = widget("txt_panel_b_card1");
   HWND button = widget("cmd_panel_b_card1");
   fs::create_directories(folder / "Cartes");
@@ -478,7 +485,7 @@ TEST_F(Win32ViewTest, TheSystemsChooserOpensAtTheBoxsPathAndGivesTheChosenFile) 
 TEST_F(Win32ViewTest, TheFocusComesBackToTheControlItLeftForAChooserOrAMessage) {
   main.show_panel(0);
   native().sync();
-  flip_to(widget("lblvideo_1", 51));
+  ::quorvane::testing::click(spot("lblvideo_1", 51));
   HWND button = widget("cmd_panel_b_card1");
   ws.real_choosers = true;
   SetActiveWindow(native().window());
@@ -617,17 +624,82 @@ TEST_F(Win32ViewTest, AHighContrastThemeDrawsTextAndSurfacesInTheSystemsColours)
   EXPECT_EQ(usual.at(page.right() - 3, page.bottom() - 3), kPanelBackground);
 }
 
+// The windows under the main window, all of them.
+std::vector<HWND> windows_in(HWND window) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      window,
+      [](HWND hwnd, LPARAM l) {
+        reinterpret_cast<std::vector<HWND>*>(l)->push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// Every window the system makes, places, clips and paints holds the start back: the pictures and
+// captions are drawn by their containers, and a panel gets its window when it is first shown.
+// Through their containers they still take the mouse, the keyboard and a screen reader's
+// questions.
+TEST_F(Win32ViewTest, PicturesCaptionsAndHiddenPanelsHaveNoWindowsOfTheirOwn) {
+  EXPECT_EQ(windows_in(native().window()).size(), 3u)
+      << "the title bar, the navigation bar and the intro page";
+  int drawn = 0;
+  for (const auto& control : main.form().controls()) {
+    const Control& c = *control;
+    if ((c.kind() != Kind::Image && c.kind() != Kind::Label) || !main.form().on_screen(c)) {
+      continue;
+    }
+    const Spot where = native().spot(c);
+    EXPECT_FALSE(where.own) << c.display_name();
+    EXPECT_TRUE(where.drawn) << c.display_name();
+    EXPECT_EQ(where.window, native().widget(*c.parent())) << c.display_name();
+    ++drawn;
+  }
+  EXPECT_GE(drawn, 15) << "the title, the close and navigation pictures, the intro page's";
+
+  // The keyboard on a picture: its container has the focus, and says which child has it.
+  const Spot sound = spot("imgsonido");
+  native().focus(at("imgsonido"));
+  EXPECT_EQ(GetFocus(), sound.window);
+  EXPECT_NE(read_as_screen_reader(sound).state & STATE_SYSTEM_FOCUSED, 0);
+  VARIANT child{};
+  IAccessible* host = accessible_of(sound, child);
+  ASSERT_NE(host, nullptr);
+  VARIANT focused{};
+  EXPECT_EQ(host->get_accFocus(&focused), S_OK);
+  EXPECT_EQ(focused.vt, VT_I4);
+  EXPECT_EQ(focused.lVal, child.lVal);
+  VARIANT hit{};
+  POINT middle{(sound.area.left + sound.area.right) / 2, (sound.area.top + sound.area.bottom) / 2};
+  ClientToScreen(sound.window, &middle);
+  EXPECT_EQ(host->accHitTest(middle.x, middle.y, &hit), S_OK);
+  EXPECT_EQ(hit.lVal, child.lVal) << "a reader's pointer finds it where it is drawn";
+  host->Release();
+
+  // A panel's window comes with its first showing, and stays.
+  main.show_panel(2);
+  native().sync();
+  const std::size_t with_sound = windows_in(native().window()).size();
+  EXPECT_GT(with_sound, 4u) << "the sound panel and its fields";
+  EXPECT_TRUE(IsWindowVisible(widget("pic_sound")));
+  main.show_panel(kIntroPanel);
+  native().sync();
+  EXPECT_EQ(windows_in(native().window()).size(), with_sound);
+  EXPECT_FALSE(IsWindowVisible(widget("pic_sound")));
+}
+
 // The tips are made when first needed, not with the window: the help's with the first move of the
 // pointer over any part of it, the note's with the first refusal.
 TEST_F(Win32ViewTest, TheTipsAreMadeWhenFirstNeeded) {
   HWND window = native().window();
   EXPECT_EQ(tooltip_window(window, false), nullptr) << "the help's tips made at start";
   EXPECT_EQ(tooltip_window(window, true), nullptr) << "the note's tip made at start";
-  HWND save = widget("imgsave");
-  SendMessageW(save, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  const Spot save = spot("imgsave");
+  SendMessageW(save.window, WM_MOUSEMOVE, 0, MAKELPARAM(save.area.left + 2, save.area.top + 2));
   ASSERT_NE(tooltip_window(window, false), nullptr) << "no tips after the pointer came over";
   EXPECT_EQ(tooltip_of(save).rfind(L"Save & Quit", 0), 0u);
-  EXPECT_EQ(tooltip_of(widget("picpantalla")), L"Video Settings");
+  EXPECT_EQ(tooltip_of(spot("picpantalla")), L"Video Settings");
   EXPECT_EQ(tooltip_window(window, true), nullptr) << "the note's tip made before a refusal";
 
   // A page shown after the tips were made brings its controls' tips with it.

@@ -47,7 +47,8 @@ struct Library {
   }
 };
 
-// The system's object for the control, with the model's name, description and role over it.
+// The system's object for the control, with the model's name, description and role over it, and
+// the children it draws itself (AccessibleFacts::elements) before the system's children.
 // Everything else (location, focus, navigation, the value of an edit field) is the system's.
 class Annotated final : public IAccessible {
  public:
@@ -65,8 +66,10 @@ class Annotated final : public IAccessible {
       return S_OK;
     }
     // Marshalled as itself to a screen reader in another process: the system's object would
-    // marshal itself in our place and lose what we lay over it.
-    if (IsEqualIID(iid, __uuidof(IMarshal))) {
+    // marshal itself in our place and lose what we lay over it. Its list of children would
+    // leave ours out: a reader asks for them one by one instead.
+    if (IsEqualIID(iid, __uuidof(IMarshal)) ||
+        (facts_.elements && IsEqualIID(iid, __uuidof(IEnumVARIANT)))) {
       *out = nullptr;
       return E_NOINTERFACE;
     }
@@ -99,26 +102,51 @@ class Annotated final : public IAccessible {
     return inner_->get_accParent(parent);
   }
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
-    return inner_->get_accChildCount(count);
+    const HRESULT own = inner_->get_accChildCount(count);
+    if (count == nullptr) return own;
+    if (FAILED(own)) *count = 0;
+    *count += static_cast<long>(elements().size());
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
-    return inner_->get_accChild(child, out);
+    AccessibleElement e;
+    if (element(child, e)) {
+      // A simple element: it is asked through this object, by its number.
+      if (out != nullptr) *out = nullptr;
+      return S_FALSE;
+    }
+    return inner_->get_accChild(theirs(child), out);
   }
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    AccessibleElement e;
+    if (name != nullptr && element(child, e)) return text(e.facts.name, name);
     if (name != nullptr && is_self(child) && !facts_.name.empty()) return text(facts_.name, name);
-    return inner_->get_accName(child, name);
+    return inner_->get_accName(theirs(child), name);
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    return inner_->get_accValue(child, value);
+    AccessibleElement e;
+    if (element(child, e)) return none(value);
+    return inner_->get_accValue(theirs(child), value);
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+    AccessibleElement e;
+    if (element(child, e)) {
+      return e.facts.description.empty() ? none(description)
+                                         : text(e.facts.description, description);
+    }
     if (description != nullptr && is_self(child) && !facts_.description.empty()) {
       return text(facts_.description, description);
     }
-    return inner_->get_accDescription(child, description);
+    return inner_->get_accDescription(theirs(child), description);
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-    const HRESULT own = inner_->get_accRole(child, role);
+    AccessibleElement e;
+    if (role != nullptr && element(child, e)) {
+      role->vt = VT_I4;
+      role->lVal = e.facts.role;
+      return S_OK;
+    }
+    const HRESULT own = inner_->get_accRole(theirs(child), role);
     if (role == nullptr || !is_self(child)) return own;
     long wanted = facts_.role;
     if (wanted == 0 && facts_.class_role != 0 &&
@@ -132,7 +160,15 @@ class Annotated final : public IAccessible {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-    const HRESULT own = inner_->get_accState(child, state);
+    AccessibleElement e;
+    if (state != nullptr && element(child, e)) {
+      state->vt = VT_I4;
+      state->lVal = (e.visible ? 0 : STATE_SYSTEM_INVISIBLE) |
+                    (e.focusable ? STATE_SYSTEM_FOCUSABLE : 0) |
+                    (e.focused ? STATE_SYSTEM_FOCUSED : 0) | STATE_SYSTEM_READONLY;
+      return S_OK;
+    }
+    const HRESULT own = inner_->get_accState(theirs(child), state);
     if (FAILED(own) || state == nullptr || state->vt != VT_I4 || !is_self(child)) return own;
     if (facts_.checkable && SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED) {
       state->lVal |= STATE_SYSTEM_CHECKED;
@@ -142,59 +178,140 @@ class Annotated final : public IAccessible {
     return own;
   }
   HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
-    return inner_->get_accHelp(child, help);
+    AccessibleElement e;
+    if (element(child, e)) return none(help);
+    return inner_->get_accHelp(theirs(child), help);
   }
   HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
-    return inner_->get_accHelpTopic(file, child, topic);
+    AccessibleElement e;
+    if (element(child, e)) return none(file);
+    return inner_->get_accHelpTopic(file, theirs(child), topic);
   }
   HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
-    return inner_->get_accKeyboardShortcut(child, keys);
+    AccessibleElement e;
+    if (element(child, e)) return none(keys);
+    return inner_->get_accKeyboardShortcut(theirs(child), keys);
   }
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
-    return inner_->get_accFocus(child);
+    if (child != nullptr) {
+      const std::vector<AccessibleElement> all = elements();
+      for (std::size_t i = 0; i < all.size(); ++i) {
+        if (!all[i].focused) continue;
+        child->vt = VT_I4;
+        child->lVal = static_cast<long>(i + 1);
+        return S_OK;
+      }
+    }
+    return ours(inner_->get_accFocus(child), child);
   }
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
     return inner_->get_accSelection(children);
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+    AccessibleElement e;
+    if (element(child, e)) return e.press != 0 ? text(L"Press", action) : none(action);
     if (action != nullptr && is_self(child) && facts_.press != nullptr) {
       return text(L"Press", action);
     }
-    return inner_->get_accDefaultAction(child, action);
+    return inner_->get_accDefaultAction(theirs(child), action);
   }
   HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-    return inner_->accSelect(flags, child);
+    AccessibleElement e;
+    if (element(child, e)) return DISP_E_MEMBERNOTFOUND;
+    return inner_->accSelect(flags, theirs(child));
   }
   HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                         VARIANT child) override {
-    return inner_->accLocation(left, top, width, height, child);
+    AccessibleElement e;
+    if (element(child, e)) {
+      if (left == nullptr || top == nullptr || width == nullptr || height == nullptr) {
+        return E_INVALIDARG;
+      }
+      *left = e.area.left;
+      *top = e.area.top;
+      *width = e.area.right - e.area.left;
+      *height = e.area.bottom - e.area.top;
+      return S_OK;
+    }
+    return inner_->accLocation(left, top, width, height, theirs(child));
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
-    return inner_->accNavigate(direction, start, end);
+    AccessibleElement e;
+    if (element(start, e)) return S_FALSE;
+    return ours(inner_->accNavigate(direction, theirs(start), end), end);
   }
   HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
-    return inner_->accHitTest(x, y, child);
+    if (child != nullptr) {
+      // Drawn in order, the later over the earlier.
+      const std::vector<AccessibleElement> all = elements();
+      const POINT at{x, y};
+      for (std::size_t i = all.size(); i-- > 0;) {
+        if (!all[i].visible || !PtInRect(&all[i].area, at)) continue;
+        child->vt = VT_I4;
+        child->lVal = static_cast<long>(i + 1);
+        return S_OK;
+      }
+    }
+    return ours(inner_->accHitTest(x, y, child), child);
   }
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
     // Posted: the screen reader's call returns before the click runs the window's logic.
+    AccessibleElement e;
+    if (element(child, e)) {
+      if (e.press == 0) return DISP_E_MEMBERNOTFOUND;
+      return PostMessageW(hwnd_, kPressMessage, e.press, 0) ? S_OK : E_FAIL;
+    }
     if (is_self(child) && facts_.press != nullptr) {
       return PostMessageW(facts_.press, kPressMessage, 0, 0) ? S_OK : E_FAIL;
     }
-    return inner_->accDoDefaultAction(child);
+    return inner_->accDoDefaultAction(theirs(child));
   }
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
-    return inner_->put_accName(child, name);
+    return inner_->put_accName(theirs(child), name);
   }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
-    return inner_->put_accValue(child, value);
+    return inner_->put_accValue(theirs(child), value);
   }
 
  private:
   ~Annotated() { inner_->Release(); }
 
   static HRESULT text(const std::wstring& from, BSTR* out) {
+    if (out == nullptr) return E_POINTER;
     *out = Library::get().alloc_string(from.data(), static_cast<UINT>(from.size()));
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+  }
+  static HRESULT none(BSTR* out) {
+    if (out != nullptr) *out = nullptr;
+    return S_FALSE;
+  }
+
+  // The children drawn by the container, asked for only while its window is there.
+  std::vector<AccessibleElement> elements() const {
+    if (!facts_.elements || !IsWindow(hwnd_)) return {};
+    return facts_.elements();
+  }
+  // Whether `child` is one of them, and which.
+  bool element(const VARIANT& child, AccessibleElement& out) const {
+    if (!facts_.elements || child.vt != VT_I4 || child.lVal <= 0) return false;
+    const std::vector<AccessibleElement> all = elements();
+    if (static_cast<std::size_t>(child.lVal) > all.size()) return false;
+    out = all[static_cast<std::size_t>(child.lVal) - 1];
+    return true;
+  }
+  // The system's number of a child numbered after ours, and ours of one the system answers.
+  VARIANT theirs(VARIANT child) const {
+    if (facts_.elements && child.vt == VT_I4 && child.lVal > 0) {
+      child.lVal -= static_cast<long>(elements().size());
+    }
+    return child;
+  }
+  HRESULT ours(HRESULT result, VARIANT* child) const {
+    if (SUCCEEDED(result) && child != nullptr && facts_.elements && child->vt == VT_I4 &&
+        child->lVal > 0) {
+      child->lVal += static_cast<long>(elements().size());
+    }
+    return result;
   }
 
   IAccessible* inner_;

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "front_ends/win32/win.h"
 
 namespace quorvane::win32 {
+
+struct AccessibleElement;
 
 // What a screen reader is told of one control beyond what the system's own object for it says.
 struct AccessibleFacts {
@@ -18,6 +22,20 @@ struct AccessibleFacts {
   bool checkable = false;
   // Where "Press" (the default action) sends kPressMessage; nullptr: no action of ours.
   HWND press = nullptr;
+  // A container's children that have no window of their own, the pictures and captions it draws
+  // itself: asked for whenever a screen reader asks, and numbered from 1, before the
+  // container's windows.
+  std::function<std::vector<AccessibleElement>()> elements;
+};
+
+// One of those children, as it is now.
+struct AccessibleElement {
+  AccessibleFacts facts;  // its name, description and role
+  RECT area{};            // in screen pixels
+  bool visible = false;
+  bool focusable = false;
+  bool focused = false;
+  WPARAM press = 0;  // what "Press" sends the container with kPressMessage; 0: no action
 };
 
 // Sent (posted) to a control whose default action a screen reader carried out.

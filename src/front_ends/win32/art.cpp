@@ -187,7 +187,7 @@ bool ArtCache::draw(HDC dc, const std::string& name, const RECT& area, int dpi) 
   // loses its last row or column.
   const int w = std::min(width, entry->width);
   const int h = std::min(height, entry->height);
-  const BOOL drawn = AlphaBlend(dc, area.left, area.top, w, h, memory, 0, 0, w, h, blend);
+  const BOOL drawn = GdiAlphaBlend(dc, area.left, area.top, w, h, memory, 0, 0, w, h, blend);
   SelectObject(memory, old);
   DeleteDC(memory);
   return drawn != FALSE;

@@ -172,10 +172,19 @@ struct Binding {
   bool pressed = false;           // images: a left press that may become a click
   bool edit_tool_added = false;   // the tooltip over an editable combo's field
   bool contents_pending = false;  // a container whose children are made when it first shows
+  bool window_pending = false;    // a container whose own window is made when it first shows
   bool turning = false;           // shown or hidden with the panel switch under way
   // The rows above and below the edit field's client area that centre its line of text.
   int field_pad_top = 0;
   int field_pad_bottom = 0;
+  // A picture or caption that its container draws, with no window of its own (see lightweight()):
+  // whether it is on show, where it is drawn (a caption may need more than its box), its font,
+  // and where its tip is.
+  bool windowless = false;
+  bool shown = false;
+  RECT area{};
+  HFONT font = nullptr;
+  RECT tool_rect{};
 };
 
 }  // namespace
@@ -205,15 +214,38 @@ struct Win32View::Impl {
   bool holding_panels = false;  // windows keep their places until a panel switch is drawn
   MenuTracker track_menu;
   HWND focus_left = nullptr;  // where the keyboard was when the window lost the activation
+  // The picture or caption drawn by its container that has the keyboard while the container
+  // has the focus, and the one a left press went to, which keeps the mouse until the release.
+  std::size_t focused_light = kNone;
+  std::size_t pressed_light = kNone;
 
   void build(int wanted_dpi);
   void make_binding(std::size_t index);
   void create(std::size_t index);
   void build_contents(std::size_t container);
+  // Makes the window of a container that was put off until it shows.
+  void make_late(std::size_t index);
   bool realize(const Control& control);
   void stack(const Control& container);
   HWND create_child(const wchar_t* cls, const std::wstring& text, DWORD style, DWORD ex_style,
                     std::size_t index);
+  // Whether the control is drawn by its container rather than by a window of its own.
+  bool lightweight(std::size_t index) const;
+  // The window that takes the control's input: its own, or its container's.
+  HWND window_of(const Binding& b) const { return b.windowless ? bindings[b.parent].hwnd : b.hwnd; }
+  // The control that has the keyboard when `hwnd` has the focus.
+  Binding* focus_binding(HWND hwnd);
+  bool has_focus(const Binding& b) const;
+  // Redraws a control drawn by its container, where it is.
+  void invalidate(const Binding& b);
+  // The controls drawn by the container, in the order they are drawn, over its surface.
+  void draw_lightweight(std::size_t container, HDC dc);
+  // The one of them at `at` (the container's client pixels), topmost first.
+  Binding* lightweight_at(std::size_t container, POINT at);
+  // The mouse over a container, where it may be over one of them: true when taken.
+  bool lightweight_mouse(std::size_t container, HWND hwnd, UINT message, WPARAM w, LPARAM l,
+                         LRESULT& result);
+  std::vector<AccessibleElement> elements_of(std::size_t container);
   void add_tooltips();
   void hovered(HWND hwnd, UINT message, WPARAM w, LPARAM l);
   void sync_tooltip(Binding& b);
@@ -437,12 +469,55 @@ bool Win32View::Impl::realize(const Control& control) {
   if (control.parent() == nullptr) return true;
   if (!realize(*control.parent())) return false;
   build_contents(by_control.at(control.parent()));
+  make_late(by_control.at(&control));
+  return true;
+}
+
+void Win32View::Impl::make_late(std::size_t index) {
+  if (!bindings[index].window_pending) return;
+  bindings[index].window_pending = false;
+  create(index);
+  // Made last, it is stacked as though made in its turn.
+  stack(*bindings[index].control->parent());
+  place(index);
+}
+
+bool Win32View::Impl::lightweight(std::size_t index) const {
+  const Control& c = *bindings[index].control;
+  if (c.kind() != Kind::Image && c.kind() != Kind::Label) return false;
+  // Drawn on its container's surface, beneath all of the container's windows: one that lies over
+  // a window made before it, and so is drawn above that window, keeps a window of its own.
+  const Twips& r = c.rect();
+  for (const Control* sibling : c.parent()->children()) {
+    if (sibling == &c) break;
+    const Binding& other = bindings[by_control.at(sibling)];
+    if (other.hwnd == nullptr && !other.window_pending) continue;
+    const Twips& s = sibling->rect();
+    if (r.left < s.left + s.width && s.left < r.left + r.width && r.top < s.top + s.height &&
+        s.top < r.top + r.height) {
+      return false;
+    }
+  }
   return true;
 }
 
 void Win32View::Impl::create(std::size_t index) {
   Control& c = *form.controls()[index];
   HWND hwnd = nullptr;
+  // Pictures and captions are most of the windows of a page, and every window the system makes,
+  // places, clips and paints costs the start and each panel switch: those that can be are drawn
+  // by their container, and take the mouse, the keyboard and a screen reader's questions
+  // through it.
+  if (lightweight(index)) {
+    bindings[index].windowless = true;
+    return;
+  }
+  // A panel that is not on show gets its window when it is first shown: most panels are hidden.
+  if (c.kind() == Kind::PictureBox && !bindings[index].window_pending && !core.drawn(c) &&
+      bindings[bindings[index].parent].hwnd != main && IsWindowVisible(main) == FALSE) {
+    bindings[index].window_pending = true;
+    return;
+  }
   switch (c.kind()) {
     case Kind::PictureBox:
       // Children take Tab and the arrow keys through it, as through a dialog's group.
@@ -564,7 +639,7 @@ void Win32View::Impl::add_tooltips() {
   // A list may be open already, its help held back.
   follow_tips();
   for (Binding& b : bindings) {
-    if (b.hwnd != nullptr) sync_tooltip(b);
+    if (b.hwnd != nullptr || b.windowless) sync_tooltip(b);
   }
 }
 
@@ -613,7 +688,7 @@ void Win32View::Impl::layout() {
 
 void Win32View::Impl::place(std::size_t index) {
   Binding& b = bindings[index];
-  if (b.hwnd == nullptr) return;
+  if (b.hwnd == nullptr && !b.windowless) return;
   const Control& c = *b.control;
   // Pixels are rounded from window-wide twips, so that what lines up in twips lines up on
   // screen.
@@ -635,6 +710,17 @@ void Win32View::Impl::place(std::size_t index) {
     return;
   }
 
+  if (b.windowless) {
+    invalidate(b);
+    b.area = b.box;
+    if (c.kind() == Kind::Label) {
+      set_font(b, fonts.get(c.font, dpi));
+      if (b.caption_set) fit_caption(b);
+    }
+    invalidate(b);
+    sync_tooltip(b);
+    return;
+  }
   switch (c.kind()) {
     case Kind::Line:
       // A rule with no height in the layout: the etched line and its light edge.
@@ -690,6 +776,10 @@ void Win32View::Impl::place_combo(Binding& b) {
 }
 
 void Win32View::Impl::set_font(Binding& b, HFONT font) {
+  if (b.windowless) {
+    b.font = font;
+    return;
+  }
   SendMessageW(b.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
@@ -727,6 +817,10 @@ void Win32View::Impl::fit_caption(Binding& b) {
   const int caption_width = text_extent(font, text).cx + (overstruck(font) ? 1 : 0);
   const PixelSize size = label_box(c, PixelSize{width, b.box.bottom - b.box.top}, caption_width,
                                    line_height(font), client.right - b.box.left);
+  if (b.windowless) {
+    b.area = RECT{b.box.left, b.box.top, b.box.left + size.width, b.box.top + size.height};
+    return;
+  }
   SetWindowPos(b.hwnd, nullptr, b.box.left, b.box.top, size.width, size.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -755,16 +849,74 @@ void Win32View::Impl::paint_surface(std::size_t container, HDC dc) {
   const ControlColours colours = this->colours(b);
   FillRect(dc, &client, brush_for(colours.background));
   if (colours.surface_art) art.draw(dc, b.control->picture, client, dpi);
+  draw_lightweight(container, dc);
+}
+
+void Win32View::Impl::draw_lightweight(std::size_t container, HDC dc) {
+  for (const Control* child : bindings[container].control->children()) {
+    const Binding& b = bindings[by_control.at(child)];
+    if (!b.windowless || !b.shown) continue;
+    if (child->kind() == Kind::Label) {
+      draw_label(b, dc, b.area);
+    } else {
+      // Artwork has transparent parts: the surface beneath shows through them, or its plate.
+      if (const std::optional<Rgb> plate = colours(b).art_plate) {
+        FillRect(dc, &b.area, brush_for(*plate));
+      }
+      art.draw(dc, child->picture, b.area, dpi);
+    }
+    draw_focus(b, dc);
+  }
+}
+
+Binding* Win32View::Impl::lightweight_at(std::size_t container, POINT at) {
+  const std::vector<Control*>& children = bindings[container].control->children();
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    Binding& b = bindings[by_control.at(*it)];
+    if (b.windowless && b.shown && PtInRect(&b.area, at)) return &b;
+  }
+  return nullptr;
+}
+
+void Win32View::Impl::invalidate(const Binding& b) {
+  if (!b.windowless || IsRectEmpty(&b.area)) return;
+  InvalidateRect(bindings[b.parent].hwnd, &b.area, FALSE);
+}
+
+bool Win32View::Impl::has_focus(const Binding& b) const {
+  if (!b.windowless) return b.hwnd != nullptr && GetFocus() == b.hwnd;
+  return focused_light == static_cast<std::size_t>(&b - bindings.data()) &&
+         GetFocus() == bindings[b.parent].hwnd;
+}
+
+Binding* Win32View::Impl::focus_binding(HWND hwnd) {
+  if (hwnd == nullptr) return nullptr;
+  if (focused_light != kNone && bindings[focused_light].shown &&
+      bindings[bindings[focused_light].parent].hwnd == hwnd) {
+    return &bindings[focused_light];
+  }
+  return find(hwnd);
 }
 
 void Win32View::Impl::draw_label(const Binding& b, HDC dc, const RECT& area) {
-  // The colours and what lies beneath are the container's, as for any static text of it.
-  const auto brush = reinterpret_cast<HBRUSH>(
-      SendMessageW(bindings[b.parent].hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                   reinterpret_cast<LPARAM>(b.hwnd)));
-  if (brush != nullptr && brush != GetStockObject(NULL_BRUSH)) FillRect(dc, &area, brush);
+  HFONT font = b.font;
+  if (b.windowless) {
+    // Over its container's surface, drawn already: over artwork it is drawn on the artwork.
+    const ControlColours own = colours(b);
+    SetTextColor(dc, to_colour(own.text));
+    const Binding& container = bindings[b.parent];
+    if (container.control->picture.empty() || !colours(container).surface_art) {
+      FillRect(dc, &area, brush_for(own.background));
+    }
+  } else {
+    // The colours and what lies beneath are the container's, as for any static text of it.
+    const auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(bindings[b.parent].hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(b.hwnd)));
+    if (brush != nullptr && brush != GetStockObject(NULL_BRUSH)) FillRect(dc, &area, brush);
+    font = reinterpret_cast<HFONT>(SendMessageW(b.hwnd, WM_GETFONT, 0, 0));
+  }
   SetBkMode(dc, TRANSPARENT);
-  const auto font = reinterpret_cast<HFONT>(SendMessageW(b.hwnd, WM_GETFONT, 0, 0));
   HGDIOBJ old = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
   const std::wstring text = from_model(b.control->caption());
   const UINT format = DT_NOPREFIX | DT_EXPANDTABS |
@@ -961,6 +1113,7 @@ void Win32View::Impl::sync_widgets() {
   // control would reach the screen as it paints, so the pages keep their places until all of
   // the new one is in order, and then the new picture goes to the screen in one copy.
   for (std::size_t i = 0; i < bindings.size(); ++i) {
+    if (bindings[i].window_pending && core.drawn(*bindings[i].control)) make_late(i);
     if (bindings[i].contents_pending && core.contents_due(*bindings[i].control)) {
       build_contents(i);
     }
@@ -968,11 +1121,16 @@ void Win32View::Impl::sync_widgets() {
   // Every window that comes or goes with a panel: the controls of a page that goes go too.
   bool panel = false;
   for (Binding& b : bindings) {
-    b.turning =
-        b.hwnd != nullptr && b.hwnd != main &&
-        ((GetWindowLongPtrW(b.hwnd, GWL_STYLE) & WS_VISIBLE) != 0) != core.drawn(*b.control);
+    // A picture or caption drawn by its container comes or goes in the same picture.
+    b.turning = b.windowless ? b.shown != core.drawn(*b.control)
+                             : b.hwnd != nullptr && b.hwnd != main &&
+                                   ((GetWindowLongPtrW(b.hwnd, GWL_STYLE) & WS_VISIBLE) != 0) !=
+                                       core.drawn(*b.control);
     panel = panel || (b.turning && b.control->kind() == Kind::PictureBox);
   }
+  // Before the window is first shown there is nothing on screen to keep whole, and drawing it
+  // aside would only be thrown away.
+  panel = panel && IsWindowVisible(main);
   holding_panels = panel;
   for (Binding& b : bindings) sync_one(b);
   holding_panels = false;
@@ -983,18 +1141,23 @@ void Win32View::Impl::turn_panels() {
   RECT area{};
   for (const Binding& b : bindings) {
     if (!b.turning) continue;
-    RECT r{};
-    GetWindowRect(b.hwnd, &r);
-    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    RECT r = b.area;
+    if (b.windowless) {
+      MapWindowPoints(bindings[b.parent].hwnd, main, reinterpret_cast<POINT*>(&r), 2);
+    } else {
+      GetWindowRect(b.hwnd, &r);
+      MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    }
     UnionRect(&area, &area, &r);
   }
   // The windows come and go without drawing anything...
   for (const Binding& b : bindings) {
-    if (!b.turning) continue;
+    if (!b.turning || b.windowless) continue;
     const bool visible = core.drawn(*b.control);
     HWND focus = GetFocus();
     if (!visible && focus != nullptr && (focus == b.hwnd || IsChild(b.hwnd, focus))) {
       // As a hidden window gives it up: the keyboard goes to its container.
+      focused_light = kNone;
       SetFocus(GetParent(b.hwnd));
     }
     SetWindowPos(b.hwnd, nullptr, 0, 0, 0, 0,
@@ -1110,6 +1273,23 @@ void Win32View::Impl::sync_one(Binding& b) {
     }
     return;
   }
+  if (b.windowless) {
+    const bool visible = core.drawn(c);
+    if (visible != b.shown) {
+      b.shown = visible;
+      // In a panel switch, the switch's one picture shows it.
+      if (!holding_panels) invalidate(b);
+    }
+    if (c.kind() == Kind::Label && (!b.caption_set || b.caption != c.caption())) {
+      invalidate(b);
+      b.caption = c.caption();
+      b.caption_set = true;
+      fit_caption(b);
+      invalidate(b);
+    }
+    sync_tooltip(b);
+    return;
+  }
   if (b.hwnd == nullptr) return;
   if (b.hwnd != main) {
     const bool visible = core.drawn(c);
@@ -1183,6 +1363,31 @@ void Win32View::Impl::sync_one(Binding& b) {
 void Win32View::Impl::sync_tooltip(Binding& b) {
   const Control& c = *b.control;
   const std::u16string tip_text = tooltips != nullptr ? ViewCore::tooltip_text(c) : u"";
+  if (tooltips != nullptr && b.windowless) {
+    // A tip over an area of the container's, which it has only while it is on show.
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = bindings[b.parent].hwnd;
+    tool.uId = static_cast<UINT_PTR>(&b - bindings.data()) + 1;  // as Win32View::spot says
+    if (b.shown) tool.rect = b.area;
+    std::wstring tip = wide(tip_text);
+    tool.lpszText = tip.data();
+    if (!b.tool_added) {
+      if (tip_text.empty()) return;
+      b.tool_added = SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+    } else {
+      if (tip_text != b.tooltip) {
+        SendMessageW(tooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+      }
+      if (!EqualRect(&tool.rect, &b.tool_rect)) {
+        SendMessageW(tooltips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+      }
+    }
+    b.tool_rect = tool.rect;
+    b.tooltip = tip_text;
+    return;
+  }
   if (tooltips != nullptr && (tip_text != b.tooltip || (!b.tool_added && !tip_text.empty()))) {
     std::wstring tip = wide(tip_text);
     TTTOOLINFOW tool{};
@@ -1241,11 +1446,118 @@ void Win32View::Impl::sync_text(Binding& b) {
   if (window_text(b.edit) != text) SetWindowTextW(b.edit, text.c_str());
 }
 
+bool Win32View::Impl::lightweight_mouse(std::size_t container, HWND hwnd, UINT message, WPARAM w,
+                                        LPARAM l, LRESULT& result) {
+  result = 0;
+  if (message == WM_CAPTURECHANGED) {
+    if (pressed_light == kNone || bindings[pressed_light].parent != container) return false;
+    bindings[pressed_light].pressed = false;
+    pressed_light = kNone;
+    return true;
+  }
+  if (message == WM_SETCURSOR) {
+    // Over the container itself, not over one of its windows.
+    if (reinterpret_cast<HWND>(w) != hwnd || LOWORD(l) != HTCLIENT) return false;
+    POINT point{};
+    GetCursorPos(&point);
+    ScreenToClient(hwnd, &point);
+    const Binding* over = lightweight_at(container, point);
+    if (over == nullptr || !over->control->hand_pointer) return false;
+    SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649) /* IDC_HAND */));
+    result = TRUE;
+    return true;
+  }
+  switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      break;
+    default:
+      return false;
+  }
+  const POINT at{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+  const bool held =
+      pressed_light != kNone && GetCapture() == hwnd && bindings[pressed_light].parent == container;
+  Binding* target = held ? &bindings[pressed_light] : lightweight_at(container, at);
+  if (target == nullptr) return false;
+  const Control& c = *target->control;
+  // A click is a left press and a release over the picture, so sliding off before releasing
+  // cancels it; a caption is clicked by the press. Either keeps the mouse until the release, so
+  // that a press on the title text or the close picture does not reach the title bar beneath
+  // and drag the window.
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (c.activatable) focus(*target);
+      target->pressed = c.kind() == Kind::Image;
+      pressed_light = static_cast<std::size_t>(target - bindings.data());
+      SetCapture(hwnd);
+      if (c.kind() == Kind::Label) activate(*target);
+      break;
+    case WM_LBUTTONUP: {
+      const bool click = held && target->pressed && PtInRect(&target->area, at);
+      target->pressed = false;
+      pressed_light = kNone;
+      if (GetCapture() == hwnd) ReleaseCapture();
+      if (click) activate(*target);
+      break;
+    }
+    default:
+      break;
+  }
+  return true;
+}
+
+std::vector<AccessibleElement> Win32View::Impl::elements_of(std::size_t container) {
+  std::vector<AccessibleElement> elements;
+  if (destroyed) return elements;
+  HWND host = bindings[container].hwnd;
+  const bool host_shown = IsWindowVisible(host) != FALSE;
+  for (const Control* child : bindings[container].control->children()) {
+    const std::size_t index = by_control.at(child);
+    const Binding& b = bindings[index];
+    if (!b.windowless) continue;
+    AccessibleElement e;
+    e.facts = facts_for(b);
+    if (e.facts.role == 0) {
+      e.facts.role = child->kind() == Kind::Label ? ROLE_SYSTEM_STATICTEXT : ROLE_SYSTEM_GRAPHIC;
+    }
+    // A caption's name is its text, as the system reads static text.
+    if (e.facts.name.empty() && child->kind() == Kind::Label) {
+      e.facts.name = from_model(child->caption());
+    }
+    e.area = b.area;
+    MapWindowPoints(host, nullptr, reinterpret_cast<POINT*>(&e.area), 2);
+    e.visible = b.shown && host_shown;
+    e.focusable = child->activatable;
+    e.focused = has_focus(b);
+    e.press = e.facts.press != nullptr ? index + 1 : 0;
+    elements.push_back(std::move(e));
+  }
+  return elements;
+}
+
 LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT message, WPARAM w,
                                            LPARAM l) {
   Binding& b = bindings[index];
   Control& c = *b.control;
+  if (LRESULT result = 0; lightweight_mouse(index, hwnd, message, w, l, result)) return result;
   switch (message) {
+    case kPressMessage:
+      // A screen reader's press of a picture or caption drawn here.
+      if (w >= 1 && w <= bindings.size() && bindings[w - 1].windowless) activate(bindings[w - 1]);
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      if (focused_light != kNone && bindings[focused_light].parent == index) {
+        invalidate(bindings[focused_light]);
+      }
+      break;
     case WM_NCCALCSIZE:
       if (hwnd != main) {
         RECT* r = reinterpret_cast<RECT*>(l);  // the first of NCCALCSIZE_PARAMS' rectangles too
@@ -1308,11 +1620,19 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
       // A child's request comes up here when the child has no menu of its own.
       if (context_menu(reinterpret_cast<HWND>(w), l)) return 0;
       break;
-    case WM_GETOBJECT:
-      if (hwnd != main && c.role != Role::Native) {
-        if (const LRESULT answer = answer_get_object(hwnd, w, l, facts_for(b))) return answer;
+    case WM_GETOBJECT: {
+      // The pictures and captions drawn here are the container's children to a screen reader.
+      const bool annotated = hwnd != main && c.role != Role::Native;
+      const bool hosts = std::any_of(
+          c.children().begin(), c.children().end(),
+          [this](const Control* child) { return bindings[by_control.at(child)].windowless; });
+      if (annotated || hosts) {
+        AccessibleFacts facts = annotated ? facts_for(b) : AccessibleFacts{};
+        if (hosts) facts.elements = [this, index] { return elements_of(index); };
+        if (const LRESULT answer = answer_get_object(hwnd, w, l, facts)) return answer;
       }
       break;
+    }
     case WM_SETCURSOR: {
       Binding* child = find(reinterpret_cast<HWND>(w));
       if (child != nullptr && child->control->hand_pointer) {
@@ -1356,11 +1676,15 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
         return 0;
       }
       if (HIWORD(w) == 0) {  // not minimised
-        const Binding* left =
-            focus_left != nullptr && IsWindow(focus_left) ? find(focus_left) : nullptr;
+        Binding* left =
+            focus_left != nullptr && IsWindow(focus_left) ? focus_binding(focus_left) : nullptr;
         const Control* back = core.focus_back(left != nullptr ? left->control : nullptr);
         if (left != nullptr && back == left->control) {
-          SetFocus(focus_left);
+          if (left->windowless) {
+            focus(*left);
+          } else {
+            SetFocus(focus_left);
+          }
         } else {
           focus_first();
         }
@@ -1470,13 +1794,32 @@ LRESULT Win32View::Impl::image_message(Binding& b, HWND hwnd, UINT message, WPAR
 }
 
 void Win32View::Impl::activate(Binding& b) {
-  const Control* next = core.activated(*b.control, GetFocus() == b.hwnd);
+  const Control* next = core.activated(*b.control, has_focus(b));
   if (next == nullptr || next == b.control || destroyed) return;
   auto it = by_control.find(next);
   if (it != by_control.end()) focus(bindings[it->second]);
 }
 
 void Win32View::Impl::focus(Binding& b) {
+  const std::size_t index = static_cast<std::size_t>(&b - bindings.data());
+  if (focused_light != index && focused_light != kNone) invalidate(bindings[focused_light]);
+  if (b.windowless) {
+    // The container takes the keyboard for it, and tells a screen reader which of its children
+    // has it.
+    HWND host = bindings[b.parent].hwnd;
+    focused_light = index;
+    if (GetFocus() != host) SetFocus(host);
+    invalidate(b);
+    // Its child id is its place among the container's elements (elements_of), from 1.
+    LONG child = 0;
+    for (const Control* sibling : bindings[b.parent].control->children()) {
+      if (bindings[by_control.at(sibling)].windowless) ++child;
+      if (sibling == b.control) break;
+    }
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, host, OBJID_CLIENT, child);
+    return;
+  }
+  focused_light = kNone;
   HWND target = b.edit != nullptr ? b.edit : b.hwnd;
   if (target == nullptr) return;
   SetFocus(target);
@@ -1490,15 +1833,21 @@ void Win32View::Impl::focus_first() {
   realize(*first);
   sync();
   auto it = by_control.find(first);
-  if (it != by_control.end() && bindings[it->second].hwnd != nullptr) focus(bindings[it->second]);
+  if (it != by_control.end() &&
+      (bindings[it->second].hwnd != nullptr || bindings[it->second].windowless)) {
+    focus(bindings[it->second]);
+  }
 }
 
 void Win32View::Impl::move_focus(HWND from, bool backwards) {
-  const Binding* current = find(from);
+  const Binding* current = focus_binding(from);
   const Control* next = core.next_focus(current != nullptr ? current->control : nullptr, backwards);
   if (next == nullptr) return;
   auto it = by_control.find(next);
-  if (it != by_control.end() && bindings[it->second].hwnd != nullptr) focus(bindings[it->second]);
+  if (it != by_control.end() &&
+      (bindings[it->second].hwnd != nullptr || bindings[it->second].windowless)) {
+    focus(bindings[it->second]);
+  }
 }
 
 bool Win32View::Impl::filter_key(const MSG& message) {
@@ -1524,7 +1873,7 @@ bool Win32View::Impl::filter_key(const MSG& message) {
   if (!control && !alt && !shift && list_key(message, down)) return true;
   const bool menu_key = key == VK_APPS || (key == VK_F10 && shift && !control && !alt);
   if (menu_key) {
-    Binding* b = find(message.hwnd);
+    Binding* b = focus_binding(message.hwnd);
     if (b == nullptr || !b->control->has_context_menu()) return false;
     // Taken on the way up as well, so that the system does not open a second menu.
     if (down) context_menu(message.hwnd, MAKELPARAM(-1, -1));
@@ -1540,7 +1889,7 @@ bool Win32View::Impl::filter_key(const MSG& message) {
     }
   }
   if ((key == VK_RETURN || key == VK_SPACE) && !control && !alt) {
-    Binding* b = find(message.hwnd);
+    Binding* b = focus_binding(message.hwnd);
     if (b == nullptr || !b->control->activatable ||
         (b->control->kind() != Kind::Image && b->control->kind() != Kind::Label)) {
       return false;
@@ -1699,14 +2048,14 @@ AccessibleFacts Win32View::Impl::facts_for(const Binding& b) const {
       break;
   }
   const Role role = ViewCore::spoken_role(c);
-  if (role == Role::PushButton || role == Role::Link) facts.press = b.hwnd;
+  if (role == Role::PushButton || role == Role::Link) facts.press = window_of(b);
   return facts;
 }
 
 void Win32View::Impl::draw_focus(const Binding& b, HDC dc) {
-  if (!b.control->activatable || GetFocus() != b.hwnd || !core.focus_cues_shown()) return;
-  RECT area{};
-  GetClientRect(b.hwnd, &area);
+  if (!b.control->activatable || !has_focus(b) || !core.focus_cues_shown()) return;
+  RECT area = b.area;
+  if (!b.windowless) GetClientRect(b.hwnd, &area);
   // Drawn in the text colour, as the classic buttons show theirs.
   const ControlColours colours = this->colours(b);
   SetTextColor(dc, to_colour(colours.text));
@@ -1892,11 +2241,57 @@ HWND Win32View::widget(const Control& control) const {
   auto it = impl_->by_control.find(&control);
   if (it == impl_->by_control.end()) return nullptr;
   // Asking for a control on a page not yet shown makes that page's controls.
-  if (impl_->bindings[it->second].hwnd == nullptr && control.kind() != Kind::Timer) {
+  if (impl_->bindings[it->second].hwnd == nullptr && !impl_->bindings[it->second].windowless &&
+      control.kind() != Kind::Timer) {
     impl_->realize(control);
     impl_->sync();
   }
   return impl_->bindings[it->second].hwnd;
+}
+
+Win32View::Spot Win32View::spot(const Control& control) const {
+  Spot spot;
+  if (HWND own = widget(control)) {
+    spot.window = own;
+    GetClientRect(own, &spot.area);
+    spot.own = true;
+    spot.drawn = IsWindowVisible(own) != FALSE;
+    return spot;
+  }
+  auto it = impl_->by_control.find(&control);
+  if (it == impl_->by_control.end() || !impl_->bindings[it->second].windowless) return spot;
+  const Binding& b = impl_->bindings[it->second];
+  spot.window = impl_->window_of(b);
+  spot.area = b.area;
+  spot.drawn = b.shown && IsWindowVisible(spot.window);
+  spot.tool = it->second + 1;
+  return spot;
+}
+
+const Control* Win32View::focused() const {
+  const Binding* b = impl_->focus_binding(GetFocus());
+  return b != nullptr ? b->control : nullptr;
+}
+
+void Win32View::focus(const Control& control) {
+  const Spot where = spot(control);
+  auto it = impl_->by_control.find(&control);
+  if (where.window == nullptr || it == impl_->by_control.end()) return;
+  Binding& b = impl_->bindings[it->second];
+  if (b.windowless) {
+    impl_->focus(b);
+  } else {
+    impl_->focused_light = kNone;
+    SetFocus(b.edit != nullptr ? b.edit : b.hwnd);
+  }
+}
+
+HFONT Win32View::font(const Control& control) const {
+  const Spot where = spot(control);
+  auto it = impl_->by_control.find(&control);
+  if (where.window == nullptr || it == impl_->by_control.end()) return nullptr;
+  const Binding& b = impl_->bindings[it->second];
+  return b.windowless ? b.font : reinterpret_cast<HFONT>(SendMessageW(b.hwnd, WM_GETFONT, 0, 0));
 }
 
 HWND Win32View::widget(std::string_view name, int index) const {

@@ -35,9 +35,27 @@ class Win32View {
   Win32View& operator=(const Win32View&) = delete;
 
   HWND window() const;
-  // The native control that draws `control`; nullptr for one that has none (a timer).
+  // The native control that draws `control`; nullptr for one that has none: a timer, or a
+  // picture or caption that its container draws.
   HWND widget(const Control& control) const;
   HWND widget(std::string_view name, int index = -1) const;
+  // Where `control` is: the window that draws it and takes its input (its own, or its
+  // container's), its area in that window's client pixels, and whether it is on screen. No
+  // window: it has none (a timer).
+  struct Spot {
+    HWND window = nullptr;
+    RECT area{};
+    bool own = false;  // the window is the control's own
+    bool drawn = false;
+    // Drawn by its container: the id of its tool among the help's tips, a tool of `window`'s.
+    UINT_PTR tool = 0;
+  };
+  Spot spot(const Control& control) const;
+  // The control that has the keyboard, and a way to give it the keyboard as a click would.
+  const Control* focused() const;
+  void focus(const Control& control);
+  // The font the control's text is drawn in.
+  HFONT font(const Control& control) const;
 
   int dpi() const;
   // Lays the whole window out again for `dpi`, as a move to a screen of another scale does.

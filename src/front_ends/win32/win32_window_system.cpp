@@ -11,6 +11,39 @@
 
 namespace quorvane::win32 {
 
+namespace {
+
+// COM, from ole32, looked up when a chooser or a link first needs it: imported, the library and
+// the runtime it brings in were loaded and started before the window could be made.
+template <typename F>
+F ole32_function(const char* name) {
+  static const HMODULE ole32 = LoadLibraryW(L"ole32.dll");
+  return ole32 == nullptr
+             ? nullptr
+             : reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(ole32, name)));
+}
+
+void start_com() {
+  using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+  static const auto initialize = ole32_function<CoInitializeExFn>("CoInitializeEx");
+  if (initialize != nullptr) initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+}
+
+HRESULT create_instance(REFCLSID type, REFIID iid, void** out) {
+  using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+  static const auto create = ole32_function<CoCreateInstanceFn>("CoCreateInstance");
+  if (create == nullptr) return REGDB_E_CLASSNOTREG;
+  return create(type, nullptr, CLSCTX_INPROC_SERVER, iid, out);
+}
+
+void free_task_memory(void* block) {
+  using CoTaskMemFreeFn = void(WINAPI*)(LPVOID);
+  static const auto free_block = ole32_function<CoTaskMemFreeFn>("CoTaskMemFree");
+  if (free_block != nullptr) free_block(block);
+}
+
+}  // namespace
+
 void Win32WindowSystem::end_program_with(int exit_code) {
   if (ended_) return;
   ended_ = true;
@@ -111,7 +144,7 @@ bool Win32WindowSystem::open_url(const std::string& url) {
   if (shell_execute == nullptr) return false;
   // The shell wants COM, which starts with the first link or chooser rather than with the
   // program: before the first frame it only made the window wait.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  start_com();
   const std::wstring address = from_utf8(url);
   const auto result = reinterpret_cast<INT_PTR>(
       shell_execute(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
@@ -287,7 +320,7 @@ std::optional<std::optional<std::string>> Win32WindowSystem::choose_classic(
     if (chosen == nullptr) return std::optional<std::string>{};
     std::wstring path(MAX_PATH, L'\0');
     const bool got = path_of(chosen, path.data()) != FALSE;
-    CoTaskMemFree(chosen);
+    free_task_memory(chosen);
     if (!got) {
       failure = "gave a place that is no folder on a disk";
       return std::optional<std::string>{};
@@ -344,13 +377,12 @@ std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::str
                                                      const std::string& start,
                                                      const std::vector<FileFilter>& filters) {
   // COM starts with the first chooser or link (see open_url); later calls only count up.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  start_com();
   const char* failed = "could not be opened";
   Held<IFileOpenDialog> dialog;
-  HRESULT result = classic_choosers_
-                       ? REGDB_E_CLASSNOTREG
-                       : CoCreateInstance(__uuidof(FileOpenDialog), nullptr, CLSCTX_INPROC_SERVER,
-                                          __uuidof(IFileOpenDialog), dialog.out());
+  HRESULT result = classic_choosers_ ? REGDB_E_CLASSNOTREG
+                                     : create_instance(__uuidof(FileOpenDialog),
+                                                       __uuidof(IFileOpenDialog), dialog.out());
   if (FAILED(result)) {
     // Windows before Vista has no such dialog; its own choosers do the same, if more plainly.
     std::string failure;
@@ -386,7 +418,7 @@ std::optional<std::string> Win32WindowSystem::choose(bool folder, const std::str
       if (SUCCEEDED(result)) result = item->GetDisplayName(SIGDN_FILESYSPATH, &path);
       if (SUCCEEDED(result)) {
         std::string chosen = to_utf8(path);
-        CoTaskMemFree(path);
+        free_task_memory(path);
         return chosen;
       }
     }
