@@ -56,10 +56,12 @@ exe=$work/zip/$win/quorvane-config.exe
 size=$(stat -c %s "$exe")
 [ "$size" -le "$limit" ] && pass "the .exe is $size bytes (at most $limit)" ||
   fail "the .exe is $size bytes, more than $limit"
-# Nothing before the first frame waits for COM, the shell or image codecs: the .exe imports none
-# of them, and looks them up when a chooser, a link or a screen reader first needs them.
+# Nothing before the first frame waits for COM, the shell, the image codecs or the common
+# controls: the .exe imports none of them, and loads each when a chooser, a link, a screen
+# reader or the first system control needs it (the common controls also a moment after the
+# first frame).
 imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
-if grep -qwE 'ole32\.dll|oleaut32\.dll|oleacc\.dll|shell32\.dll|windowscodecs\.dll|msimg32\.dll' <<<"$imports"; then
+if grep -qwE 'ole32\.dll|oleaut32\.dll|oleacc\.dll|shell32\.dll|windowscodecs\.dll|msimg32\.dll|comctl32\.dll' <<<"$imports"; then
   fail "the .exe imports $imports"
 else
   pass "the .exe imports only $imports"

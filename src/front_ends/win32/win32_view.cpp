@@ -16,6 +16,7 @@
 
 #include "front_ends/win32/accessible.h"
 #include "front_ends/win32/art.h"
+#include "front_ends/win32/common_controls.h"
 #include "front_ends/win32/fonts.h"
 #include "front_ends/win32/resources.h"
 #include "front_ends/win32/text.h"
@@ -71,6 +72,10 @@ constexpr wchar_t kPictureClass[] = L"QuorvanePictureBox";
 constexpr wchar_t kImageClass[] = L"QuorvaneImage";
 constexpr COLORREF kBorderColour = RGB(0x80, 0x80, 0x80);
 constexpr UINT_PTR kRefusalTimer = 0x7FFF0000;
+// Once the window has been on screen for a moment, the common controls are loaded for the first
+// panel switch.
+constexpr UINT_PTR kCommonControlsTimer = 0x7FFF0001;
+constexpr UINT kCommonControlsDelayMs = 100;
 constexpr int kComboListItems = 10;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 constexpr UINT_PTR kSubclassId = 1;
@@ -88,6 +93,21 @@ constexpr EditCommand kEditCommands[] = {
     {kCopy, L"&Copy", WM_COPY, 0, 0},      {kPaste, L"&Paste", WM_PASTE, 0, 0},
     {kDelete, L"&Delete", WM_CLEAR, 0, 0}, {kSelectAll, L"Select &All", EM_SETSEL, 0, -1},
 };
+
+LRESULT def_subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  return common_controls().def_subclass(hwnd, message, w, l);
+}
+
+// Whether the common controls are there; a tip is not worth a failure of its own, and the first
+// control that needs them reports it.
+bool have_common_controls() {
+  try {
+    common_controls();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
 
 COLORREF to_colour(Rgb rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -387,9 +407,6 @@ Binding* Win32View::Impl::find(HWND hwnd) {
 
 void Win32View::Impl::build(int wanted_dpi) {
   register_classes();
-  INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
-                              ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&common);
 
   Control& root = form.root();
   Binding root_binding;
@@ -428,6 +445,8 @@ HWND Win32View::Impl::create_child(const wchar_t* cls, const std::wstring& text,
                                    DWORD ex_style, std::size_t index) {
   Binding& b = bindings[index];
   HWND parent = bindings[b.parent].hwnd;
+  // The system's controls come from the common controls, loaded with the first of them.
+  if (cls != kPictureClass && cls != kImageClass) common_controls();
   HWND hwnd = CreateWindowExW(
       ex_style, cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + 1)), GetModuleHandleW(nullptr), this);
@@ -590,7 +609,8 @@ void Win32View::Impl::create(std::size_t index) {
   // The standard controls answer a screen reader, show a menu and a focus the model's way.
   if (c.kind() != Kind::PictureBox && c.kind() != Kind::Image && c.kind() != Kind::WarningSign &&
       c.kind() != Kind::ChangeMark) {
-    SetWindowSubclass(hwnd, control_subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    common_controls().set_subclass(hwnd, control_subclass, kSubclassId,
+                                   reinterpret_cast<DWORD_PTR>(this));
   }
   // A path box and its button take files dragged from Explorer. The style is what
   // DragAcceptFiles sets, set here so that the shell stays unloaded until something is dropped;
@@ -600,7 +620,8 @@ void Win32View::Impl::create(std::size_t index) {
   }
   if (made.edit != nullptr && made.edit != hwnd) {
     by_hwnd.emplace(made.edit, index);
-    SetWindowSubclass(made.edit, control_subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    common_controls().set_subclass(made.edit, control_subclass, kSubclassId,
+                                   reinterpret_cast<DWORD_PTR>(this));
   }
 }
 
@@ -629,7 +650,7 @@ void Win32View::Impl::stack(const Control& container) {
 // The help's tips are made when the pointer first comes over the window rather than at start:
 // their window and a tool for each control held the first frame back by a tenth.
 void Win32View::Impl::add_tooltips() {
-  if (tooltips != nullptr || destroyed) return;
+  if (tooltips != nullptr || destroyed || !have_common_controls()) return;
   tooltips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, main, nullptr, GetModuleHandleW(nullptr),
@@ -658,7 +679,7 @@ void Win32View::Impl::hovered(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
 // The refusal of a character: shown under its field on demand, for a few seconds. Made with the
 // first refusal.
 HWND Win32View::Impl::refusal_tip() {
-  if (refusal != nullptr || destroyed) return refusal;
+  if (refusal != nullptr || destroyed || !have_common_controls()) return refusal;
   refusal = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, main,
                             nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -1662,6 +1683,11 @@ LRESULT Win32View::Impl::container_message(std::size_t index, HWND hwnd, UINT me
         SendMessageW(refusal, TTM_TRACKACTIVATE, FALSE, 0);
         return 0;
       }
+      if (w == kCommonControlsTimer) {
+        KillTimer(main, kCommonControlsTimer);
+        have_common_controls();
+        return 0;
+      }
       if (w >= 1 && w <= bindings.size() && bindings[w - 1].control->kind() == Kind::Timer) {
         core.timer_ticked(*bindings[w - 1].control);
       }
@@ -1829,14 +1855,15 @@ void Win32View::Impl::focus(Binding& b) {
 
 void Win32View::Impl::focus_first() {
   const Control* first = core.first_focus();
-  if (first == nullptr) return;
-  realize(*first);
-  sync();
-  auto it = by_control.find(first);
-  if (it != by_control.end() &&
-      (bindings[it->second].hwnd != nullptr || bindings[it->second].windowless)) {
-    focus(bindings[it->second]);
+  auto it = first != nullptr ? by_control.find(first) : by_control.end();
+  if (it == by_control.end()) return;
+  Binding& b = bindings[it->second];
+  if (b.hwnd == nullptr && !b.windowless) {
+    // On a page not made yet (the controls on show are in order already).
+    realize(*first);
+    sync();
   }
+  if (b.hwnd != nullptr || b.windowless) focus(b);
 }
 
 void Win32View::Impl::move_focus(HWND from, bool backwards) {
@@ -2067,14 +2094,14 @@ LRESULT CALLBACK Win32View::Impl::control_subclass(HWND hwnd, UINT message, WPAR
                                                    UINT_PTR, DWORD_PTR data) {
   auto* view = reinterpret_cast<Impl*>(data);
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, control_subclass, kSubclassId);
-    return DefSubclassProc(hwnd, message, w, l);
+    common_controls().remove_subclass(hwnd, control_subclass, kSubclassId);
+    return def_subclass(hwnd, message, w, l);
   }
   if (Binding* b = view->find(hwnd)) {
     view->hovered(hwnd, message, w, l);
     return view->control_message(*b, hwnd, message, w, l);
   }
-  return DefSubclassProc(hwnd, message, w, l);
+  return def_subclass(hwnd, message, w, l);
 }
 
 LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -2108,7 +2135,7 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
       break;
     case WM_LBUTTONUP:
       if (c.kind() == Kind::Label && GetCapture() == hwnd) {
-        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        const LRESULT done = def_subclass(hwnd, message, w, l);
         ReleaseCapture();
         return done;
       }
@@ -2118,7 +2145,7 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
     // as the field's background and taken as part of it by the mouse.
     case WM_NCCALCSIZE:
       if (hwnd == b.edit) {
-        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        const LRESULT done = def_subclass(hwnd, message, w, l);
         RECT* r = reinterpret_cast<RECT*>(l);  // the first of NCCALCSIZE_PARAMS' rectangles too
         const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
         const int spare = (r->bottom - r->top) - (font != nullptr ? line_height(font) : 0);
@@ -2131,20 +2158,20 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
       break;
     case WM_NCPAINT:
       if (hwnd == b.edit && (b.field_pad_top > 0 || b.field_pad_bottom > 0)) {
-        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        const LRESULT done = def_subclass(hwnd, message, w, l);
         paint_field_pads(b);
         return done;
       }
       break;
     case WM_NCHITTEST:
       if (hwnd == b.edit) {
-        const LRESULT hit = DefSubclassProc(hwnd, message, w, l);
+        const LRESULT hit = def_subclass(hwnd, message, w, l);
         return hit == HTNOWHERE || hit == HTBORDER ? HTCLIENT : hit;
       }
       break;
     case WM_SETFONT:
       if (hwnd == b.edit) {
-        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        const LRESULT done = def_subclass(hwnd, message, w, l);
         SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         return done;
@@ -2171,7 +2198,7 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
       break;
     case WM_PAINT:
       if (c.activatable && c.kind() == Kind::Label) {
-        const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+        const LRESULT done = def_subclass(hwnd, message, w, l);
         if (HDC dc = GetDC(hwnd)) {
           draw_focus(b, dc);
           ReleaseDC(hwnd, dc);
@@ -2182,7 +2209,7 @@ LRESULT Win32View::Impl::control_message(Binding& b, HWND hwnd, UINT message, WP
     default:
       break;
   }
-  return DefSubclassProc(hwnd, message, w, l);
+  return def_subclass(hwnd, message, w, l);
 }
 
 void Win32View::Impl::files_dropped(Binding& b, HDROP drop) {
@@ -2346,6 +2373,7 @@ void Win32View::show() {
   }
   impl_->focus_first();
   UpdateWindow(w);
+  SetTimer(w, kCommonControlsTimer, kCommonControlsDelayMs, nullptr);
 }
 
 void Win32View::set_menu_tracker(MenuTracker tracker) { impl_->track_menu = std::move(tracker); }

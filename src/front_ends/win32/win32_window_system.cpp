@@ -15,30 +15,22 @@ namespace {
 
 // COM, from ole32, looked up when a chooser or a link first needs it: imported, the library and
 // the runtime it brings in were loaded and started before the window could be made.
-template <typename F>
-F ole32_function(const char* name) {
-  static const HMODULE ole32 = LoadLibraryW(L"ole32.dll");
-  return ole32 == nullptr
-             ? nullptr
-             : reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(ole32, name)));
-}
-
 void start_com() {
   using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-  static const auto initialize = ole32_function<CoInitializeExFn>("CoInitializeEx");
+  static const auto initialize = look_up<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
   if (initialize != nullptr) initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 }
 
 HRESULT create_instance(REFCLSID type, REFIID iid, void** out) {
   using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-  static const auto create = ole32_function<CoCreateInstanceFn>("CoCreateInstance");
+  static const auto create = look_up<CoCreateInstanceFn>(L"ole32.dll", "CoCreateInstance");
   if (create == nullptr) return REGDB_E_CLASSNOTREG;
   return create(type, nullptr, CLSCTX_INPROC_SERVER, iid, out);
 }
 
 void free_task_memory(void* block) {
   using CoTaskMemFreeFn = void(WINAPI*)(LPVOID);
-  static const auto free_block = ole32_function<CoTaskMemFreeFn>("CoTaskMemFree");
+  static const auto free_block = look_up<CoTaskMemFreeFn>(L"ole32.dll", "CoTaskMemFree");
   if (free_block != nullptr) free_block(block);
 }
 
@@ -176,11 +168,7 @@ bool Win32WindowSystem::ask(const std::string& title, const std::string& text,
   // the program's manifest asks for. Looked up at run time, so that a host without it still
   // gets a question.
   using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
-  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
-  auto task_dialog = controls == nullptr
-                         ? nullptr
-                         : reinterpret_cast<TaskDialogIndirectFn>(reinterpret_cast<void*>(
-                               GetProcAddress(controls, "TaskDialogIndirect")));
+  const auto task_dialog = look_up<TaskDialogIndirectFn>(L"comctl32.dll", "TaskDialogIndirect");
   if (task_dialog != nullptr) {
     const TASKDIALOG_BUTTON buttons[] = {{kProceed, wide_proceed.c_str()},
                                          {kGoBack, wide_back.c_str()}};
