@@ -675,7 +675,46 @@ TEST_F(Win32ViewTest, PicturesCaptionsAndHiddenPanelsHaveNoWindowsOfTheirOwn) {
   ClientToScreen(sound.window, &middle);
   EXPECT_EQ(host->accHitTest(middle.x, middle.y, &hit), S_OK);
   EXPECT_EQ(hit.lVal, child.lVal) << "a reader's pointer finds it where it is drawn";
+  // A reader walking the tree finds the container's own children first, then its windows, by
+  // listing them and by moving from one to the next.
+  long count = 0;
+  ASSERT_EQ(host->get_accChildCount(&count), S_OK);
+  std::vector<VARIANT> children(static_cast<std::size_t>(count));
+  long listed = 0;
+  ASSERT_TRUE(SUCCEEDED(AccessibleChildren(host, 0, count, children.data(), &listed)));
+  EXPECT_EQ(listed, count);
+  long drawn_here = 0;
+  long windows = 0;
+  for (VARIANT& v : children) {
+    if (v.vt == VT_I4) ++drawn_here;
+    if (v.vt == VT_DISPATCH) ++windows;
+    VariantClear(&v);
+  }
+  EXPECT_GE(drawn_here, 9) << "the navigation pictures and the rule";
+  EXPECT_GE(windows, 1) << "the intro page";
+  EXPECT_EQ(drawn_here + windows, count);
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  VARIANT first{};
+  ASSERT_EQ(host->accNavigate(NAVDIR_FIRSTCHILD, self, &first), S_OK);
+  EXPECT_EQ(first.vt, VT_I4);
+  EXPECT_EQ(first.lVal, 1);
+  VARIANT next{};
+  ASSERT_EQ(host->accNavigate(NAVDIR_NEXT, first, &next), S_OK);
+  EXPECT_EQ(next.lVal, 2);
   host->Release();
+
+  // The arrow keys go round the container's pictures, as round a dialog's group; the keyboard
+  // stays where it was when the window loses and regains the activation.
+  press(ws, VK_RIGHT);
+  EXPECT_EQ(native().focused(), &at("imgcontrol"));
+  press(ws, VK_LEFT);
+  press(ws, VK_LEFT);
+  EXPECT_EQ(native().focused(), &at("picpantalla"));
+  SendMessageW(native().window(), WM_ACTIVATE, WA_INACTIVE, 0);
+  SendMessageW(native().window(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(native().focused(), &at("picpantalla"));
 
   // A panel's window comes with its first showing, and stays.
   main.show_panel(2);
@@ -683,6 +722,23 @@ TEST_F(Win32ViewTest, PicturesCaptionsAndHiddenPanelsHaveNoWindowsOfTheirOwn) {
   const std::size_t with_sound = windows_in(native().window()).size();
   EXPECT_GT(with_sound, 4u) << "the sound panel and its fields";
   EXPECT_TRUE(IsWindowVisible(widget("pic_sound")));
+  // Its fields are children of its object, found by walking it as by their windows.
+  IAccessible* panel = nullptr;
+  ASSERT_TRUE(SUCCEEDED(
+      AccessibleObjectFromWindow(widget("pic_sound"), static_cast<DWORD>(OBJID_CLIENT),
+                                 __uuidof(IAccessible), reinterpret_cast<void**>(&panel))));
+  long fields = 0;
+  panel->get_accChildCount(&fields);
+  std::vector<VARIANT> in_panel(static_cast<std::size_t>(fields));
+  long got = 0;
+  AccessibleChildren(panel, 0, fields, in_panel.data(), &got);
+  long objects = 0;
+  for (VARIANT& v : in_panel) {
+    if (v.vt == VT_DISPATCH) ++objects;
+    VariantClear(&v);
+  }
+  EXPECT_GE(objects, 10) << "the sound panel's check boxes, fields and lists";
+  panel->Release();
   main.show_panel(kIntroPanel);
   native().sync();
   EXPECT_EQ(windows_in(native().window()).size(), with_sound);

@@ -3,7 +3,9 @@
 // After windows.h, which it needs.
 #include <oleacc.h>
 
+#include <algorithm>
 #include <atomic>
+#include <vector>
 
 namespace quorvane::win32 {
 namespace {
@@ -47,6 +49,88 @@ struct Library {
   }
 };
 
+// A container's children as a screen reader lists them: its own elements by number, 1 to n, then
+// what the system's object lists (its windows, as objects), numbers shifted past ours.
+class Children final : public IEnumVARIANT {
+ public:
+  Children(long elements, IEnumVARIANT* system) {
+    for (long i = 1; i <= elements; ++i) {
+      VARIANT v{};
+      v.vt = VT_I4;
+      v.lVal = i;
+      items_.push_back(v);
+    }
+    if (system == nullptr) return;
+    system->Reset();
+    VARIANT v{};
+    ULONG got = 0;
+    while (system->Next(1, &v, &got) == S_OK && got == 1) {
+      if (v.vt == VT_I4) v.lVal += elements;
+      items_.push_back(v);  // a dispatch keeps the reference Next gave it
+      v = VARIANT{};
+    }
+  }
+  Children(const Children& from) : items_(from.items_), next_(from.next_) {
+    for (VARIANT& v : items_) {
+      if (v.vt == VT_DISPATCH && v.pdispVal != nullptr) v.pdispVal->AddRef();
+    }
+  }
+  Children& operator=(const Children&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    if (IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, __uuidof(IEnumVARIANT))) {
+      *out = static_cast<IEnumVARIANT*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
+    if (out == nullptr) return E_POINTER;
+    ULONG given = 0;
+    for (; given < count && next_ < items_.size(); ++given, ++next_) {
+      out[given] = items_[next_];
+      if (out[given].vt == VT_DISPATCH && out[given].pdispVal != nullptr) {
+        out[given].pdispVal->AddRef();
+      }
+    }
+    if (fetched != nullptr) *fetched = given;
+    return given == count ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+    next_ = std::min(items_.size(), next_ + count);
+    return next_ < items_.size() ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    next_ = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = new Children(*this);
+    return S_OK;
+  }
+
+ private:
+  ~Children() {
+    for (VARIANT& v : items_) {
+      if (v.vt == VT_DISPATCH && v.pdispVal != nullptr) v.pdispVal->Release();
+    }
+  }
+
+  std::vector<VARIANT> items_;
+  std::size_t next_ = 0;
+  std::atomic<ULONG> references_{1};
+};
+
 // The system's object for the control, with the model's name, description and role over it, and
 // the children it draws itself (AccessibleFacts::elements) before the system's children.
 // Everything else (location, focus, navigation, the value of an edit field) is the system's.
@@ -66,12 +150,21 @@ class Annotated final : public IAccessible {
       return S_OK;
     }
     // Marshalled as itself to a screen reader in another process: the system's object would
-    // marshal itself in our place and lose what we lay over it. Its list of children would
-    // leave ours out: a reader asks for them one by one instead.
-    if (IsEqualIID(iid, __uuidof(IMarshal)) ||
-        (facts_.elements && IsEqualIID(iid, __uuidof(IEnumVARIANT)))) {
+    // marshal itself in our place and lose what we lay over it.
+    if (IsEqualIID(iid, __uuidof(IMarshal))) {
       *out = nullptr;
       return E_NOINTERFACE;
+    }
+    // The list of children has ours first.
+    if (facts_.elements && IsEqualIID(iid, __uuidof(IEnumVARIANT))) {
+      IEnumVARIANT* system = nullptr;
+      if (FAILED(
+              inner_->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&system)))) {
+        system = nullptr;
+      }
+      *out = static_cast<IEnumVARIANT*>(new Children(static_cast<long>(elements().size()), system));
+      if (system != nullptr) system->Release();
+      return S_OK;
     }
     return inner_->QueryInterface(iid, out);
   }
@@ -236,23 +329,63 @@ class Annotated final : public IAccessible {
     return inner_->accLocation(left, top, width, height, theirs(child));
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+    if (end == nullptr) return E_POINTER;
+    const long count = static_cast<long>(elements().size());
+    const auto at = [end](long child) {
+      end->vt = VT_I4;
+      end->lVal = child;
+      return S_OK;
+    };
+    end->vt = VT_EMPTY;
     AccessibleElement e;
-    if (element(start, e)) return S_FALSE;
-    return ours(inner_->accNavigate(direction, theirs(start), end), end);
+    if (element(start, e)) {
+      // Among the children in their order: ours, then the system's.
+      if (direction == NAVDIR_NEXT && start.lVal < count) return at(start.lVal + 1);
+      if (direction == NAVDIR_PREVIOUS && start.lVal > 1) return at(start.lVal - 1);
+      if (direction == NAVDIR_NEXT) {
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        return ours(inner_->accNavigate(NAVDIR_FIRSTCHILD, self, end), end);
+      }
+      return S_FALSE;
+    }
+    if (is_self(start) && direction == NAVDIR_FIRSTCHILD && count > 0) return at(1);
+    const HRESULT result = ours(inner_->accNavigate(direction, theirs(start), end), end);
+    if (is_self(start) && direction == NAVDIR_LASTCHILD && count > 0 && result != S_OK) {
+      return at(count);
+    }
+    // Back from the system's first child comes our last.
+    if (direction == NAVDIR_PREVIOUS && count > 0 && result != S_OK && !is_self(start)) {
+      VARIANT first{};
+      VARIANT self{};
+      self.vt = VT_I4;
+      self.lVal = CHILDID_SELF;
+      if (inner_->accNavigate(NAVDIR_FIRSTCHILD, self, &first) == S_OK &&
+          same_child(first, start)) {
+        Library::get().variant_clear(&first);
+        return at(count);
+      }
+      Library::get().variant_clear(&first);
+    }
+    return result;
   }
   HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
-    if (child != nullptr) {
-      // Drawn in order, the later over the earlier.
-      const std::vector<AccessibleElement> all = elements();
-      const POINT at{x, y};
-      for (std::size_t i = all.size(); i-- > 0;) {
-        if (!all[i].visible || !PtInRect(&all[i].area, at)) continue;
-        child->vt = VT_I4;
-        child->lVal = static_cast<long>(i + 1);
-        return S_OK;
-      }
+    // A window of the container's lies over everything it draws itself.
+    const HRESULT system = ours(inner_->accHitTest(x, y, child), child);
+    if (child == nullptr || FAILED(system) || !(child->vt == VT_EMPTY || is_self(*child))) {
+      return system;
     }
-    return ours(inner_->accHitTest(x, y, child), child);
+    // Drawn in order, the later over the earlier.
+    const std::vector<AccessibleElement> all = elements();
+    const POINT at{x, y};
+    for (std::size_t i = all.size(); i-- > 0;) {
+      if (!all[i].visible || !PtInRect(&all[i].area, at)) continue;
+      child->vt = VT_I4;
+      child->lVal = static_cast<long>(i + 1);
+      return S_OK;
+    }
+    return system;
   }
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
     // Posted: the screen reader's call returns before the click runs the window's logic.
@@ -267,9 +400,13 @@ class Annotated final : public IAccessible {
     return inner_->accDoDefaultAction(theirs(child));
   }
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+    AccessibleElement e;
+    if (element(child, e)) return DISP_E_MEMBERNOTFOUND;
     return inner_->put_accName(theirs(child), name);
   }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+    AccessibleElement e;
+    if (element(child, e)) return DISP_E_MEMBERNOTFOUND;
     return inner_->put_accValue(theirs(child), value);
   }
 
@@ -280,6 +417,12 @@ class Annotated final : public IAccessible {
     if (out == nullptr) return E_POINTER;
     *out = Library::get().alloc_string(from.data(), static_cast<UINT>(from.size()));
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+  }
+  // Whether two answers name the same child: a number, or the same object.
+  static bool same_child(const VARIANT& a, const VARIANT& b) {
+    if (a.vt != b.vt) return false;
+    if (a.vt == VT_I4) return a.lVal == b.lVal;
+    return a.vt == VT_DISPATCH && a.pdispVal == b.pdispVal;
   }
   static HRESULT none(BSTR* out) {
     if (out != nullptr) *out = nullptr;

@@ -101,10 +101,13 @@ LRESULT def_subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
 // Whether the common controls are there; a tip is not worth a failure of its own, and the first
 // control that needs them reports it.
 bool have_common_controls() {
+  static bool missing = false;
+  if (missing) return false;
   try {
     common_controls();
     return true;
   } catch (const std::exception&) {
+    missing = true;
     return false;
   }
 }
@@ -258,6 +261,14 @@ struct Win32View::Impl {
   bool has_focus(const Binding& b) const;
   // Redraws a control drawn by its container, where it is.
   void invalidate(const Binding& b);
+  // Its number as a child of its container's accessible object: its place among the elements
+  // (elements_of), from 1.
+  LONG element_id(const Binding& b) const;
+  // Tells a screen reader that it came, went or was renamed.
+  void announce(const Binding& b, DWORD event) const;
+  // Left, Right, Up or Down on a picture or caption that has the keyboard: to the previous or
+  // next one of its container that takes the keyboard, round, as in a dialog's group.
+  bool arrow_key(Binding& from, WPARAM key);
   // The controls drawn by the container, in the order they are drawn, over its surface.
   void draw_lightweight(std::size_t container, HDC dc);
   // The one of them at `at` (the container's client pixels), topmost first.
@@ -904,6 +915,38 @@ void Win32View::Impl::invalidate(const Binding& b) {
   InvalidateRect(bindings[b.parent].hwnd, &b.area, FALSE);
 }
 
+LONG Win32View::Impl::element_id(const Binding& b) const {
+  LONG child = 0;
+  for (const Control* sibling : bindings[b.parent].control->children()) {
+    if (bindings[by_control.at(sibling)].windowless) ++child;
+    if (sibling == b.control) break;
+  }
+  return child;
+}
+
+void Win32View::Impl::announce(const Binding& b, DWORD event) const {
+  NotifyWinEvent(event, bindings[b.parent].hwnd, OBJID_CLIENT, element_id(b));
+}
+
+bool Win32View::Impl::arrow_key(Binding& from, WPARAM key) {
+  const bool back = key == VK_LEFT || key == VK_UP;
+  if (!back && key != VK_RIGHT && key != VK_DOWN) return false;
+  const std::vector<Control*>& siblings = bindings[from.parent].control->children();
+  const auto at = std::find(siblings.begin(), siblings.end(), from.control);
+  if (at == siblings.end()) return false;
+  const std::size_t count = siblings.size();
+  std::size_t i = static_cast<std::size_t>(at - siblings.begin());
+  for (std::size_t step = 1; step < count; ++step) {
+    i = back ? (i + count - 1) % count : (i + 1) % count;
+    Binding& next = bindings[by_control.at(siblings[i])];
+    if (next.windowless && next.shown && next.control->activatable) {
+      focus(next);
+      return true;
+    }
+  }
+  return true;
+}
+
 bool Win32View::Impl::has_focus(const Binding& b) const {
   if (!b.windowless) return b.hwnd != nullptr && GetFocus() == b.hwnd;
   return focused_light == static_cast<std::size_t>(&b - bindings.data()) &&
@@ -1300,13 +1343,16 @@ void Win32View::Impl::sync_one(Binding& b) {
       b.shown = visible;
       // In a panel switch, the switch's one picture shows it.
       if (!holding_panels) invalidate(b);
+      announce(b, visible ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE);
     }
     if (c.kind() == Kind::Label && (!b.caption_set || b.caption != c.caption())) {
       invalidate(b);
+      const bool renamed = b.caption_set;
       b.caption = c.caption();
       b.caption_set = true;
       fit_caption(b);
       invalidate(b);
+      if (renamed) announce(b, EVENT_OBJECT_NAMECHANGE);
     }
     sync_tooltip(b);
     return;
@@ -1833,16 +1879,11 @@ void Win32View::Impl::focus(Binding& b) {
     // The container takes the keyboard for it, and tells a screen reader which of its children
     // has it.
     HWND host = bindings[b.parent].hwnd;
+    if (focused_light == index && GetFocus() == host) return;  // has it already
     focused_light = index;
     if (GetFocus() != host) SetFocus(host);
     invalidate(b);
-    // Its child id is its place among the container's elements (elements_of), from 1.
-    LONG child = 0;
-    for (const Control* sibling : bindings[b.parent].control->children()) {
-      if (bindings[by_control.at(sibling)].windowless) ++child;
-      if (sibling == b.control) break;
-    }
-    NotifyWinEvent(EVENT_OBJECT_FOCUS, host, OBJID_CLIENT, child);
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, host, OBJID_CLIENT, element_id(b));
     return;
   }
   focused_light = kNone;
@@ -1898,6 +1939,14 @@ bool Win32View::Impl::filter_key(const MSG& message) {
     return true;
   }
   if (!control && !alt && !shift && list_key(message, down)) return true;
+  if (!control && !alt) {
+    Binding* b = focus_binding(message.hwnd);
+    if (b != nullptr && b->windowless) {
+      const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+      if (arrow && down) arrow_key(*b, key);
+      if (arrow) return true;
+    }
+  }
   const bool menu_key = key == VK_APPS || (key == VK_F10 && shift && !control && !alt);
   if (menu_key) {
     Binding* b = focus_binding(message.hwnd);
@@ -2308,6 +2357,7 @@ void Win32View::focus(const Control& control) {
   if (b.windowless) {
     impl_->focus(b);
   } else {
+    if (impl_->focused_light != kNone) impl_->invalidate(impl_->bindings[impl_->focused_light]);
     impl_->focused_light = kNone;
     SetFocus(b.edit != nullptr ? b.edit : b.hwnd);
   }
