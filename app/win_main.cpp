@@ -57,6 +57,36 @@ void raise_open_editor(volatile HWND* open) {
   std::abort();
 }
 
+// The first connection to the display: under Wine, loading its display driver, opening the X
+// display and reading its screens and keyboard, tens of milliseconds that the first window would
+// otherwise wait for after VOZ.INI has been read. A thread of its own makes that connection while
+// the main thread reads the settings, and the window is made once it is there. On Windows the
+// connection is already there and the thread ends at once.
+class DisplayConnection {
+ public:
+  DisplayConnection() : thread_(CreateThread(nullptr, 0, connect, nullptr, 0, nullptr)) {}
+  DisplayConnection(const DisplayConnection&) = delete;
+  DisplayConnection& operator=(const DisplayConnection&) = delete;
+  ~DisplayConnection() { wait(); }
+
+  // Returns once the connection is made. Without a thread (the system refused one), the first
+  // window makes it, as it would anyway.
+  void wait() {
+    if (thread_ == nullptr) return;
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+
+ private:
+  static DWORD WINAPI connect(void*) {
+    if (HDC screen = GetDC(nullptr)) ReleaseDC(nullptr, screen);
+    return 0;
+  }
+
+  HANDLE thread_;
+};
+
 }  // namespace
 
 #ifdef __GLIBCXX__
@@ -69,6 +99,7 @@ void __gnu_cxx::__verbose_terminate_handler() { on_terminate(); }
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace quorvane;
   std::set_terminate(on_terminate);
+  DisplayConnection display;
   const std::optional<std::string> folder = files::program_folder(files::executable_path());
 
   // One window per folder: a second start on it brings the open editor to the front and ends.
@@ -100,7 +131,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                            win32::from_utf8(kWindowTitle).c_str(),
                                            MB_OK | MB_ICONERROR);
                              },
-                             [&window_system, open](Form& form, ViewEvents events) {
+                             [&window_system, open, &display](Form& form, ViewEvents events) {
+                               display.wait();
                                win32::Win32View view(form, window_system, std::move(events));
                                if (open != nullptr) *open = view.window();
                                view.show();
