@@ -61,7 +61,7 @@ void raise_open_editor(volatile HWND* open) {
 // display and reading its screens and keyboard, tens of milliseconds that the first window would
 // otherwise wait for after VOZ.INI has been read. A thread of its own makes that connection while
 // the main thread reads the settings, and the window is made once it is there. On Windows the
-// connection is already there and the thread ends at once.
+// system has most of it ready, and the thread has little to do.
 class DisplayConnection {
  public:
   DisplayConnection() : thread_(CreateThread(nullptr, 0, connect, nullptr, 0, nullptr)) {}

@@ -314,7 +314,9 @@ struct Win32View::Impl {
   // when taken.
   bool list_key(const MSG& message, bool down);
   void move_focus(HWND from, bool backwards);
-  void focus(Binding& b);
+  // Gives the control the keyboard. A field reached from the keyboard has its text selected,
+  // as in a dialog; one given the keyboard as a click would (`select_text` false) keeps its caret.
+  void focus(Binding& b, bool select_text = true);
   void focus_first();
   // The context menu of the control drawn by `hwnd` (or its edit field) at `l` (screen
   // coordinates, or -1, -1 from the keyboard); false for a control that has none.
@@ -1872,7 +1874,7 @@ void Win32View::Impl::activate(Binding& b) {
   if (it != by_control.end()) focus(bindings[it->second]);
 }
 
-void Win32View::Impl::focus(Binding& b) {
+void Win32View::Impl::focus(Binding& b, bool select_text) {
   const std::size_t index = static_cast<std::size_t>(&b - bindings.data());
   if (focused_light != index && focused_light != kNone) invalidate(bindings[focused_light]);
   if (b.windowless) {
@@ -1890,8 +1892,7 @@ void Win32View::Impl::focus(Binding& b) {
   HWND target = b.edit != nullptr ? b.edit : b.hwnd;
   if (target == nullptr) return;
   SetFocus(target);
-  // As a dialog does: a field reached from the keyboard has its text selected, ready to retype.
-  if (b.edit != nullptr) SendMessageW(b.edit, EM_SETSEL, 0, -1);
+  if (select_text && b.edit != nullptr) SendMessageW(b.edit, EM_SETSEL, 0, -1);
 }
 
 void Win32View::Impl::focus_first() {
@@ -2353,14 +2354,7 @@ void Win32View::focus(const Control& control) {
   const Spot where = spot(control);
   auto it = impl_->by_control.find(&control);
   if (where.window == nullptr || it == impl_->by_control.end()) return;
-  Binding& b = impl_->bindings[it->second];
-  if (b.windowless) {
-    impl_->focus(b);
-  } else {
-    if (impl_->focused_light != kNone) impl_->invalidate(impl_->bindings[impl_->focused_light]);
-    impl_->focused_light = kNone;
-    SetFocus(b.edit != nullptr ? b.edit : b.hwnd);
-  }
+  impl_->focus(impl_->bindings[it->second], false);
 }
 
 HFONT Win32View::font(const Control& control) const {
